@@ -1,0 +1,10 @@
+# Called with SRC (the data sources) and DST (the data folder beside the executable).
+file(MAKE_DIRECTORY ${DST}/config ${DST}/db ${DST}/img ${DST}/banner ${DST}/bookImg ${DST}/cover ${DST}/h5)
+if(NOT EXISTS ${DST}/config/setting.ini)
+    file(COPY ${SRC}/config/setting.ini DESTINATION ${DST}/config)
+endif()
+foreach(dir h5 cover)
+    if(EXISTS ${SRC}/${dir})
+        file(COPY ${SRC}/${dir}/ DESTINATION ${DST}/${dir})
+    endif()
+endforeach()

@@ -1,0 +1,50 @@
+# Builds the client's embedded resources into quorvin_core:
+#  - res: style sheets, skins drawn by hand, sounds, texts, fonts (":/res/...")
+#  - icons: our SVG icons rendered to the PNG/ICO paths the code names
+#  - translations: client_zh_CN.ts compiled by lrelease into ":/res/client.qm"
+set(RES_ROOT ${CMAKE_SOURCE_DIR}/resources)
+set(RES_GEN ${CMAKE_BINARY_DIR}/resources)
+file(MAKE_DIRECTORY ${RES_GEN})
+
+function(quorvin_rcc name qrc)
+    set(out ${RES_GEN}/qrc_${name}.cpp)
+    add_custom_command(OUTPUT ${out}
+        COMMAND Qt5::rcc --name ${name} --output ${out} ${qrc}
+        DEPENDS ${qrc} ${ARGN}
+        COMMENT "Compiling resources ${name}"
+        VERBATIM)
+    set(QUORVIN_RESOURCE_SOURCES ${QUORVIN_RESOURCE_SOURCES} ${out} PARENT_SCOPE)
+endfunction()
+
+# Plain files, each under ":/res/" + its path below resources/.
+file(GLOB_RECURSE RES_FILES CONFIGURE_DEPENDS
+    ${RES_ROOT}/qss/* ${RES_ROOT}/skin/* ${RES_ROOT}/sound/* ${RES_ROOT}/txt/* ${RES_ROOT}/fonts/*)
+set(qrc_text "<RCC>\n  <qresource prefix=\"/res\">\n")
+foreach(f ${RES_FILES})
+    file(RELATIVE_PATH rel ${RES_ROOT} ${f})
+    string(APPEND qrc_text "    <file alias=\"${rel}\">${f}</file>\n")
+endforeach()
+string(APPEND qrc_text "  </qresource>\n</RCC>\n")
+file(CONFIGURE OUTPUT ${RES_GEN}/res.qrc CONTENT "${qrc_text}")
+quorvin_rcc(res ${RES_GEN}/res.qrc ${RES_FILES})
+
+# Icons drawn as SVG, rendered by iconbake for both themes.
+file(GLOB_RECURSE ICON_SOURCES CONFIGURE_DEPENDS ${RES_ROOT}/icons/*.svg)
+set(ICON_OUT ${RES_GEN}/icons)
+add_custom_command(OUTPUT ${ICON_OUT}/icons.qrc
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            $<TARGET_FILE:quorvin-iconbake> ${RES_ROOT}/icons/manifest.txt ${RES_ROOT}/icons ${ICON_OUT}
+    DEPENDS quorvin-iconbake ${RES_ROOT}/icons/manifest.txt ${ICON_SOURCES}
+    COMMENT "Rendering icons"
+    VERBATIM)
+quorvin_rcc(icons ${ICON_OUT}/icons.qrc)
+
+# Translations.
+set(TS_FILE ${RES_ROOT}/translations/client_zh_CN.ts)
+set_source_files_properties(${TS_FILE} PROPERTIES OUTPUT_LOCATION ${RES_GEN})
+qt5_add_translation(QM_FILES ${TS_FILE})
+file(CONFIGURE OUTPUT ${RES_GEN}/translations.qrc CONTENT
+"<RCC>\n  <qresource prefix=\"/res\">\n    <file alias=\"client.qm\">${RES_GEN}/client_zh_CN.qm</file>\n  </qresource>\n</RCC>\n")
+quorvin_rcc(translations ${RES_GEN}/translations.qrc ${QM_FILES})
+
+add_custom_target(quorvin_resources DEPENDS ${QUORVIN_RESOURCE_SOURCES})

@@ -1,0 +1,65 @@
+#include "Log/clog.h"
+#include "apppaths.h"
+#include "manager/cjobmanager.h"
+#include "manager/cqssmanager.h"
+#include "resources.h"
+#include "ui/dpiadapter.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFont>
+#include <QMessageBox>
+#include <QTranslator>
+
+namespace {
+
+const int kRestartCode = -10086;
+
+// The design's font family does not exist off Windows: show it with an
+// installed CJK family instead.
+void substituteFonts()
+{
+    QFont::insertSubstitutions("Microsoft YaHei", {"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Micro Hei"});
+}
+
+int runPass(int &argc, char **argv)
+{
+    DPIAdapter::initApp(argv[0]);
+    QApplication app(argc, argv);
+    if (DPIAdapter::checkDpi())
+        return kRestartCode;
+
+    quorvinInitResources();
+    substituteFonts();
+    QTranslator translator;
+    if (translator.load(":/res/client.qm"))
+        app.installTranslator(&translator);
+
+    CLog::instance()->init(AppPaths::logsDir() + "/client_" +
+                           QDateTime::currentDateTime().toString("yyyy_MM_dd_hh_mm_ss") + ".log");
+    CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
+    CQssManager::instance()->setQssStyle(StyleDark, ":/res/qss/dark.qss");
+
+    int code = 0;
+    if (CJobManager::instance()->init()) {
+        code = app.exec();
+    } else {
+        QMessageBox::warning(nullptr, "warning", "system init error!", QMessageBox::Ok);
+        code = 0;
+    }
+    CJobManager::instance()->uninit();
+    CLog::instance()->flushPending();
+    app.removeTranslator(&translator);
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int code = 0;
+    do {
+        code = runPass(argc, argv);
+    } while (code == kRestartCode);
+    return code;
+}

@@ -1,0 +1,10 @@
+#include "resources.h"
+
+#include <QtGlobal>
+
+void quorvinInitResources()
+{
+    Q_INIT_RESOURCE(res);
+    Q_INIT_RESOURCE(icons);
+    Q_INIT_RESOURCE(translations);
+}

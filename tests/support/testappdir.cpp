@@ -1,0 +1,42 @@
+#include "testappdir.h"
+
+#include "apppaths.h"
+
+#include <QDir>
+#include <QFile>
+
+TestAppDir::TestAppDir()
+{
+    if (!m_dir.isValid())
+        return;
+    QDir root(m_dir.path());
+    for (const char *sub : {"data/db", "data/config", "data/img", "data/banner", "data/bookImg", "data/cover",
+                            "data/h5"})
+        root.mkpath(sub);
+    m_valid = QFile::copy(QStringLiteral(QUORVIN_FRESH_DB), dbFile());
+    QFile::setPermissions(dbFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    writeSettings("[system]\n");
+    AppPaths::setAppDirOverride(m_dir.path());
+}
+
+TestAppDir::~TestAppDir()
+{
+    AppPaths::setAppDirOverride(QString());
+}
+
+QString TestAppDir::dbFile() const
+{
+    return m_dir.path() + "/data/db/wrt.db";
+}
+
+QString TestAppDir::settingsFile() const
+{
+    return m_dir.path() + "/data/config/setting.ini";
+}
+
+void TestAppDir::writeSettings(const QByteArray &text) const
+{
+    QFile file(settingsFile());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(text);
+}

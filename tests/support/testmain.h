@@ -1,0 +1,18 @@
+#pragma once
+
+#include "resources.h"
+
+#include <QApplication>
+#include <QtTest>
+
+// QTEST_MAIN with the client's resources registered first.
+#define QUORVIN_TEST_MAIN(TestObject)                                                                        \
+    int main(int argc, char **argv)                                                                          \
+    {                                                                                                        \
+        QApplication app(argc, argv);                                                                        \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        quorvinInitResources();                                                                              \
+        TestObject tc;                                                                                       \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&tc, argc, argv);                                                                \
+    }

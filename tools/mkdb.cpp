@@ -1,0 +1,138 @@
+// quorvin-mkdb SCHEMA TARGET
+// Builds a fresh database from SCHEMA and puts it at TARGET, unless TARGET
+// already holds an author's data (any row outside tb_sys), which is kept.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+#include <cstdio>
+
+namespace {
+
+bool holdsAuthorData(const QString &path)
+{
+    bool found = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "probe");
+        db.setDatabaseName(path);
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        if (db.open()) {
+            QSqlQuery tables(db);
+            tables.exec("select name from sqlite_master where type='table' and name <> 'tb_sys' "
+                        "and name not like 'sqlite_%'");
+            QStringList names;
+            while (tables.next())
+                names << tables.value(0).toString();
+            for (const QString &name : qAsConst(names)) {
+                QSqlQuery q(db);
+                if (q.exec(QString("select 1 from \"%1\" limit 1").arg(name)) && q.next()) {
+                    found = true;
+                    break;
+                }
+            }
+        } else {
+            // Not readable as a database: keep it rather than destroy what may be data.
+            found = QFileInfo(path).size() > 0;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("probe");
+    return found;
+}
+
+QStringList splitStatements(const QString &sql)
+{
+    // The schema holds plain DDL and inserts: statements end with ';' outside quotes.
+    QStringList out;
+    QString current;
+    bool quoted = false;
+    for (const QChar c : sql) {
+        if (c == '\'')
+            quoted = !quoted;
+        if (c == ';' && !quoted) {
+            if (!current.trimmed().isEmpty())
+                out << current.trimmed();
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.trimmed().isEmpty())
+        out << current.trimmed();
+    return out;
+}
+
+QString stripComments(const QString &sql)
+{
+    QStringList lines;
+    const QStringList all = sql.split('\n');
+    for (const QString &line : all) {
+        if (!line.trimmed().startsWith("--"))
+            lines << line;
+    }
+    return lines.join('\n');
+}
+
+bool build(const QString &schemaPath, const QString &out)
+{
+    QFile schema(schemaPath);
+    if (!schema.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "mkdb: cannot read %s\n", qPrintable(schemaPath));
+        return false;
+    }
+    const QString sql = stripComments(QString::fromUtf8(schema.readAll()));
+    QFile::remove(out);
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "build");
+        db.setDatabaseName(out);
+        ok = db.open();
+        if (ok) {
+            db.transaction();
+            const QStringList statements = splitStatements(sql);
+            for (const QString &statement : statements) {
+                QSqlQuery q(db);
+                if (!q.exec(statement)) {
+                    std::fprintf(stderr, "mkdb: %s\n  in: %s\n", qPrintable(q.lastError().text()),
+                                 qPrintable(statement));
+                    ok = false;
+                    break;
+                }
+            }
+            ok = ok && db.commit();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("build");
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: quorvin-mkdb SCHEMA TARGET\n");
+        return 2;
+    }
+    const QString target = args[2];
+    if (QFileInfo::exists(target) && holdsAuthorData(target)) {
+        std::printf("mkdb: %s holds data; left as it is\n", qPrintable(target));
+        return 0;
+    }
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    const QString temp = target + ".new";
+    if (!build(args[1], temp)) {
+        QFile::remove(temp);
+        return 1;
+    }
+    QFile::remove(target);
+    return QFile::rename(temp, target) ? 0 : 1;
+}
