@@ -9,9 +9,9 @@ namespace AppPaths {
 QString appDir();
 void setAppDirOverride(const QString &dir);
 
-QString dataDir();     // appDir + "/data"
-QString dbFile();      // data/db/wrt.db
+QString dataDir();      // appDir + "/data"
+QString dbFile();       // data/db/wrt.db
 QString settingsFile(); // data/config/setting.ini
-QString logsDir();     // appDir + "/logs"
+QString logsDir();      // appDir + "/logs"
 
 } // namespace AppPaths

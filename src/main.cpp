@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDebug>
 #include <QFont>
 #include <QMessageBox>
 #include <QTranslator>
@@ -19,7 +20,8 @@ const int kRestartCode = -10086;
 // installed CJK family instead.
 void substituteFonts()
 {
-    QFont::insertSubstitutions("Microsoft YaHei", {"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Micro Hei"});
+    QFont::insertSubstitutions("Microsoft YaHei",
+                               {"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Micro Hei"});
 }
 
 int runPass(int &argc, char **argv)
@@ -37,6 +39,7 @@ int runPass(int &argc, char **argv)
 
     CLog::instance()->init(AppPaths::logsDir() + "/client_" +
                            QDateTime::currentDateTime().toString("yyyy_MM_dd_hh_mm_ss") + ".log");
+    qDebug() << "Quorvin Writing" << QUORVIN_VERSION << "started in" << AppPaths::appDir();
     CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
     CQssManager::instance()->setQssStyle(StyleDark, ":/res/qss/dark.qss");
 

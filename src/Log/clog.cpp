@@ -18,8 +18,8 @@ void messageHandler(QtMsgType type, const QMessageLogContext &context, const QSt
 {
     if (type == QtWarningMsg && message.contains("libpng"))
         return;
-    const QString outLine = CLog::tagOf(type) + "[" +
-                            QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss-z") + "]";
+    const QString outLine =
+        CLog::tagOf(type) + "[" + QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss-z") + "]";
     const QString line = QString("[%1][%2]").arg(QString::fromUtf8(context.file)).arg(context.line) +
                          QString("[%1]").arg(QString::fromUtf8(context.function));
     if (message.contains("QPainter::setRenderHint"))

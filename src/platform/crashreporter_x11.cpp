@@ -84,7 +84,9 @@ bool installCrashReporter(const QString &dumpDir)
     ss.ss_size = sizeof(altStack);
     sigaltstack(&ss, nullptr);
 
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onCrash;
     action.sa_flags = SA_ONSTACK | SA_RESETHAND;
     sigemptyset(&action.sa_mask);

@@ -17,9 +17,9 @@ public:
     {
         enum Kind
         {
-            None,       // no stored scale: the toolkit's default behaviour
+            None,        // no stored scale: the toolkit's default behaviour
             AutoHighDpi, // large enough: the toolkit scales by itself
-            Factor,     // a fixed QT_SCALE_FACTOR
+            Factor,      // a fixed QT_SCALE_FACTOR
         };
         Kind kind = None;
         double factor = 0.0;

@@ -10,8 +10,8 @@ TestAppDir::TestAppDir()
     if (!m_dir.isValid())
         return;
     QDir root(m_dir.path());
-    for (const char *sub : {"data/db", "data/config", "data/img", "data/banner", "data/bookImg", "data/cover",
-                            "data/h5"})
+    for (const char *sub :
+         {"data/db", "data/config", "data/img", "data/banner", "data/bookImg", "data/cover", "data/h5"})
         root.mkpath(sub);
     m_valid = QFile::copy(QStringLiteral(QUORVIN_FRESH_DB), dbFile());
     QFile::setPermissions(dbFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);

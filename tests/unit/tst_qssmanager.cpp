@@ -57,15 +57,17 @@ void TestQssManager::buttonStyle_data()
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<QStringList>("absent");
 
-    QTest::newRow("4 states") << QSize(400, 40) << 4 << 1 << QSize(100, 40)
-                              << QStringList{"QPushButton:hover, QPushButton:checked:hover {border-image: url(%1) 0 200 0 100}",
-                                             "QPushButton {border-image: url(%1) 0 300 0 0}",
-                                             "QPushButton:disabled {border-image: url(%1) 0 0 0 300}"}
-                              << QStringList{};
+    QTest::newRow("4 states")
+        << QSize(400, 40) << 4 << 1 << QSize(100, 40)
+        << QStringList{"QPushButton:hover, QPushButton:checked:hover {border-image: url(%1) 0 200 0 100}",
+                       "QPushButton {border-image: url(%1) 0 300 0 0}",
+                       "QPushButton:disabled {border-image: url(%1) 0 0 0 300}"}
+        << QStringList{};
     QTest::newRow("2 states") << QSize(200, 40) << 2 << 1 << QSize(100, 40)
                               << QStringList{"QPushButton:hover"} << QStringList{":pressed", ":disabled"};
-    QTest::newRow("states out of range count as 4") << QSize(400, 40) << 9 << 2 << QSize(50, 20)
-                                                    << QStringList{":disabled", "min-width: 50px"} << QStringList{};
+    QTest::newRow("states out of range count as 4")
+        << QSize(400, 40) << 9 << 2 << QSize(50, 20) << QStringList{":disabled", "min-width: 50px"}
+        << QStringList{};
 }
 
 void TestQssManager::buttonStyle()
