@@ -65,6 +65,7 @@ CHttpBase::CHttpBase(QObject *parent)
     : QObject(parent), m_synManager(new QNetworkAccessManager(this)),
       m_asynManager(new QNetworkAccessManager(this))
 {
+    qRegisterMetaType<QNetworkReply *>();
     connect(m_asynManager, &QNetworkAccessManager::finished, this, &CHttpBase::onFinished);
     // Certificate errors are reported and never ignored: the reply fails.
     connect(m_synManager, &QNetworkAccessManager::sslErrors, this, &CHttpBase::onSslErrors);
@@ -157,14 +158,23 @@ int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
     return result;
 }
 
+void CHttpBase::setHeader(const QByteArray &name, const QString &value)
+{
+    // An empty value carries nothing: the header is left off instead.
+    if (value.isEmpty())
+        m_headers.remove(name);
+    else
+        m_headers.insert(name, value.toLatin1());
+}
+
 void CHttpBase::setToken(const QString &token)
 {
-    m_headers.insert(QByteArrayLiteral("token"), token.toLatin1());
+    setHeader(QByteArrayLiteral("token"), token);
 }
 
 void CHttpBase::setUniqueCodeHeader(const QString &uniqueCode)
 {
-    m_headers.insert(QByteArrayLiteral("uniquecode"), uniqueCode.toLatin1());
+    setHeader(QByteArrayLiteral("uniquecode"), uniqueCode);
 }
 
 void CHttpBase::clearHeaders()

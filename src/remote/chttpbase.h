@@ -71,6 +71,7 @@ private:
                                  bool withIdentity) const;
     int getSyn(const QUrl &url, QByteArray &body, const QByteArray &userdata, bool withIdentity);
     int waitFor(QNetworkReply *reply, QByteArray &body);
+    void setHeader(const QByteArray &name, const QString &value);
     void onSslErrors(QNetworkReply *reply, const QList<QSslError> &errors);
 
     QNetworkAccessManager *m_synManager;

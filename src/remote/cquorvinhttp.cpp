@@ -350,7 +350,7 @@ void CQuorvinHttp::chapterRecycleAsyn(const TC_Chapter_Recycle &req)
     begin();
     num("book_id", req.bookId);
     num("chapter_id", req.chapterId);
-    num("status", req.status);
+    numKeep("status", req.status); // 0 (into the recycle bin) must reach the server too
     updateTime(req.update_time);
     sendPostAsyn(CQuorvinUrl::ChapterRecycle, req);
 }
