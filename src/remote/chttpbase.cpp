@@ -6,10 +6,10 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSslError>
 #include <QTimer>
@@ -26,18 +26,21 @@ QString originOf(const QUrl &url)
 }
 
 // The extension of a downloaded image: the last path segment from its last
-// full stop on, ".png" when there is none or it is not a plain word.
+// full stop on; ".png" when there is none or it names no image format we read.
 QString imageExtension(const QUrl &url)
 {
-    static const QRegularExpression plain(QStringLiteral("^\\.[A-Za-z0-9]{1,10}$"));
     const QString segment = url.fileName();
     const int dot = segment.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot < 0 ? QString() : segment.mid(dot);
-    return plain.match(extension).hasMatch() ? extension : QStringLiteral(".png");
+    if (dot >= 0) {
+        const QByteArray format = segment.mid(dot + 1).toLower().toLatin1();
+        if (!format.isEmpty() && QImageReader::supportedImageFormats().contains(format))
+            return segment.mid(dot);
+    }
+    return QStringLiteral(".png");
 }
 
-// Decodes `bytes` and writes the image to `path` in the format its suffix
-// names; nothing is left behind when either step fails.
+// Stores the downloaded bytes as they came (no loss, animations kept) once
+// they have been checked to be an image; nothing is left behind on failure.
 bool storeImage(const QByteArray &bytes, const QString &path)
 {
     QImage image;
@@ -46,17 +49,11 @@ bool storeImage(const QByteArray &bytes, const QString &path)
         return false;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         qWarning() << "cannot write" << path << file.errorString();
         return false;
     }
-    const QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
-    if (!image.save(&file, format.constData())) {
-        qWarning() << "cannot store image as" << format << path;
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return true;
 }
 
 } // namespace

@@ -47,7 +47,7 @@ public:
 
     // Fetches an image into `folder` as "<md5 of its bytes><extension>"; the
     // extension comes from the URL's last path segment (".png" when it has
-    // none). An existing file of that name is reused. Returns the local path,
+    // none or names no image format). An existing file of that name is reused. Returns the local path,
     // empty when the URL is empty or not http(s), the fetch fails, or the
     // bytes are no image that can be stored. The identity headers go only to
     // the API server's own origin (see identityBaseUrl).

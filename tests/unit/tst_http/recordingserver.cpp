@@ -1,8 +1,13 @@
 #include "recordingserver.h"
 
+#include "selfsigned.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
@@ -141,4 +146,30 @@ void RecordingServer::answer(QTcpSocket *socket, const RecordedRequest &request)
     head += "Connection: close\r\n\r\n";
     socket->write(head + body);
     socket->disconnectFromHost();
+}
+
+bool TlsServer::start()
+{
+    return listen(QHostAddress::LocalHost, 0);
+}
+
+QString TlsServer::baseUrl() const
+{
+    return QStringLiteral("https://127.0.0.1:%1").arg(serverPort());
+}
+
+void TlsServer::incomingConnection(qintptr descriptor)
+{
+    auto *socket = new QSslSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        delete socket;
+        return;
+    }
+    socket->setLocalCertificate(QSslCertificate(QByteArray(kTestCertificate)));
+    socket->setPrivateKey(QSslKey(QByteArray(kTestPrivateKey), QSsl::Rsa));
+    connect(socket, &QSslSocket::encrypted, this, [this] { ++encryptedConnections; });
+    connect(socket, &QSslSocket::readyRead, this,
+            [this, socket] { bytesReceived += socket->readAll().size(); });
+    connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
+    socket->startServerEncryption();
 }

@@ -62,3 +62,18 @@ private:
     int m_delayMs = 0;
     bool m_echoUserdata = false;
 };
+
+// Accepts TLS connections with a self-signed certificate and records
+// whether any request got through the handshake.
+class TlsServer : public QTcpServer
+{
+    Q_OBJECT
+public:
+    bool start();
+    QString baseUrl() const;
+    int encryptedConnections = 0;
+    int bytesReceived = 0;
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+};

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QNetworkReply>
 #include <QSignalSpy>
+#include <QSslSocket>
 
 #include <functional>
 #include <memory>
@@ -61,6 +62,7 @@ private slots:
     void asyncReplyCarriesUserdata();
     void logoutForgetsIdentity();
 
+    void untrustedCertificateFails();
     void timeoutGives401();
     void lateAnswerIsNotRead();
 
@@ -670,6 +672,22 @@ void TestHttp::logoutForgetsIdentity()
     QCOMPARE(request.target, QByteArray("/books/booksList"));
 }
 
+void TestHttp::untrustedCertificateFails()
+{
+    if (!QSslSocket::supportsSsl())
+        QSKIP("no TLS support in this build");
+    TlsServer tls;
+    QVERIFY(tls.start());
+    QVERIFY(m_http->setBaseUrl(tls.baseUrl()));
+    m_http->setToken("secret");
+    TS_Author_Login login;
+    const int error = m_http->authorLogin(TC_Author_Login(), login);
+    QCOMPARE(error, int(QNetworkReply::SslHandshakeFailedError));
+    QCOMPARE(login.code, 0);
+    QCOMPARE(tls.encryptedConnections, 0);
+    QCOMPARE(tls.bytesReceived, 0);
+}
+
 void TestHttp::timeoutGives401()
 {
     m_server->setMode(RecordingServer::Mode::Silent);
@@ -941,9 +959,13 @@ void TestHttp::downloadImage()
     QCOMPARE(plain, path);
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
 
+    // The bytes are kept as they came; an extension that names no image
+    // format becomes ".png".
+    QCOMPARE(HttpUtil::md5HexOfFile(path), HttpUtil::md5Hex(png));
     const QString jpg = m_http->downloadImage(m_server->baseUrl() + "/files/head.JPG", folder);
     QVERIFY(jpg.endsWith(".JPG"));
     QVERIFY(!QImage(jpg).isNull());
+    QCOMPARE(m_http->downloadImage(m_server->baseUrl() + "/files/run.sh", folder), path);
 }
 
 void TestHttp::downloadRefusesNonImages()
