@@ -1,0 +1,222 @@
+#include "chttpbase.h"
+
+#include "chttputil.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QSslError>
+#include <QTimer>
+#include <QUrl>
+#include <QtDebug>
+
+namespace {
+
+QString originOf(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    const int port = url.port(scheme == QLatin1String("https") ? 443 : 80);
+    return QStringLiteral("%1://%2:%3").arg(scheme, url.host().toLower()).arg(port);
+}
+
+// The extension of a downloaded image: the last path segment from its last
+// full stop on; ".png" when there is none or it names no image format we read.
+QString imageExtension(const QUrl &url)
+{
+    const QString segment = url.fileName();
+    const int dot = segment.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        const QByteArray format = segment.mid(dot + 1).toLower().toLatin1();
+        if (!format.isEmpty() && QImageReader::supportedImageFormats().contains(format))
+            return segment.mid(dot);
+    }
+    return QStringLiteral(".png");
+}
+
+// Stores the downloaded bytes as they came (no loss, animations kept) once
+// they have been checked to be an image; nothing is left behind on failure.
+bool storeImage(const QByteArray &bytes, const QString &path)
+{
+    QImage image;
+    if (!image.loadFromData(bytes) || image.isNull()) {
+        qWarning() << "downloaded bytes are not an image:" << path;
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        qWarning() << "cannot write" << path << file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CHttpBase::CHttpBase(QObject *parent)
+    : QObject(parent), m_synManager(new QNetworkAccessManager(this)),
+      m_asynManager(new QNetworkAccessManager(this))
+{
+    qRegisterMetaType<QNetworkReply *>();
+    connect(m_asynManager, &QNetworkAccessManager::finished, this, &CHttpBase::onFinished);
+    // Certificate errors are reported and never ignored: the reply fails.
+    connect(m_synManager, &QNetworkAccessManager::sslErrors, this, &CHttpBase::onSslErrors);
+    connect(m_asynManager, &QNetworkAccessManager::sslErrors, this, &CHttpBase::onSslErrors);
+}
+
+QNetworkRequest CHttpBase::buildRequest(const QUrl &url, bool post, int bodyLength,
+                                        const QByteArray &userdata, bool withIdentity) const
+{
+    QNetworkRequest request(url);
+    if (post) {
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+                          QByteArrayLiteral("application/x-www-form-urlencoded"));
+        request.setHeader(QNetworkRequest::ContentLengthHeader, bodyLength);
+    } else {
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    }
+    if (withIdentity) {
+        for (auto it = m_headers.cbegin(); it != m_headers.cend(); ++it)
+            request.setRawHeader(it.key(), it.value());
+    }
+    if (!userdata.isEmpty())
+        request.setRawHeader(QByteArrayLiteral("userdata"), userdata);
+    return request;
+}
+
+static QUrl getUrl(const QString &url, const QString &query)
+{
+    return QUrl(query.isEmpty() ? url : url + QLatin1Char('?') + query);
+}
+
+int CHttpBase::getSyn(const QString &url, const QString &query, QByteArray &body, const QByteArray &userdata)
+{
+    return getSyn(getUrl(url, query), body, userdata, true);
+}
+
+int CHttpBase::getSyn(const QUrl &url, QByteArray &body, const QByteArray &userdata, bool withIdentity)
+{
+    QNetworkReply *reply = m_synManager->get(buildRequest(url, false, 0, userdata, withIdentity));
+    return waitFor(reply, body);
+}
+
+int CHttpBase::postSyn(const QString &url, const QString &params, QByteArray &body,
+                       const QByteArray &userdata)
+{
+    const QByteArray data = params.toLatin1();
+    QNetworkReply *reply =
+        m_synManager->post(buildRequest(QUrl(url), true, data.size(), userdata, true), data);
+    return waitFor(reply, body);
+}
+
+void CHttpBase::getAsyn(const QString &url, const QString &query, const QByteArray &userdata)
+{
+    m_asynManager->get(buildRequest(getUrl(url, query), false, 0, userdata, true));
+}
+
+void CHttpBase::postAsyn(const QString &url, const QString &params, const QByteArray &userdata)
+{
+    const QByteArray data = params.toLatin1();
+    m_asynManager->post(buildRequest(QUrl(url), true, data.size(), userdata, true), data);
+}
+
+int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
+{
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    timer.start(m_syncTimeoutMs);
+    if (!reply->isFinished())
+        loop.exec();
+
+    int result = kTimeoutError;
+    if (!timer.isActive() && !reply->isFinished()) {
+        qWarning() << "request timed out after" << m_syncTimeoutMs << "ms:" << reply->url().path();
+        // Drop the connection so that a late answer is never read.
+        disconnect(reply, nullptr, &loop, nullptr);
+        reply->abort();
+    } else {
+        timer.stop();
+        result = reply->error();
+        if (result == QNetworkReply::NoError)
+            body = reply->readAll();
+        else
+            qWarning() << "request failed:" << reply->url().path() << result << reply->errorString();
+    }
+    reply->close();
+    reply->deleteLater();
+    return result;
+}
+
+void CHttpBase::setHeader(const QByteArray &name, const QString &value)
+{
+    // An empty value carries nothing: the header is left off instead.
+    if (value.isEmpty())
+        m_headers.remove(name);
+    else
+        m_headers.insert(name, value.toLatin1());
+}
+
+void CHttpBase::setToken(const QString &token)
+{
+    setHeader(QByteArrayLiteral("token"), token);
+}
+
+void CHttpBase::setUniqueCodeHeader(const QString &uniqueCode)
+{
+    setHeader(QByteArrayLiteral("uniquecode"), uniqueCode);
+}
+
+void CHttpBase::clearHeaders()
+{
+    m_headers.clear();
+}
+
+void CHttpBase::setSyncTimeout(int milliseconds)
+{
+    m_syncTimeoutMs = milliseconds > 0 ? milliseconds : kDefaultSyncTimeoutMs;
+}
+
+QString CHttpBase::downloadImage(const QString &imageUrl, const QString &folder)
+{
+    if (imageUrl.isEmpty())
+        return QString();
+    const QUrl url(imageUrl);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        qWarning() << "image address refused:" << imageUrl;
+        return QString();
+    }
+    const QString identityBase = identityBaseUrl();
+    const bool sameOrigin = !identityBase.isEmpty() && originOf(url) == originOf(QUrl(identityBase));
+    QByteArray bytes;
+    if (getSyn(url, bytes, QByteArray(), sameOrigin) != 0)
+        return QString();
+    if (!QDir().mkpath(folder)) {
+        qWarning() << "cannot create" << folder;
+        return QString();
+    }
+    const QString path = QDir(folder).filePath(HttpUtil::md5Hex(bytes) + imageExtension(url));
+    if (!QFileInfo::exists(path) && !storeImage(bytes, path))
+        return QString();
+    return path;
+}
+
+void CHttpBase::onFinished(QNetworkReply *reply)
+{
+    emit sigGetAsynData(reply);
+}
+
+void CHttpBase::onSslErrors(QNetworkReply *reply, const QList<QSslError> &errors)
+{
+    for (const QSslError &error : errors)
+        qWarning() << "TLS error, request refused:" << reply->url().host() << error.errorString();
+}

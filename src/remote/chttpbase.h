@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
+class QSslError;
+class QUrl;
+
+// The transport: two network managers (one for calls that wait, one whose
+// replies go to the job coordinator), the identity headers that ride on
+// every request and the form-parameter string that the endpoint methods
+// fill. Not re-entrant: every call comes from the GUI thread, and each
+// endpoint method rebuilds the parameter string before it sends.
+class CHttpBase : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kDefaultSyncTimeoutMs = 10000;
+    // Result of a synchronous call that got no answer in time
+    // (QNetworkReply::InternalServerError).
+    static constexpr int kTimeoutError = 401;
+
+    explicit CHttpBase(QObject *parent = nullptr);
+
+    // Synchronous calls return the QNetworkReply::NetworkError as an int;
+    // 0 means a body arrived (in `body`), 401 that the time-out passed.
+    int getSyn(const QString &url, const QString &query, QByteArray &body, const QByteArray &userdata);
+    int postSyn(const QString &url, const QString &params, QByteArray &body, const QByteArray &userdata);
+    // Asynchronous calls return at once; the reply comes through sigGetAsynData.
+    void getAsyn(const QString &url, const QString &query, const QByteArray &userdata);
+    void postAsyn(const QString &url, const QString &params, const QByteArray &userdata);
+
+    // Identity headers, applied to every request in key order.
+    void setToken(const QString &token);
+    void setUniqueCodeHeader(const QString &uniqueCode);
+    void clearHeaders();
+    QMap<QByteArray, QByteArray> headers() const { return m_headers; }
+
+    void setSyncTimeout(int milliseconds);
+    int syncTimeout() const { return m_syncTimeoutMs; }
+
+    // Fetches an image into `folder` as "<md5 of its bytes><extension>"; the
+    // extension comes from the URL's last path segment (".png" when it has
+    // none or names no image format). An existing file of that name is reused. Returns the local path,
+    // empty when the URL is empty or not http(s), the fetch fails, or the
+    // bytes are no image that can be stored. The identity headers go only to
+    // the API server's own origin (see identityBaseUrl).
+    QString downloadImage(const QString &imageUrl, const QString &folder);
+
+signals:
+    // Every reply of the asynchronous manager; the receiver releases it.
+    void sigGetAsynData(QNetworkReply *reply);
+
+public slots:
+    void onFinished(QNetworkReply *reply);
+
+protected:
+    QString &params() { return m_params; }
+    // The address whose origin (scheme, host, port) image downloads may
+    // carry the identity headers to; empty means none.
+    virtual QString identityBaseUrl() const { return QString(); }
+
+private:
+    QNetworkRequest buildRequest(const QUrl &url, bool post, int bodyLength, const QByteArray &userdata,
+                                 bool withIdentity) const;
+    int getSyn(const QUrl &url, QByteArray &body, const QByteArray &userdata, bool withIdentity);
+    int waitFor(QNetworkReply *reply, QByteArray &body);
+    void setHeader(const QByteArray &name, const QString &value);
+    void onSslErrors(QNetworkReply *reply, const QList<QSslError> &errors);
+
+    QNetworkAccessManager *m_synManager;
+    QNetworkAccessManager *m_asynManager;
+    QMap<QByteArray, QByteArray> m_headers;
+    QString m_params;
+    int m_syncTimeoutMs = kDefaultSyncTimeoutMs;
+};
