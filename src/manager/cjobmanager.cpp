@@ -1,14 +1,9 @@
 #include "cjobmanager.h"
 
-#include "apppaths.h"
 #include "csystemmanager.h"
+#include "db/cquorvindb.h"
 
-#include <QDebug>
-#include <QFileInfo>
 #include <QLabel>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QVBoxLayout>
 
 CJobManager::CJobManager(QObject *parent) : QObject(parent) {}
@@ -22,24 +17,10 @@ CJobManager *CJobManager::instance()
 bool CJobManager::init()
 {
     CSystemManager::instance();
-    const QString path = AppPaths::dbFile();
-    if (!QFileInfo::exists(path)) {
-        qWarning() << "database file missing:" << path;
+    CQuorvinDb *db = CQuorvinDb::instance();
+    T_SessionData &session = T_SessionData::instance();
+    if (!db->init() || !db->getSysData(session.author, session.synData))
         return false;
-    }
-    QSqlDatabase db = QSqlDatabase::contains("main") ? QSqlDatabase::database("main")
-                                                     : QSqlDatabase::addDatabase("QSQLITE", "main");
-    db.setDatabaseName(path);
-    if (!db.open()) {
-        qWarning() << db.lastError().type() << "  ==  " << db.lastError().text();
-        return false;
-    }
-    QSqlQuery query(db);
-    if (!query.exec("select lastUid,lastLoginTime,cateVersion,sensitiveVersion,peopleNameVersion,"
-                    "maleCateCount,femaleCateCount from tb_sys limit 1;")) {
-        qWarning() << query.lastError().type() << "  ==  " << query.lastError().text();
-        return false;
-    }
 
     auto *window = new QWidget;
     window->setAttribute(Qt::WA_DeleteOnClose);
