@@ -4,23 +4,16 @@
 #include "manager/cqssmanager.h"
 #include "resources.h"
 #include "ui/dpiadapter.h"
+#include "ui/fonts.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QFont>
 #include <QMessageBox>
 #include <QTranslator>
 
 namespace {
 
 const int kRestartCode = -10086;
-
-// The design's font family does not exist off Windows: show it with an
-// installed CJK family instead.
-void substituteFonts()
-{
-    QFont::insertSubstitutions("Microsoft YaHei", {"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Micro Hei"});
-}
 
 int runPass(int &argc, char **argv)
 {

@@ -1,10 +1,9 @@
 #include "cjobmanager.h"
 
 #include "csystemmanager.h"
+#include "cuimanager.h"
 #include "db/cquorvindb.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
 
 CJobManager::CJobManager(QObject *parent) : QObject(parent) {}
 
@@ -22,18 +21,14 @@ bool CJobManager::init()
     if (!db->init() || !db->getSysData(session.author, session.synData))
         return false;
 
-    auto *window = new QWidget;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(tr("Quorvin Writing"));
-    auto *layout = new QVBoxLayout(window);
-    layout->addWidget(new QLabel(tr("Quorvin Writing"), window));
-    window->resize(640, 400);
-    window->show();
-    m_window = window;
+    if (session.author.uid != 0)
+        CUiManager::instance()->showMain();
+    else
+        CUiManager::instance()->showLogin();
     return true;
 }
 
 void CJobManager::uninit()
 {
-    delete m_window;
+    CUiManager::instance()->closeWindows();
 }
