@@ -104,14 +104,16 @@ void MainWindow::buildTray()
 void MainWindow::buildShortcuts()
 {
     m_bossKey = new QxtGlobalShortcut(this);
-    const QString keys = m_session.user.hideKey.isEmpty() ? QStringLiteral("Ctrl+Shift+N") : m_session.user.hideKey;
+    const QString keys =
+        m_session.user.hideKey.isEmpty() ? QStringLiteral("Ctrl+Shift+N") : m_session.user.hideKey;
     const bool ok = m_bossKey->setShortcut(QKeySequence::fromString(keys, QKeySequence::PortableText));
     qDebug() << "setShortcut:" << keys << ok;
     connect(m_bossKey, &QxtGlobalShortcut::activated, this, &MainWindow::toggleHidden);
 
     m_unlockKey = new QxtGlobalShortcut(this);
     const bool unlockOk = m_unlockKey->setShortcut(QKeySequence("Ctrl+Shift+0"));
-    qDebug() << "setShortcut:" << "Ctrl+Shift+0" << unlockOk;
+    qDebug() << "setShortcut:"
+             << "Ctrl+Shift+0" << unlockOk;
     connect(m_unlockKey, &QxtGlobalShortcut::activated, this, [this] {
         if (m_ui->isLocked())
             m_ui->setLock(false);

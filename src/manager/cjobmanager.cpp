@@ -4,7 +4,6 @@
 #include "cuimanager.h"
 #include "db/cquorvindb.h"
 
-
 CJobManager::CJobManager(QObject *parent) : QObject(parent) {}
 
 CJobManager *CJobManager::instance()

@@ -194,7 +194,8 @@ void CUiManager::toggleMaximized()
         setMargin(kShadowMargin);
         w->showNormal();
         const QSize base = DPIAdapter::instance()->defaultWindowSize();
-        const int height = w->stack()->currentIndex() == 1 ? qRound(base.height() * kCreationGrowth) : base.height();
+        const int height =
+            w->stack()->currentIndex() == 1 ? qRound(base.height() * kCreationGrowth) : base.height();
         w->resize(base.width(), height);
     } else {
         setMargin(0);
@@ -237,8 +238,12 @@ bool CUiManager::isLocked() const
 
 void CUiManager::showLockTipLater(bool locked)
 {
+    if (!m_mainWindow)
+        return;
     const QString text = locked ? tr("Client opens locked") : tr("Client close locked");
-    QTimer::singleShot(kLockTipDelayMs, this, [this, text] { showTips(text, 1); });
+    // The tip belongs to this window: it is dropped when the window goes first.
+    MainWindow *w = m_mainWindow;
+    QTimer::singleShot(kLockTipDelayMs, w, [w, text] { w->showTips(text, 2); });
 }
 
 void CUiManager::setLock(bool on)
@@ -278,7 +283,8 @@ void CUiManager::setWindowFullScreen(bool on)
     Qt::WindowStates next;
     if (on) {
         setMargin(0);
-        next = state == Qt::WindowMaximized ? (Qt::WindowMaximized | Qt::WindowFullScreen) : Qt::WindowFullScreen;
+        next = state == Qt::WindowMaximized ? (Qt::WindowMaximized | Qt::WindowFullScreen)
+                                            : Qt::WindowFullScreen;
     } else {
         setMargin(state & Qt::WindowMaximized ? 0 : kShadowMargin);
         next = state & ~Qt::WindowFullScreen;
@@ -377,8 +383,9 @@ void CUiManager::centreOn(QWidget *widget, QWidget *over) const
         return;
     const QPoint centre = target->mapToGlobal(target->rect().center());
     const QPoint topLeft = centre - widget->rect().center();
-    widget->move(widget->isWindow() || !widget->parentWidget() ? topLeft
-                                                              : widget->parentWidget()->mapFromGlobal(topLeft));
+    widget->move(widget->isWindow() || !widget->parentWidget()
+                     ? topLeft
+                     : widget->parentWidget()->mapFromGlobal(topLeft));
 }
 
 void CUiManager::placeAtCursor(QWidget *widget, bool keepBelow) const

@@ -95,9 +95,12 @@ bool QxtNativeKeyFilter::nativeEventFilter(const QByteArray &eventType, void *me
     return false;
 }
 
-QxtGlobalShortcut::QxtGlobalShortcut(QObject *parent) : QObject(parent), d(new QxtGlobalShortcutPrivate(this)) {}
+QxtGlobalShortcut::QxtGlobalShortcut(QObject *parent) : QObject(parent), d(new QxtGlobalShortcutPrivate(this))
+{
+}
 
-QxtGlobalShortcut::QxtGlobalShortcut(const QKeySequence &shortcut, QObject *parent) : QxtGlobalShortcut(parent)
+QxtGlobalShortcut::QxtGlobalShortcut(const QKeySequence &shortcut, QObject *parent)
+    : QxtGlobalShortcut(parent)
 {
     setShortcut(shortcut);
 }

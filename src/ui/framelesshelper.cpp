@@ -101,7 +101,8 @@ void FramelessWidgetState::handle(QEvent *event)
     case QEvent::HoverMove:
         if (m_helper->widgetResizable() && !m_pressed) {
             const auto *hover = static_cast<QHoverEvent *>(event);
-            updateCursor(m_useGlobal ? m_widget->mapToGlobal(hover->pos()) : m_widget->mapToParent(hover->pos()));
+            updateCursor(m_useGlobal ? m_widget->mapToGlobal(hover->pos())
+                                     : m_widget->mapToParent(hover->pos()));
         }
         break;
     default:

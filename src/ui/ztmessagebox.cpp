@@ -213,8 +213,8 @@ void ZtMessageBox::closeEvent(QCloseEvent *event)
         done(Escape);
 }
 
-int ZtMessageBox::question(QWidget *parent, const QString &title, const QString &text, ZtStandardButtons buttons,
-                           ZtStandardButton defaultButton)
+int ZtMessageBox::question(QWidget *parent, const QString &title, const QString &text,
+                           ZtStandardButtons buttons, ZtStandardButton defaultButton)
 {
     ZtMessageBox box(1, title, text, parent);
     for (uint value = FirstButton; value < 0x8000001u; value <<= 1) {
@@ -227,8 +227,8 @@ int ZtMessageBox::question(QWidget *parent, const QString &title, const QString 
     return box.exec();
 }
 
-int ZtMessageBox::question(QWidget *parent, const QString &title, const QString &text, const QString &button0Text,
-                           const QString &button1Text, int defaultButtonNumber)
+int ZtMessageBox::question(QWidget *parent, const QString &title, const QString &text,
+                           const QString &button0Text, const QString &button1Text, int defaultButtonNumber)
 {
     ZtMessageBox box(1, title, text, parent);
     box.addButton(button0Text);

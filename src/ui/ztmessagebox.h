@@ -71,8 +71,8 @@ public:
     static int question(QWidget *parent, const QString &title, const QString &text,
                         ZtStandardButtons buttons = Ok, ZtStandardButton defaultButton = NoButton);
     // Two-choice form: returns the index (0 or 1) of the clicked button.
-    static int question(QWidget *parent, const QString &title, const QString &text, const QString &button0Text,
-                        const QString &button1Text, int defaultButtonNumber = 0);
+    static int question(QWidget *parent, const QString &title, const QString &text,
+                        const QString &button0Text, const QString &button1Text, int defaultButtonNumber = 0);
 
     QLabel *iconLabel() const { return m_icon; }
     QLabel *textLabel() const { return m_text; }
