@@ -50,10 +50,16 @@ bool TestMainWindowXvfb::pressKeys(const QString &keys)
 
 bool TestMainWindowXvfb::quits(const std::function<void()> &action)
 {
-    QEventLoop loop;
+    // Run inside the application's own loop: its end resets the quit
+    // request, so the next test's loops run normally.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(42); });
+    guard.start(300);
     QTimer::singleShot(0, [&] { action(); });
-    QTimer::singleShot(300, &loop, [&] { loop.exit(42); });
-    return loop.exec() != 42;
+    const int code = QApplication::exec();
+    guard.stop();
+    return code != 42;
 }
 
 void TestMainWindowXvfb::initTestCase()
