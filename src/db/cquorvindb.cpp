@@ -140,11 +140,10 @@ QSqlDatabase CQuorvinDb::openConnection(const QString &name)
         return db;
     // Write-ahead log: the import thread's writes never block the GUI
     // thread's reads, and a save costs one append instead of a journal
-    // round. Only for a file that holds tables: an empty or foreign file is
-    // left as it is.
+    // round. Only for a file whose system row can be read: an empty or
+    // foreign file is left exactly as it is.
     QSqlQuery probe(db);
-    if (probe.exec(QStringLiteral("select count(*) from sqlite_master")) && probe.next() &&
-        probe.value(0).toInt() > 0) {
+    if (probe.exec(QStringLiteral("select count(*) from tb_sys"))) {
         probe.finish();
         QSqlQuery pragma(db);
         if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
