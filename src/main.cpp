@@ -4,25 +4,17 @@
 #include "manager/cqssmanager.h"
 #include "resources.h"
 #include "ui/dpiadapter.h"
+#include "ui/fonts.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDebug>
-#include <QFont>
 #include <QMessageBox>
 #include <QTranslator>
 
 namespace {
 
 const int kRestartCode = -10086;
-
-// The design's font family does not exist off Windows: show it with an
-// installed CJK family instead.
-void substituteFonts()
-{
-    QFont::insertSubstitutions("Microsoft YaHei",
-                               {"Noto Sans CJK SC", "Noto Sans SC", "WenQuanYi Micro Hei"});
-}
 
 int runPass(int &argc, char **argv)
 {
@@ -39,7 +31,6 @@ int runPass(int &argc, char **argv)
 
     CLog::instance()->init(AppPaths::logsDir() + "/client_" +
                            QDateTime::currentDateTime().toString("yyyy_MM_dd_hh_mm_ss") + ".log");
-    qDebug() << "Quorvin Writing" << QUORVIN_VERSION << "started in" << AppPaths::appDir();
     CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
     CQssManager::instance()->setQssStyle(StyleDark, ":/res/qss/dark.qss");
 

@@ -2,10 +2,185 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
-    <name>CJobManager</name>
+    <name>CUiManager</name>
+    <message>
+        <source>Currently locked</source>
+        <translation>客户端已锁定</translation>
+    </message>
+    <message>
+        <source>Client opens locked</source>
+        <translation>客户端开启锁定</translation>
+    </message>
+    <message>
+        <source>Client close locked</source>
+        <translation>客户端取消锁定</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_LoginPlaceholder</name>
     <message>
         <source>Quorvin Writing</source>
         <translation>Quorvin 写作</translation>
+    </message>
+    <message>
+        <source>Signing in is not available in this version yet.</source>
+        <translation>此版本暂不支持登录。</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Quorvin Writing</source>
+        <translation>Quorvin 写作</translation>
+    </message>
+    <message>
+        <source>Main Client</source>
+        <translation>主界面</translation>
+    </message>
+    <message>
+        <source>Quick</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>Currently locked</source>
+        <translation>客户端已锁定</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Bookshelf</name>
+    <message>
+        <source>Quorvin Writing</source>
+        <translation>Quorvin 写作</translation>
+    </message>
+    <message>
+        <source>Bookshelf</source>
+        <translation>书架</translation>
+    </message>
+    <message>
+        <source>My Bookshelf</source>
+        <translation>我的书架</translation>
+    </message>
+    <message>
+        <source>Switch theme</source>
+        <translation>切换主题</translation>
+    </message>
+    <message>
+        <source>Minimise</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>Maximise</source>
+        <translation>最大化</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>No books on the shelf yet</source>
+        <translation>书架上还没有书</translation>
+    </message>
+    <message>
+        <source>Create a book or import a text file to start writing</source>
+        <translation>新建一本书或导入文本文件，开始写作吧</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>还原</translation>
+    </message>
+    <message>
+        <source>Switch to the light theme</source>
+        <translation>切换到日间模式</translation>
+    </message>
+    <message>
+        <source>Switch to the dark theme</source>
+        <translation>切换到夜间模式</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation</name>
+    <message>
+        <source>Back to the bookshelf</source>
+        <translation>返回书架</translation>
+    </message>
+    <message>
+        <source>Choose a chapter to start writing</source>
+        <translation>选择一个章节开始写作</translation>
+    </message>
+</context>
+<context>
+    <name>ZtMessageBox</name>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Save All</source>
+        <translation>全部保存</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>Yes to All</source>
+        <translation>全部是</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>No to All</source>
+        <translation>全部否</translation>
+    </message>
+    <message>
+        <source>Abort</source>
+        <translation>中止</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>重试</translation>
+    </message>
+    <message>
+        <source>Ignore</source>
+        <translation>忽略</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>放弃</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>帮助</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>重置</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>恢复默认</translation>
     </message>
 </context>
 </TS>

@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
-
-class QWidget;
 
 // The coordinator of the signed-in author's data and of the job queue.
 class CJobManager : public QObject
@@ -20,6 +17,4 @@ public:
 
 private:
     explicit CJobManager(QObject *parent = nullptr);
-
-    QPointer<QWidget> m_window;
 };

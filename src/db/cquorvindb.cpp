@@ -1,0 +1,282 @@
+#include "cquorvindb.h"
+
+#include "apppaths.h"
+
+#include <QAtomicInt>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThreadStorage>
+#include <QVariant>
+
+namespace {
+
+// Milliseconds a statement waits for another thread's write to finish.
+constexpr int kBusyTimeoutMs = 10000;
+// Statements longer than this are cut in the log (a chapter can be megabytes).
+constexpr int kLoggedSqlLength = 2000;
+
+// The calling thread's connection; removed when the thread ends.
+struct ThreadConnection
+{
+    QString name;
+    int generation = -1;
+    int transactionDepth = 0;
+
+    ~ThreadConnection() { close(); }
+
+    void close()
+    {
+        if (name.isEmpty())
+            return;
+        {
+            QSqlDatabase db = QSqlDatabase::database(name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        name.clear();
+        transactionDepth = 0;
+    }
+};
+
+QThreadStorage<ThreadConnection *> &threadConnections()
+{
+    static QThreadStorage<ThreadConnection *> storage;
+    return storage;
+}
+
+ThreadConnection *currentThreadConnection()
+{
+    if (!threadConnections().hasLocalData())
+        threadConnections().setLocalData(new ThreadConnection);
+    return threadConnections().localData();
+}
+
+QString newConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("quorvin_db_%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+QString loggedSql(const QString &sql)
+{
+    if (sql.size() <= kLoggedSqlLength)
+        return sql;
+    return sql.left(kLoggedSqlLength) + QStringLiteral("... (%1 characters)").arg(sql.size());
+}
+
+} // namespace
+
+CQuorvinDb::CQuorvinDb(QObject *parent) : QObject(parent)
+{
+    registerRecordMetaTypes();
+}
+
+CQuorvinDb *CQuorvinDb::instance()
+{
+    static CQuorvinDb *db = new CQuorvinDb;
+    return db;
+}
+
+bool CQuorvinDb::init()
+{
+    const QString path = AppPaths::dbFile();
+    if (!QFileInfo::exists(path)) {
+        QFile file(path);
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly)) {
+            qWarning() << "create db failed" << path;
+            return false;
+        }
+    }
+    {
+        QMutexLocker lock(&m_mutex);
+        m_path = path;
+        ++m_generation;
+    }
+    QSqlDatabase db = connection();
+    if (!db.isOpen()) {
+        qWarning() << "cannot open the database" << path << db.lastError().text();
+        return false;
+    }
+    return isDatabaseFile(db);
+}
+
+QString CQuorvinDb::databasePath() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_path;
+}
+
+QSqlDatabase CQuorvinDb::connection()
+{
+    ThreadConnection *current = currentThreadConnection();
+    int generation = 0;
+    {
+        QMutexLocker lock(&m_mutex);
+        generation = m_generation;
+    }
+    if (generation == 0)
+        return QSqlDatabase(); // init() has not run: every statement fails
+    if (current->name.isEmpty() || current->generation != generation) {
+        current->close();
+        current->name = newConnectionName();
+        current->generation = generation;
+        return openConnection(current->name);
+    }
+    return QSqlDatabase::database(current->name, false);
+}
+
+QSqlDatabase CQuorvinDb::openConnection(const QString &name)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(databasePath());
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    if (!db.open())
+        return db;
+    // Write-ahead log: the import thread's writes never block the GUI
+    // thread's reads, and a save costs one append instead of a journal
+    // round. Only for a file whose system row can be read: an empty or
+    // foreign file is left exactly as it is.
+    QSqlQuery probe(db);
+    if (probe.exec(QStringLiteral("select count(*) from tb_sys"))) {
+        probe.finish();
+        QSqlQuery pragma(db);
+        if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+            qWarning() << "journal_mode=WAL refused:" << pragma.lastError().text();
+        // Every returned write survives a crash of the process and of the
+        // machine.
+        pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    }
+    return db;
+}
+
+bool CQuorvinDb::isDatabaseFile(QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+        qWarning() << "not a database:" << databasePath() << query.lastError().type()
+                   << "  ==  " << query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+bool CQuorvinDb::sqlExec(QSqlQuery &query, const QString &sql)
+{
+    if (query.exec(sql))
+        return true;
+    const QSqlError error = query.lastError();
+    const QString text = QStringLiteral("[%1] %2").arg(int(error.type())).arg(error.text());
+    setLastError(text);
+    qDebug() << "sqlStr = " << loggedSql(sql);
+    qDebug() << "dbError : err = " << text;
+    return false;
+}
+
+void CQuorvinDb::setLastError(const QString &error)
+{
+    QMutexLocker lock(&m_mutex);
+    m_lastError = error;
+}
+
+QString CQuorvinDb::lastError() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lastError;
+}
+
+int CQuorvinDb::lastInsertId(const QString &table)
+{
+    // One row is enough: last_insert_rowid() is the same on every row, and
+    // asking for all of them would read the whole table.
+    QSqlQuery query(connection());
+    if (!sqlExec(query,
+                 QStringLiteral("select last_insert_rowid() from ") + table + QStringLiteral(" limit 1")))
+        return 0;
+    int id = 0;
+    while (query.next())
+        id = query.value(0).toInt();
+    return id;
+}
+
+bool CQuorvinDb::deleteWhere(const QString &table, const QString &column, int value)
+{
+    QSqlQuery query(connection());
+    return sqlExec(query, sqlFormat(QStringLiteral("delete from %1 where %2 = %3;"),
+                                    {SqlArg::raw(table), SqlArg::raw(column), value}));
+}
+
+bool CQuorvinDb::updateWhere(const QString &table, const QString &column, int value, const QString &keyColumn,
+                             int key)
+{
+    QSqlQuery query(connection());
+    return sqlExec(query,
+                   sqlFormat(QStringLiteral("update %1 set %2 = %3 where %4 = %5;"),
+                             {SqlArg::raw(table), SqlArg::raw(column), value, SqlArg::raw(keyColumn), key}));
+}
+
+void CQuorvinDb::fillDbError(T_Http_S &response) const
+{
+    response.code = 10001;
+    response.msg = QStringLiteral("数据库错误\n%1").arg(lastError());
+}
+
+void CQuorvinDb::setServerTimeOffset(int seconds)
+{
+    QMutexLocker lock(&m_mutex);
+    m_timeOffset = seconds;
+}
+
+int CQuorvinDb::currentTime() const
+{
+    QMutexLocker lock(&m_mutex);
+    return int(QDateTime::currentSecsSinceEpoch()) + m_timeOffset;
+}
+
+bool CQuorvinDb::execAll(const QStringList &statements)
+{
+    QSqlQuery query(connection());
+    for (const QString &sql : statements) {
+        if (!sqlExec(query, sql))
+            return false;
+    }
+    return true;
+}
+
+bool CQuorvinDb::begin()
+{
+    ThreadConnection *current = currentThreadConnection();
+    if (current->transactionDepth++ > 0)
+        return true;
+    QSqlQuery query(connection());
+    if (sqlExec(query, QStringLiteral("BEGIN IMMEDIATE")))
+        return true;
+    current->transactionDepth = 0;
+    return false;
+}
+
+bool CQuorvinDb::commit()
+{
+    ThreadConnection *current = currentThreadConnection();
+    if (--current->transactionDepth > 0)
+        return true;
+    current->transactionDepth = 0;
+    QSqlQuery query(connection());
+    if (sqlExec(query, QStringLiteral("COMMIT")))
+        return true;
+    rollback();
+    return false;
+}
+
+void CQuorvinDb::rollback()
+{
+    ThreadConnection *current = currentThreadConnection();
+    current->transactionDepth = 0;
+    QSqlQuery query(connection());
+    query.exec(QStringLiteral("ROLLBACK"));
+}

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "db/records.h"
+#include "db/sqlformat.h"
+
+#include <QJsonObject>
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+class QSqlQuery;
+
+// The one class that runs statements on the local SQLite file.
+//
+// Every thread gets a connection of its own to the same file (opened on the
+// thread's first statement, closed when the thread ends), in write-ahead-log
+// mode with a busy timeout, so that the book import can write while the GUI
+// thread reads and writes. Operations that run several statements whose
+// partial effect would be misread later run in one immediate transaction.
+class CQuorvinDb : public QObject
+{
+    Q_OBJECT
+public:
+    static CQuorvinDb *instance();
+
+    // Opens data/db/wrt.db of the application folder, creating an empty file
+    // when there is none. False when the file cannot be created or opened,
+    // or is not a database.
+    bool init();
+    QString databasePath() const;
+
+    // Runs one statement on the calling thread's connection; a failure is
+    // logged and kept as the last error.
+    bool sqlExec(QSqlQuery &query, const QString &sql);
+    QString lastError() const;
+    int lastInsertId(const QString &table);
+    bool deleteWhere(const QString &table, const QString &column, int value);
+    bool updateWhere(const QString &table, const QString &column, int value, const QString &keyColumn,
+                     int key);
+    void fillDbError(T_Http_S &response) const;
+
+    // Times written by the operations are on the server's clock: the local
+    // clock corrected by the offset that the first server answer fixes.
+    void setServerTimeOffset(int seconds);
+    int currentTime() const;
+
+    // Session and settings.
+    bool getSysData(TS_Author_Info &author, TS_SynchronizaTion_SynData &synData);
+    bool setLastUser(int uid);
+    bool clearLastUser();
+    bool insertUser(const TS_Author_Info &author, const T_User &user);
+    bool updateUser(const TS_Author_Info &author);
+    bool setToken(int uid, const QString &token);
+    bool createUserConf(const TS_Author_Info &author, const T_User &user);
+    bool getUserData(int uid, TS_Author_Info &author, T_User &user);
+    bool updateUserdata(const T_User &user);
+    bool updateLock(const T_User &user);
+
+    // Books and chapters.
+    bool getBooks(int authorId, QList<T_Book *> &books);
+    bool getChapters(T_Book &book);
+    bool getChapterContent(int localChapterId, QString &content);
+    // Reads the chapter's text when it has not been read yet.
+    bool ensureChapterContent(T_Chapter &chapter);
+    bool insertBook(int uid, const QString &bookName, int bookId);
+    bool updateBook(const T_Book &book);
+    bool touchBook(int localBookId);
+    bool setLastEditChapter(int localBookId, int localChapterId);
+    bool setBookMoney(int localBookId, double money);
+    bool deleteBook(int localBookId);
+    bool setBookServerId(int localBookId, int bookId);
+    bool insertChapter(const T_Chapter &chapter);
+    bool insertChapterWithContent(T_Chapter &chapter);
+    bool setChapterOrder(int localChapterId, int orderNum, int status);
+    bool updateChapter(const T_Chapter &chapter);
+    bool renameChapter(int localChapterId, const QString &name);
+    bool setChapterContent(int localChapterId, const QString &content, int wordCount);
+    bool deleteChapter(int localChapterId);
+    bool setChapterServerId(int localChapterId, int chapterId);
+    bool clearUserData();
+
+    // Time-machine snapshots.
+    bool insertContentBlade(int uid, int localBookId, int localChapterId, int bookId, int chapterId,
+                            const QString &content);
+    // `serverList` holds the server's snapshots (bladeId, content, createTime,
+    // wordCount); they replace every stored snapshot of `chapterId`.
+    bool replaceContentBlades(int uid, int localBookId, int localChapterId, int bookId, int chapterId,
+                              const QList<T_ContentBlade> &serverList);
+    bool getContentBlades(int localChapterId, QList<T_ContentBlade> &list);
+
+    // Job queue.
+    bool addJob(T_Http_C &header, const QString &content, int createTime, int ext1 = 0);
+    bool insertJob(T_Http_C &header, const QString &content, int createTime, int ext1 = 0);
+    // The id of the statistics job that now holds the day, 0 on failure.
+    int addStatisticsJob(int uid, const QString &date, int wordCount, int writeTime, int writeSpeed);
+    bool getUserJobData(T_JobData &job, int uid);
+    bool deleteJob(int jobId);
+
+    // Memos.
+    bool getMemos(int uid, QList<T_Memo *> &memos);
+    // Stores a new memo (colour, content, updateTime, memoId) and sets its localId.
+    bool insertMemo(int uid, T_Memo &memo);
+    bool updateMemo(int uid, const T_Memo &memo);
+    bool deleteMemo(int localMemoId, int uid);
+    bool setMemoServerId(int localMemoId, int memoId);
+
+    // Reference data.
+    bool saveCateList(int version, const QVector<T_Category> &male, const QVector<T_Category> &female);
+    bool insertCate(const QVector<T_Category> &list);
+    bool getCateList(T_CategoryData &categories);
+    // kind 1: the public list (with its version), kind 2: the author's own list.
+    bool saveSensitiveWords(int uid, int kind, const QString &words, int version);
+    bool getSensitiveWords(int uid, QString &publicWords, QString &authorWords);
+    // `names` maps a list type to its text; it is emptied.
+    bool saveNames(QMap<int, QString> &names, int version);
+    bool getNames(int type, QStringList &names);
+    bool getAllNames(QMap<int, QStringList> &nameData);
+
+    // Writing statistics.
+    bool ensureTodayStatistics(int uid, const QString &date);
+    bool getTodayStatistics(int uid, T_DayStatistics &day);
+    bool addStatistics(int uid, const T_DayStatistics &day);
+    bool saveStatistics(int uid, const QStringList &dates, const QList<int> &writeTimes,
+                        const QList<int> &wordCounts, const QList<int> &writeSpeeds);
+    bool getStatisticsSummary(int uid, T_WeekStatistics &week);
+
+private:
+    explicit CQuorvinDb(QObject *parent = nullptr);
+
+    QSqlDatabase connection();
+    QSqlDatabase openConnection(const QString &name);
+    bool isDatabaseFile(QSqlDatabase &db);
+    void setLastError(const QString &error);
+
+    // Runs `statements` in order, stopping at the first failure.
+    bool execAll(const QStringList &statements);
+    // Runs `work` inside one immediate transaction; rolled back when it
+    // returns false.
+    template <typename Work> bool inTransaction(Work work);
+    bool begin();
+    bool commit();
+    void rollback();
+
+    bool mergeJobKeys(int jobId, const QString &waiting, const QJsonObject &changes, const QStringList &keys,
+                      int createTime);
+    bool addMergedJob(T_Http_C &header, int mergedType, const QString &lookupColumn, int lookupId,
+                      const QJsonObject &changes, const QStringList &keys, int createTime, int ext1);
+    bool addJobUnlocked(T_Http_C &header, const QString &content, int createTime, int ext1);
+    int addStatisticsJobUnlocked(int uid, const QString &date, int wordCount, int writeTime, int writeSpeed);
+
+    mutable QMutex m_mutex; // guards the members below
+    QString m_lastError;
+    QString m_path;
+    int m_generation = 0; // raised by init(); older connections reopen
+    int m_timeOffset = 0;
+};
+
+template <typename Work> bool CQuorvinDb::inTransaction(Work work)
+{
+    if (!begin())
+        return false;
+    if (!work()) {
+        rollback();
+        return false;
+    }
+    return commit();
+}

@@ -1,0 +1,247 @@
+// CQuorvinDb: the job queue and its merge rules.
+#include "cquorvindb.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+namespace {
+
+QJsonObject parseObject(const QString &json)
+{
+    return QJsonDocument::fromJson(json.toUtf8()).object();
+}
+
+QString compact(const QJsonObject &object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+const QStringList &bookEditKeys()
+{
+    static const QStringList keys = {QStringLiteral("channelType"), QStringLiteral("cateId"),
+                                     QStringLiteral("bookName"),    QStringLiteral("intro"),
+                                     QStringLiteral("localCover"),  QStringLiteral("cateFid")};
+    return keys;
+}
+
+const QStringList &memoLocationKeys()
+{
+    static const QStringList keys = {QStringLiteral("bookId"),    QStringLiteral("localBookId"),
+                                     QStringLiteral("chapterId"), QStringLiteral("localChapterId"),
+                                     QStringLiteral("x"),         QStringLiteral("y")};
+    return keys;
+}
+
+} // namespace
+
+bool CQuorvinDb::addJob(T_Http_C &header, const QString &content, int createTime, int ext1)
+{
+    header.jobId = 0;
+    // One transaction: a delete job must not cancel the waiting jobs unless
+    // it is itself recorded, and a merge must not race another thread's.
+    const bool ok = inTransaction([&] { return addJobUnlocked(header, content, createTime, ext1); });
+    if (!ok) {
+        header.jobId = 0;
+        qWarning() << "addJob failed, jobType =" << header.jobType << ", localBookId =" << header.localBookId
+                   << ", localChapterId =" << header.localChapterId
+                   << ", localMemoId =" << header.localMemoId;
+    }
+    return ok;
+}
+
+bool CQuorvinDb::addJobUnlocked(T_Http_C &header, const QString &content, int createTime, int ext1)
+{
+    switch (header.jobType) {
+    case JobType_AuthorInfo: {
+        QSqlQuery query(connection());
+        if (!sqlExec(query,
+                     sqlFormat(QStringLiteral("select jobId from tb_job where uid = %1 and jobType = %2"),
+                               {header.uid, header.jobType})))
+            return false;
+        int jobId = 0;
+        while (query.next())
+            jobId = query.value(0).toInt();
+        if (jobId <= 0)
+            return insertJob(header, content, createTime, ext1);
+        header.jobId = jobId;
+        return sqlExec(query, sqlFormat(QStringLiteral("update tb_job set content = '%1' where jobId = %2"),
+                                        {content, jobId}));
+    }
+    case JobType_BookDelete:
+        return deleteWhere(QStringLiteral("tb_job"), QStringLiteral("localBookId"), header.localBookId) &&
+               insertJob(header, content, createTime, ext1);
+    case JobType_ChapterDelete:
+        return deleteWhere(QStringLiteral("tb_job"), QStringLiteral("localChapterId"),
+                           header.localChapterId) &&
+               insertJob(header, content, createTime, ext1);
+    case JobType_MemoDelete:
+        return deleteWhere(QStringLiteral("tb_job"), QStringLiteral("localMemoId"), header.localMemoId) &&
+               insertJob(header, content, createTime, ext1);
+    case JobType_BookEdit:
+        return addMergedJob(header, JobType_BookEdit, QStringLiteral("localBookId"), header.localBookId,
+                            parseObject(content), bookEditKeys(), createTime, ext1);
+    case JobType_ChapterRename:
+    case JobType_ChapterText: {
+        const QString key =
+            header.jobType == JobType_ChapterRename ? QStringLiteral("name") : QStringLiteral("content");
+        return addMergedJob(header, JobType_ChapterEdit, QStringLiteral("localChapterId"),
+                            header.localChapterId, QJsonObject{{key, content}}, {key}, createTime, ext1);
+    }
+    case JobType_MemoColor:
+        return addMergedJob(header, JobType_MemoEdit, QStringLiteral("localMemoId"), header.localMemoId,
+                            QJsonObject{{QStringLiteral("color"), content}}, {QStringLiteral("color")},
+                            createTime, ext1);
+    case JobType_MemoContent:
+        return addMergedJob(header, JobType_MemoEdit, QStringLiteral("localMemoId"), header.localMemoId,
+                            QJsonObject{{QStringLiteral("content"), content}}, {QStringLiteral("content")},
+                            createTime, ext1);
+    case JobType_MemoLocation:
+        return addMergedJob(header, JobType_MemoEdit, QStringLiteral("localMemoId"), header.localMemoId,
+                            parseObject(content), memoLocationKeys(), createTime, ext1);
+    default:
+        return insertJob(header, content, createTime, ext1);
+    }
+}
+
+// Folds `changes` into the waiting job of `mergedType` for the object, or
+// queues a new job of that type holding `changes`.
+bool CQuorvinDb::addMergedJob(T_Http_C &header, int mergedType, const QString &lookupColumn, int lookupId,
+                              const QJsonObject &changes, const QStringList &keys, int createTime, int ext1)
+{
+    int jobId = 0;
+    QString waiting;
+    {
+        QSqlQuery query(connection());
+        query.setForwardOnly(true);
+        const QString sql = sqlFormat(
+            QStringLiteral("select jobId,content from tb_job where uid = %1 and jobType = %2 and %3 = %4"),
+            {header.uid, mergedType, SqlArg::raw(lookupColumn), lookupId});
+        if (!sqlExec(query, sql))
+            return false;
+        while (query.next()) {
+            jobId = query.value(0).toInt();
+            waiting = query.value(1).toString();
+        }
+    }
+    header.jobType = mergedType;
+    if (jobId <= 0)
+        return insertJob(header, compact(changes), createTime, ext1);
+    header.jobId = jobId;
+    return mergeJobKeys(jobId, waiting, changes, keys, createTime);
+}
+
+bool CQuorvinDb::mergeJobKeys(int jobId, const QString &waiting, const QJsonObject &changes,
+                              const QStringList &keys, int createTime)
+{
+    QJsonObject merged = parseObject(waiting);
+    for (const QString &key : keys) {
+        const auto it = changes.constFind(key);
+        if (it == changes.constEnd())
+            continue;
+        merged.remove(key);
+        merged.insert(key, it.value());
+    }
+    QSqlQuery query(connection());
+    return sqlExec(
+        query, sqlFormat(QStringLiteral("update tb_job set content = '%1',createTime = %2 where jobId = %3"),
+                         {compact(merged), createTime, jobId}));
+}
+
+bool CQuorvinDb::insertJob(T_Http_C &header, const QString &content, int createTime, int ext1)
+{
+    const QString sql = sqlFormat(
+        QStringLiteral(
+            "insert into tb_job(uid,jobType,localBookId,bookId,localChapterId,chapterId,localMemoId,memoId,"
+            "content,createTime,ext1) values(%1,%2,%3,%4,%5,%6,%7,%8,'%9',%10,%11);"),
+        {header.uid, header.jobType, header.localBookId, header.bookId, header.localChapterId,
+         header.chapterId, header.localMemoId, header.memoId, content, createTime, ext1});
+    if (!execAll({sql}))
+        return false;
+    header.jobId = lastInsertId(QStringLiteral("tb_job"));
+    return true;
+}
+
+int CQuorvinDb::addStatisticsJob(int uid, const QString &date, int wordCount, int writeTime, int writeSpeed)
+{
+    int jobId = 0;
+    const bool ok = inTransaction([&] {
+        jobId = addStatisticsJobUnlocked(uid, date, wordCount, writeTime, writeSpeed);
+        return jobId > 0;
+    });
+    return ok ? jobId : 0;
+}
+
+int CQuorvinDb::addStatisticsJobUnlocked(int uid, const QString &date, int wordCount, int writeTime,
+                                         int writeSpeed)
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!sqlExec(query,
+                 sqlFormat(QStringLiteral("select jobId,content from tb_job where uid = %1 and jobType = %2"),
+                           {uid, int(JobType_Statistics)})))
+        return 0;
+    const QString dateKey = QStringLiteral("date");
+    const QString wordKey = QStringLiteral("wordCount");
+    const QString timeKey = QStringLiteral("writeTime");
+    const QString speedKey = QStringLiteral("writeSpeed");
+    while (query.next()) {
+        QJsonObject object = parseObject(query.value(1).toString());
+        if (!object.contains(dateKey) || object.value(dateKey).toString() != date)
+            continue;
+        const int jobId = query.value(0).toInt();
+        query.finish();
+        object.insert(wordKey, object.value(wordKey).toInt() + wordCount);
+        object.insert(timeKey, object.value(timeKey).toInt() + writeTime);
+        object.insert(speedKey, writeSpeed);
+        QSqlQuery update(connection());
+        const bool ok = sqlExec(
+            update,
+            sqlFormat(QStringLiteral("update tb_job set content = '%1',createTime = %2 where jobId = %3"),
+                      {compact(object), currentTime(), jobId}));
+        return ok ? jobId : 0;
+    }
+    const QJsonObject object{
+        {dateKey, date}, {wordKey, wordCount}, {speedKey, writeSpeed}, {timeKey, writeTime}};
+    if (!sqlExec(query, sqlFormat(QStringLiteral("insert into tb_job(content,uid,createTime,jobType) "
+                                                 "values('%1',%2,%3,%4);"),
+                                  {compact(object), uid, currentTime(), int(JobType_Statistics)})))
+        return 0;
+    return lastInsertId(QStringLiteral("tb_job"));
+}
+
+bool CQuorvinDb::getUserJobData(T_JobData &job, int uid)
+{
+    job = T_JobData();
+    job.uid = uid;
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!sqlExec(query,
+                 sqlFormat(QStringLiteral("select * from tb_job where uid = %1 order by jobId asc limit 1;"),
+                           {uid})))
+        return false;
+    if (query.next()) {
+        const QSqlRecord record = query.record();
+        auto value = [&](const char *column) { return query.value(record.indexOf(QLatin1String(column))); };
+        job.jobId = value("jobId").toInt();
+        job.jobType = value("jobType").toInt();
+        job.localBookId = value("localBookId").toInt();
+        job.bookId = value("bookId").toInt();
+        job.localChapterId = value("localChapterId").toInt();
+        job.chapterId = value("chapterId").toInt();
+        job.localMemoId = value("localMemoId").toInt();
+        job.memoId = value("memoId").toInt();
+        job.content = value("content").toString();
+        job.createTime = value("createTime").toInt();
+        job.ext1 = value("ext1").toInt();
+    }
+    qDebug() << "getUserJobData type=" << job.jobType << ",id=" << job.jobId;
+    return true;
+}
+
+bool CQuorvinDb::deleteJob(int jobId)
+{
+    return deleteWhere(QStringLiteral("tb_job"), QStringLiteral("jobId"), jobId);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QHBoxLayout;
+class QMenu;
+class QStackedWidget;
+class QSystemTrayIcon;
+class CUiManager;
+class FramelessHelper;
+class QxtGlobalShortcut;
+class Widget_Bookshelf;
+class Widget_ClientTips;
+class Widget_Creation;
+struct T_SessionData;
+
+// The one main window: frameless and translucent, with a shadow margin
+// around a stack of the bookshelf (page 0) and the creation page (page 1);
+// the tray icon and the global shortcuts live with it.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Sets the boss key from its portable text; false when the system refuses it.
+    bool setBoosKey(const QString &keys);
+    void showTips(const QString &text, int type);
+
+    void setShadowMargin(int margin);
+    int shadowMargin() const;
+
+    QStackedWidget *stack() const { return m_stack; }
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+    QMenu *trayMenu() const { return m_trayMenu; }
+    Widget_ClientTips *tips() const { return m_tips; }
+    FramelessHelper *frameless() const { return m_frameless; }
+    QxtGlobalShortcut *bossKey() const { return m_bossKey; }
+    QxtGlobalShortcut *unlockKey() const { return m_unlockKey; }
+
+    // What the tray's two actions and the boss key do.
+    void restoreFromTray();
+    void quitFromTray();
+    void toggleHidden();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildForm();
+    void buildTray();
+    void buildShortcuts();
+    void placeTips();
+
+    QHBoxLayout *m_centralLayout = nullptr;
+    QStackedWidget *m_stack = nullptr;
+    Widget_Bookshelf *m_bookshelf = nullptr;
+    Widget_Creation *m_creation = nullptr;
+    CUiManager *m_ui;
+    T_SessionData &m_session;
+    FramelessHelper *m_frameless = nullptr;
+    QSystemTrayIcon *m_tray = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    QxtGlobalShortcut *m_bossKey = nullptr;
+    QxtGlobalShortcut *m_unlockKey = nullptr;
+    Widget_ClientTips *m_tips = nullptr;
+};

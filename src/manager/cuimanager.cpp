@@ -1,0 +1,407 @@
+#include "cuimanager.h"
+
+#include "db/cquorvindb.h"
+#include "db/records.h"
+#include "mainwindow.h"
+#include "manager/cqssmanager.h"
+#include "platform/autostart.h"
+#include "platform/topmost.h"
+#include "ui/bookshelf/widget_bookshelf.h"
+#include "ui/creation/widget_creation.h"
+#include "ui/dialog_loginplaceholder.h"
+#include "ui/dpiadapter.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QDesktopWidget>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QLayout>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTimer>
+
+namespace {
+
+const int kShadowMargin = 14;
+const int kDismissDelayMs = 500;
+const int kLockTipDelayMs = 500;
+const double kCreationGrowth = 1.25;
+
+} // namespace
+
+CUiManager::CUiManager(QObject *parent)
+    : QObject(parent), m_db(CQuorvinDb::instance()), m_session(T_SessionData::instance()),
+      m_qss(CQssManager::instance())
+{
+    m_loginFactory = [] { return new Dialog_LoginPlaceholder; };
+}
+
+CUiManager *CUiManager::instance()
+{
+    static CUiManager *manager = new CUiManager;
+    return manager;
+}
+
+void CUiManager::setPages(Widget_Bookshelf *bookshelf, Widget_Creation *creation)
+{
+    m_bookshelf = bookshelf;
+    m_creation = creation;
+}
+
+MainWindow *CUiManager::mainWindow() const
+{
+    return m_mainWindow;
+}
+
+QDialog *CUiManager::loginDialog() const
+{
+    return m_login;
+}
+
+Widget_Bookshelf *CUiManager::bookshelf() const
+{
+    return m_bookshelf;
+}
+
+Widget_Creation *CUiManager::creation() const
+{
+    return m_creation;
+}
+
+void CUiManager::dismissLater(QWidget *widget)
+{
+    if (!widget)
+        return;
+    widget->hide();
+    QTimer::singleShot(kDismissDelayMs, widget, &QObject::deleteLater);
+}
+
+void CUiManager::showMain()
+{
+    if (m_login) {
+        dismissLater(m_login);
+        m_login = nullptr;
+    }
+    if (!m_mainWindow)
+        m_mainWindow = new MainWindow;
+    MainWindow *w = m_mainWindow;
+    w->resize(DPIAdapter::instance()->defaultWindowSize());
+    if (m_bookshelf)
+        m_bookshelf->loadData();
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    w->move(screen.center() - w->rect().center());
+    w->stack()->setCurrentIndex(0);
+
+    const int style = m_session.author.style > 0 ? m_session.author.style : StyleLight;
+    m_qss->setStyle(style);
+    if (m_bookshelf)
+        m_bookshelf->onStyleChanged(style);
+
+    if (!isLocked()) {
+        if (m_session.author.windowSize == 0) {
+            setMargin(kShadowMargin);
+            w->showNormal();
+        } else {
+            setMargin(0);
+            w->showMaximized();
+        }
+        return;
+    }
+    // Closed or restarted while a writing lock ran: the lock resumes.
+    w->show();
+    setPowerboot(true);
+    setWindowFullScreen(true);
+    Platform::setTopmost(w, true);
+    showLockTipLater(true);
+}
+
+void CUiManager::showLogin()
+{
+    if (m_mainWindow) {
+        dismissLater(m_mainWindow);
+        m_mainWindow = nullptr;
+    }
+    if (!m_login)
+        m_login = m_loginFactory();
+    if (m_login)
+        m_login->show();
+}
+
+void CUiManager::closeWindows()
+{
+    delete m_mainWindow;
+    delete m_login;
+}
+
+void CUiManager::closeMemoWindows()
+{
+    // The memo list and the floating memo cards close here once they exist.
+}
+
+void CUiManager::showBookshelf()
+{
+    closeMemoWindows();
+    if (!m_mainWindow || m_mainWindow->isHidden())
+        return;
+    m_mainWindow->stack()->setCurrentIndex(0);
+    if (m_creation)
+        m_creation->onBookshelfShown();
+    resizeForPage(0);
+}
+
+void CUiManager::showCreation(T_Book *book)
+{
+    closeMemoWindows();
+    if (!m_mainWindow || m_mainWindow->isHidden())
+        return;
+    m_mainWindow->stack()->setCurrentIndex(1);
+    if (m_creation)
+        m_creation->openBook(book);
+    resizeForPage(1);
+}
+
+void CUiManager::resizeForPage(int page)
+{
+    MainWindow *w = m_mainWindow;
+    if (!w || w->isMaximized() || w->isFullScreen())
+        return;
+    // The window keeps its vertical centre: the creation page grows by a
+    // quarter of the base height, half of it upwards.
+    const QSize base = DPIAdapter::instance()->defaultWindowSize();
+    const int height = page == 1 ? qRound(base.height() * kCreationGrowth) : base.height();
+    const QRect old = w->geometry();
+    const int top = old.top() + (old.height() - height) / 2;
+    w->setGeometry(old.left(), top, base.width(), height);
+}
+
+void CUiManager::setMargin(int margin)
+{
+    if (m_mainWindow)
+        m_mainWindow->setShadowMargin(margin);
+}
+
+void CUiManager::toggleMaximized()
+{
+    MainWindow *w = m_mainWindow;
+    if (!w)
+        return;
+    m_session.author.windowSize = m_session.author.windowSize ? 0 : 1;
+    if (w->isMaximized()) {
+        setMargin(kShadowMargin);
+        w->showNormal();
+        const QSize base = DPIAdapter::instance()->defaultWindowSize();
+        const int height =
+            w->stack()->currentIndex() == 1 ? qRound(base.height() * kCreationGrowth) : base.height();
+        w->resize(base.width(), height);
+    } else {
+        setMargin(0);
+        w->showMaximized();
+    }
+}
+
+void CUiManager::showMinimized()
+{
+    if (m_mainWindow)
+        m_mainWindow->showMinimized();
+}
+
+void CUiManager::requestClose()
+{
+    if (!m_mainWindow)
+        return;
+    if (isLocked()) {
+        showTips(tr("Currently locked"), 0);
+        return;
+    }
+    if (m_session.user.isTray == 1) {
+        m_mainWindow->hide();
+        return;
+    }
+    quitApplication();
+}
+
+void CUiManager::quitApplication()
+{
+    if (m_session.author.uid != 0 && !m_db->updateUser(m_session.author))
+        qWarning() << "could not write the author record:" << m_db->lastError();
+    QApplication::quit();
+}
+
+bool CUiManager::isLocked() const
+{
+    return m_session.user.lockType != 0;
+}
+
+void CUiManager::showLockTipLater(bool locked)
+{
+    if (!m_mainWindow)
+        return;
+    const QString text = locked ? tr("Client opens locked") : tr("Client close locked");
+    // The tip belongs to this window: it is dropped when the window goes first.
+    MainWindow *w = m_mainWindow;
+    QTimer::singleShot(kLockTipDelayMs, w, [w, text] { w->showTips(text, 2); });
+}
+
+void CUiManager::setLock(bool on)
+{
+    MainWindow *w = m_mainWindow;
+    if (!w)
+        return;
+    if (on) {
+        setPowerboot(true);
+        setWindowFullScreen(true);
+        Platform::setTopmost(w, true);
+    } else {
+        if (m_session.user.isAutoOpen == 0)
+            setPowerboot(false);
+        setWindowFullScreen(false);
+        Platform::setTopmost(w, false);
+    }
+    showLockTipLater(on);
+}
+
+void CUiManager::setPowerboot(bool on)
+{
+    const QFileInfo program(QApplication::applicationFilePath());
+    const QString name = program.completeBaseName();
+    const QString path = QDir::toNativeSeparators(program.absoluteFilePath());
+    const bool ok = Platform::setAutostart(name, path, on);
+    qDebug() << "setReg" << name << path << on << Platform::autostartEntryPath(name) << ok;
+}
+
+void CUiManager::setWindowFullScreen(bool on)
+{
+    MainWindow *w = m_mainWindow;
+    if (!w)
+        return;
+    const Qt::WindowStates state = w->windowState();
+    w->showNormal();
+    Qt::WindowStates next;
+    if (on) {
+        setMargin(0);
+        next = state == Qt::WindowMaximized ? (Qt::WindowMaximized | Qt::WindowFullScreen)
+                                            : Qt::WindowFullScreen;
+    } else {
+        setMargin(state & Qt::WindowMaximized ? 0 : kShadowMargin);
+        next = state & ~Qt::WindowFullScreen;
+    }
+    w->setWindowState(next);
+    qDebug() << "setWindowFullScreen" << on << next;
+}
+
+void CUiManager::toggleTheme()
+{
+    m_session.author.style = m_session.author.style == StyleLight ? StyleDark : StyleLight;
+    if (m_bookshelf)
+        m_bookshelf->onStyleChanged(m_session.author.style);
+    m_qss->setStyle(m_session.author.style);
+}
+
+void CUiManager::showTips(const QString &text, int type)
+{
+    if (m_mainWindow)
+        m_mainWindow->showTips(text, type);
+}
+
+bool CUiManager::isBookshelfShown() const
+{
+    return m_mainWindow && m_mainWindow->stack()->currentIndex() == 0;
+}
+
+bool CUiManager::isFullScreen() const
+{
+    return m_mainWindow && m_mainWindow->isFullScreen();
+}
+
+QPoint CUiManager::windowPos() const
+{
+    return m_mainWindow ? m_mainWindow->pos() : QPoint();
+}
+
+int CUiManager::windowWidth() const
+{
+    return m_mainWindow ? m_mainWindow->width() : 0;
+}
+
+int CUiManager::windowHeight() const
+{
+    return m_mainWindow ? m_mainWindow->height() : 0;
+}
+
+Qt::WindowStates CUiManager::windowState() const
+{
+    return m_mainWindow ? m_mainWindow->windowState() : Qt::WindowNoState;
+}
+
+void CUiManager::setSyncRunning(int running)
+{
+    m_syncRunning = running;
+    if (running && m_bookshelf)
+        m_bookshelf->startSync();
+}
+
+void CUiManager::onSyncEnded(bool ok)
+{
+    m_syncRunning = 0;
+    if (m_bookshelf)
+        m_bookshelf->endSync(ok);
+}
+
+int CUiManager::countWords(const QString &text)
+{
+    int count = 0;
+    for (const QChar c : text)
+        if (c != ' ' && c != '\n' && c != '\r')
+            ++count;
+    return count;
+}
+
+void CUiManager::toHtml(const QString &text, QString &html, int lineHeight, int indent, int fontSize)
+{
+    static const QRegularExpression breaks("[\r\n]");
+    const QStringList paragraphs = text.split(breaks, Qt::SkipEmptyParts);
+    const QString open = QString("<p style='line-height:%1px;text-indent:%2px;font-size:%3px;'>")
+                             .arg(lineHeight)
+                             .arg(indent)
+                             .arg(fontSize);
+    html = "<html><body style=''>";
+    for (const QString &paragraph : paragraphs)
+        html += open + paragraph + "</p>";
+    html += "</body></html>";
+}
+
+void CUiManager::centreOn(QWidget *widget, QWidget *over) const
+{
+    if (!widget)
+        return;
+    QWidget *target = over ? over : static_cast<QWidget *>(m_mainWindow.data());
+    if (!target)
+        return;
+    const QPoint centre = target->mapToGlobal(target->rect().center());
+    const QPoint topLeft = centre - widget->rect().center();
+    widget->move(widget->isWindow() || !widget->parentWidget()
+                     ? topLeft
+                     : widget->parentWidget()->mapFromGlobal(topLeft));
+}
+
+void CUiManager::placeAtCursor(QWidget *widget, bool keepBelow) const
+{
+    if (!widget)
+        return;
+    QPoint pos = QCursor::pos();
+    if (!keepBelow && m_mainWindow) {
+        const QRect frame = m_mainWindow->frameGeometry();
+        if (pos.y() + widget->height() > frame.bottom())
+            pos.ry() -= widget->height();
+    }
+    widget->move(pos);
+}
+
+void CUiManager::showDbError(const QString &text) const
+{
+    qWarning() << text;
+}

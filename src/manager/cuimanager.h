@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <functional>
+
+class QDialog;
+class QKeyEvent;
+class QWidget;
+class CQuorvinDb;
+class CQssManager;
+class MainWindow;
+class Widget_Bookshelf;
+class Widget_Creation;
+struct T_Book;
+struct T_ItemData;
+struct T_SessionData;
+
+// The one way the coordinator and the pages reach the windows: the main
+// window or the login dialog, page switching and sizing, closing, the
+// window side of the writing lock, and the signals that fan keyboard and
+// tool-panel events out to the editor.
+class CUiManager : public QObject
+{
+    Q_OBJECT
+public:
+    static CUiManager *instance();
+
+    void setPages(Widget_Bookshelf *bookshelf, Widget_Creation *creation);
+    MainWindow *mainWindow() const;
+    QDialog *loginDialog() const;
+    Widget_Bookshelf *bookshelf() const;
+    Widget_Creation *creation() const;
+
+    // Builds the login dialog; until the account pages exist a placeholder.
+    void setLoginFactory(std::function<QDialog *()> factory) { m_loginFactory = std::move(factory); }
+
+    void showMain();
+    void showLogin();
+    void showBookshelf();
+    void showCreation(T_Book *book);
+    void toggleMaximized();
+    void showMinimized();
+    void requestClose();
+    bool isLocked() const;
+    void setLock(bool on);
+    void setPowerboot(bool on);
+    void setWindowFullScreen(bool on);
+    void toggleTheme();
+    // Shows a toast in the main window (types of Widget_ClientTips).
+    void showTips(const QString &text, int type = 1);
+
+    bool isBookshelfShown() const;
+    bool isFullScreen() const;
+    QPoint windowPos() const;
+    int windowWidth() const;
+    int windowHeight() const;
+    Qt::WindowStates windowState() const;
+
+    // Synchronisation: set by the coordinator when it starts, cleared here.
+    int syncRunning() const { return m_syncRunning; }
+    void setSyncRunning(int running);
+    void onSyncEnded(bool ok);
+
+    static int countWords(const QString &text);
+    static void toHtml(const QString &text, QString &html, int lineHeight, int indent, int fontSize);
+    void centreOn(QWidget *widget, QWidget *over = nullptr) const;
+    void placeAtCursor(QWidget *widget, bool keepBelow) const;
+    void showDbError(const QString &text) const;
+
+    // Writes the author record (theme and window size) and ends the program.
+    void quitApplication();
+    // Closes the main window and the login dialog at once (end of a pass).
+    void closeWindows();
+
+signals:
+    void sig_Creation_Btn_Press(T_ItemData *pItem);
+    void sig_Creation_HotKey_Press(QKeyEvent *evt);
+    void sig_GlobalKeyPress_Win(int keyCode);
+
+private:
+    explicit CUiManager(QObject *parent = nullptr);
+
+    void dismissLater(QWidget *widget);
+    void resizeForPage(int page);
+    void setMargin(int margin);
+    void closeMemoWindows();
+    void showLockTipLater(bool locked);
+
+    int m_syncRunning = 0;
+    CQuorvinDb *m_db;
+    T_SessionData &m_session;
+    CQssManager *m_qss;
+    QPointer<MainWindow> m_mainWindow;
+    QPointer<QDialog> m_login;
+    QPointer<Widget_Bookshelf> m_bookshelf;
+    QPointer<Widget_Creation> m_creation;
+    std::function<QDialog *()> m_loginFactory;
+};

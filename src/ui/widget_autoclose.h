@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+// A borderless popup that stays on top and hides itself (and its companion
+// widget) as soon as another window becomes the active one.
+class Widget_AutoClose : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Widget_AutoClose(QWidget *parent = nullptr);
+
+    void setCompanion(QWidget *companion) { m_companion = companion; }
+    QWidget *companion() const { return m_companion; }
+
+    // What happens when `active` becomes the active window.
+    void onActiveWindowChanged(QWidget *active);
+
+private:
+    QPointer<QWidget> m_companion;
+};
