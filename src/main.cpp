@@ -31,6 +31,7 @@ int runPass(int &argc, char **argv)
 
     CLog::instance()->init(AppPaths::logsDir() + "/client_" +
                            QDateTime::currentDateTime().toString("yyyy_MM_dd_hh_mm_ss") + ".log");
+    qDebug() << "Quorvin Writing" << QUORVIN_VERSION << "started in" << AppPaths::appDir();
     CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
     CQssManager::instance()->setQssStyle(StyleDark, ":/res/qss/dark.qss");
 
