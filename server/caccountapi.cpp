@@ -50,14 +50,16 @@ bool checkCode(T_ApiCall &c, const QString &phone, const QString &code)
 
 qint64 authorByPhone(const QString &phone, bool *ok)
 {
-    return CStore::scalar(QStringLiteral("select uid from authors where phone = ?"), {phone}, ok).toLongLong();
+    return CStore::scalar(QStringLiteral("select uid from authors where phone = ?"), {phone}, ok)
+        .toLongLong();
 }
 
 QJsonObject profileOf(const T_ApiCall &c, bool *ok)
 {
     QSqlQuery q = CStore::run(
-        QStringLiteral("select author_name, headimg, sex, sign, birthday, wx_id is not null, coalesce(phone, '') "
-                       "from authors where uid = ?"),
+        QStringLiteral(
+            "select author_name, headimg, sex, sign, birthday, wx_id is not null, coalesce(phone, '') "
+            "from authors where uid = ?"),
         {c.uid}, ok);
     if (!*ok || !q.next()) {
         *ok = false;
@@ -117,7 +119,8 @@ void registerAuthor(T_ApiCall &c)
         return;
     bool ok = false;
     if (authorByPhone(phone, &ok) > 0 || !ok) {
-        ok ? c.refuse(Api_Exists, QStringLiteral("this phone number is already registered")) : c.storeFailure();
+        ok ? c.refuse(Api_Exists, QStringLiteral("this phone number is already registered"))
+           : c.storeFailure();
         return;
     }
     if (!checkCode(c, phone, code))
@@ -138,10 +141,12 @@ void registerAuthor(T_ApiCall &c)
 void login(T_ApiCall &c)
 {
     QString phone, password;
-    if (!c.requireText(QStringLiteral("phone"), phone) || !readPassword(c, QStringLiteral("password"), password))
+    if (!c.requireText(QStringLiteral("phone"), phone) ||
+        !readPassword(c, QStringLiteral("password"), password))
         return;
     bool ok = false;
-    QSqlQuery q = CStore::run(QStringLiteral("select uid, pwd_hash from authors where phone = ?"), {phone}, &ok);
+    QSqlQuery q =
+        CStore::run(QStringLiteral("select uid, pwd_hash from authors where phone = ?"), {phone}, &ok);
     if (!ok)
         return c.storeFailure();
     const bool found = q.next();
@@ -200,8 +205,8 @@ void updateAuthor(T_ApiCall &c)
         const QString value = key == QLatin1String("author_name") ? name : c.text(QLatin1String(key));
         if (!c.has(QLatin1String(key)) || (value.isEmpty() && key != QLatin1String("sign")))
             continue;
-        CStore::run(QStringLiteral("update authors set %1 = ? where uid = ?").arg(QLatin1String(key)), {value, c.uid},
-                    &ok);
+        CStore::run(QStringLiteral("update authors set %1 = ? where uid = ?").arg(QLatin1String(key)),
+                    {value, c.uid}, &ok);
         if (!ok)
             return c.storeFailure();
     }
@@ -272,7 +277,8 @@ void changePassword(T_ApiCall &c)
         !readPassword(c, QStringLiteral("new_pwd"), newPassword))
         return;
     bool ok = false;
-    const QString hash = CStore::scalar(QStringLiteral("select pwd_hash from authors where uid = ?"), {c.uid}, &ok).toString();
+    const QString hash =
+        CStore::scalar(QStringLiteral("select pwd_hash from authors where uid = ?"), {c.uid}, &ok).toString();
     if (!ok)
         return c.storeFailure();
     if (!CCrypto::verifyPassword(hash, oldPassword))
@@ -302,7 +308,8 @@ void deleteData(T_ApiCall &c)
         ok = ok && CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_MemoDeleted, id, 0, {}, c.now);
     for (const char *table : {"chapters", "blades", "books", "memos", "statistics", "private_words"}) {
         if (ok)
-            CStore::run(QStringLiteral("delete from %1 where uid = ?").arg(QLatin1String(table)), {c.uid}, &ok);
+            CStore::run(QStringLiteral("delete from %1 where uid = ?").arg(QLatin1String(table)), {c.uid},
+                        &ok);
     }
     if (!ok || !tx.commit())
         c.storeFailure();
@@ -340,7 +347,8 @@ void pollingWx(T_ApiCall &c)
         return;
     T_WxSession s;
     const qint64 binder = CSessions::instance().authorOf(nonce);
-    const bool found = binder > 0 ? CWeChat::instance().findBind(binder, s) : CWeChat::instance().find(nonce, s);
+    const bool found =
+        binder > 0 ? CWeChat::instance().findBind(binder, s) : CWeChat::instance().find(nonce, s);
     if (!found)
         return c.refuse(Api_Expired, QStringLiteral("this QR code has expired; please refresh it"));
     c.content = QJsonObject{{"isBindPhone", s.isBindPhone},
@@ -355,7 +363,8 @@ void wxBindPhone(T_ApiCall &c)
     if (!readPhoneAndCode(c, phone, code))
         return;
     bool ok = false;
-    QSqlQuery q = CStore::run(QStringLiteral("select coalesce(phone, ''), wx_id from authors where uid = ?"), {c.uid}, &ok);
+    QSqlQuery q = CStore::run(QStringLiteral("select coalesce(phone, ''), wx_id from authors where uid = ?"),
+                              {c.uid}, &ok);
     if (!ok || !q.next())
         return c.storeFailure();
     const bool hasPhone = !q.value(0).toString().isEmpty();

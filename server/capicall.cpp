@@ -8,8 +8,8 @@ T_UserData T_UserData::parse(const QString &text)
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() < 11)
         return d;
-    int *fields[] = {&d.uid,     &d.jobType, &d.localBookId, &d.bookId,      &d.localChapterId, &d.chapterId,
-                     &d.jobId,   &d.next,    &d.synStep,     &d.localMemoId, &d.memoId};
+    int *fields[] = {&d.uid,   &d.jobType, &d.localBookId, &d.bookId,      &d.localChapterId, &d.chapterId,
+                     &d.jobId, &d.next,    &d.synStep,     &d.localMemoId, &d.memoId};
     for (int i = 0; i < 11; ++i)
         *fields[i] = parts.at(i).trimmed().toInt();
     return d;

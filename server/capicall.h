@@ -6,7 +6,8 @@
 #include <QString>
 
 // Refusal codes of the envelope; 200 and 300 are the two the client acts on.
-enum ApiCode {
+enum ApiCode
+{
     Api_Ok = 200,
     Api_SignInInvalid = 300,
     Api_BadRequest = 400,

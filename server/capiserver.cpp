@@ -100,7 +100,8 @@ void CApiServer::installHooks()
     // Never the query or body: they may carry codes and passwords.
     m_server->set_logger([](const httplib::Request &req, const httplib::Response &res) {
         const qint64 micros = t_timer.isValid() ? t_timer.nsecsElapsed() / 1000 : 0;
-        qInfo().noquote() << QString::fromStdString(req.method) << QString::fromStdString(req.path) << res.status
+        qInfo().noquote() << QString::fromStdString(req.method) << QString::fromStdString(req.path)
+                          << res.status
                           << (t_envelopeCode ? QString::number(t_envelopeCode) : QStringLiteral("-"))
                           << QStringLiteral("%1 ms").arg(micros / 1000.0, 0, 'f', 2);
     });
@@ -128,7 +129,9 @@ void CApiServer::installHooks()
 void CApiServer::installRoutes()
 {
     for (const T_ApiRoute &route : apiRoutes()) {
-        auto handler = [this, route](const httplib::Request &req, httplib::Response &res) { answer(route, req, res); };
+        auto handler = [this, route](const httplib::Request &req, httplib::Response &res) {
+            answer(route, req, res);
+        };
         m_server->Get(route.path, handler);
         m_server->Post(route.path, handler);
     }
@@ -200,5 +203,6 @@ void CApiServer::writeEnvelope(const T_ApiCall &call, httplib::Response &res)
                   {"content", call.content}};
     t_envelopeCode = call.code;
     res.status = 200;
-    res.set_content(QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString(), "application/json; charset=utf-8");
+    res.set_content(QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString(),
+                    "application/json; charset=utf-8");
 }

@@ -17,8 +17,8 @@ int wordCount(const QString &text)
 bool ownBook(T_ApiCall &c, qint64 bookId)
 {
     bool ok = false;
-    const QVariant found =
-        CStore::scalar(QStringLiteral("select 1 from books where book_id = ? and uid = ?"), {bookId, c.uid}, &ok);
+    const QVariant found = CStore::scalar(QStringLiteral("select 1 from books where book_id = ? and uid = ?"),
+                                          {bookId, c.uid}, &ok);
     if (!ok) {
         c.storeFailure();
         return false;
@@ -52,9 +52,10 @@ qint64 createdBefore(const T_ApiCall &c, CreationKind kind, qint64 localId)
     if (localId < 1 || c.uniqueCode.isEmpty())
         return 0;
     bool ok = false;
-    return CStore::scalar(QStringLiteral("select server_id from creations where uid = ? and unique_code = ? and "
-                                         "kind = ? and local_id = ?"),
-                          {c.uid, c.uniqueCode, static_cast<int>(kind), localId}, &ok)
+    return CStore::scalar(
+               QStringLiteral("select server_id from creations where uid = ? and unique_code = ? and "
+                              "kind = ? and local_id = ?"),
+               {c.uid, c.uniqueCode, static_cast<int>(kind), localId}, &ok)
         .toLongLong();
 }
 
@@ -63,9 +64,10 @@ bool rememberCreation(const T_ApiCall &c, CreationKind kind, qint64 localId, qin
     if (localId < 1 || c.uniqueCode.isEmpty())
         return true;
     bool ok = false;
-    CStore::run(QStringLiteral("insert or replace into creations(uid, unique_code, kind, local_id, server_id) "
-                               "values(?, ?, ?, ?, ?)"),
-                {c.uid, c.uniqueCode, static_cast<int>(kind), localId, serverId}, &ok);
+    CStore::run(
+        QStringLiteral("insert or replace into creations(uid, unique_code, kind, local_id, server_id) "
+                       "values(?, ?, ?, ?, ?)"),
+        {c.uid, c.uniqueCode, static_cast<int>(kind), localId, serverId}, &ok);
     return ok;
 }
 

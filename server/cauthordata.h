@@ -7,7 +7,12 @@
 // creation resent by the same client returns the id it got the first time.
 namespace CAuthorData {
 
-enum CreationKind { Creation_Book = 1, Creation_Chapter = 2, Creation_Memo = 3 };
+enum CreationKind
+{
+    Creation_Book = 1,
+    Creation_Chapter = 2,
+    Creation_Memo = 3
+};
 
 // Word count of a chapter text: every character but blanks and line breaks.
 int wordCount(const QString &text);

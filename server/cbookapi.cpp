@@ -47,7 +47,8 @@ bool readBookName(T_ApiCall &c, QString &name)
         return false;
     name = name.trimmed();
     if (name.isEmpty() || name.size() > kMaxBookName) {
-        c.refuse(Api_BadRequest, QStringLiteral("the book name must have 1 to %1 characters").arg(kMaxBookName));
+        c.refuse(Api_BadRequest,
+                 QStringLiteral("the book name must have 1 to %1 characters").arg(kMaxBookName));
         return false;
     }
     return true;
@@ -55,18 +56,24 @@ bool readBookName(T_ApiCall &c, QString &name)
 
 QJsonObject bookObject(const T_ApiCall &c, QSqlQuery &q)
 {
-    return QJsonObject{{"author_id", q.value(0).toLongLong()},      {"book_id", q.value(1).toLongLong()},
-                       {"book_name", q.value(2).toString()},        {"cate_id", q.value(3).toLongLong()},
-                       {"channel_type", q.value(4).toInt()},        {"chapter_count", q.value(5).toInt()},
+    return QJsonObject{{"author_id", q.value(0).toLongLong()},
+                       {"book_id", q.value(1).toLongLong()},
+                       {"book_name", q.value(2).toString()},
+                       {"cate_id", q.value(3).toLongLong()},
+                       {"channel_type", q.value(4).toInt()},
+                       {"chapter_count", q.value(5).toInt()},
                        {"cover", CImageStore::urlFor(c.baseUrl, q.value(6).toString())},
-                       {"create_time", q.value(7).toLongLong()},    {"first_cate_id", q.value(8).toLongLong()},
-                       {"intro", q.value(9).toString()},            {"update_time", q.value(10).toLongLong()},
+                       {"create_time", q.value(7).toLongLong()},
+                       {"first_cate_id", q.value(8).toLongLong()},
+                       {"intro", q.value(9).toString()},
+                       {"update_time", q.value(10).toLongLong()},
                        {"word_num", q.value(11).toLongLong()}};
 }
 
 const char *const kBookColumns =
     "select b.uid, b.book_id, b.book_name, b.cate_id, b.channel_type, "
-    "(select count(*) from chapters c where c.book_id = b.book_id and c.status <> 0), b.cover, b.create_time, "
+    "(select count(*) from chapters c where c.book_id = b.book_id and c.status <> 0), b.cover, "
+    "b.create_time, "
     "b.first_cate_id, b.intro, b.update_time, "
     "(select coalesce(sum(word_count), 0) from chapters c where c.book_id = b.book_id and c.status <> 0) "
     "from books b ";
@@ -111,8 +118,9 @@ bool applyBookFields(T_ApiCall &c, qint64 bookId)
     bool ok = true;
     auto set = [&](const char *column, const QVariant &value) {
         if (ok)
-            CStore::run(QStringLiteral("update books set %1 = ? where book_id = ?").arg(QLatin1String(column)),
-                        {value, bookId}, &ok);
+            CStore::run(
+                QStringLiteral("update books set %1 = ? where book_id = ?").arg(QLatin1String(column)),
+                {value, bookId}, &ok);
     };
     if (!name.isEmpty())
         set("book_name", name);
@@ -151,7 +159,8 @@ void addBook(T_ApiCall &c)
 void booksList(T_ApiCall &c)
 {
     bool ok = false;
-    QSqlQuery q = CStore::run(QString::fromLatin1(kBookColumns) + QStringLiteral("where b.uid = ? order by b.update_time desc"),
+    QSqlQuery q = CStore::run(QString::fromLatin1(kBookColumns) +
+                                  QStringLiteral("where b.uid = ? order by b.update_time desc"),
                               {c.uid}, &ok);
     if (!ok)
         return c.storeFailure();
@@ -172,8 +181,9 @@ void bookInfo(T_ApiCall &c)
     if (!c.requireId(QStringLiteral("book_id"), bookId))
         return;
     bool ok = false;
-    QSqlQuery q = CStore::run(QString::fromLatin1(kBookColumns) + QStringLiteral("where b.book_id = ? and b.uid = ?"),
-                              {bookId, c.uid}, &ok);
+    QSqlQuery q =
+        CStore::run(QString::fromLatin1(kBookColumns) + QStringLiteral("where b.book_id = ? and b.uid = ?"),
+                    {bookId, c.uid}, &ok);
     if (!ok)
         return c.storeFailure();
     if (!q.next())
@@ -192,13 +202,16 @@ void deleteBook(T_ApiCall &c)
     bool ok = true;
     for (const char *table : {"blades", "chapters", "books"}) {
         if (ok)
-            CStore::run(QStringLiteral("delete from %1 where book_id = ?").arg(QLatin1String(table)), {bookId}, &ok);
+            CStore::run(QStringLiteral("delete from %1 where book_id = ?").arg(QLatin1String(table)),
+                        {bookId}, &ok);
     }
     if (ok)
-        CStore::run(QStringLiteral("update memos set book_id = 0, chapter_id = 0, location = '' where book_id = ? "
-                                   "and uid = ?"),
-                    {bookId, c.uid}, &ok);
-    if (!ok || !CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_BookDeleted, bookId, 0, {}, c.now) ||
+        CStore::run(
+            QStringLiteral("update memos set book_id = 0, chapter_id = 0, location = '' where book_id = ? "
+                           "and uid = ?"),
+            {bookId, c.uid}, &ok);
+    if (!ok ||
+        !CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_BookDeleted, bookId, 0, {}, c.now) ||
         !tx.commit())
         c.storeFailure();
 }
@@ -211,10 +224,12 @@ void editBook(T_ApiCall &c)
     CWriteTx tx;
     if (!ownBook(c, bookId) || !applyBookFields(c, bookId) || !applyCover(c, bookId))
         return;
-    if (!CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_BookInfo, bookId, 0, {}, c.now) || !tx.commit())
+    if (!CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_BookInfo, bookId, 0, {}, c.now) ||
+        !tx.commit())
         return c.storeFailure();
     bool ok = false;
-    QSqlQuery q = CStore::run(QString::fromLatin1(kBookColumns) + QStringLiteral("where b.book_id = ?"), {bookId}, &ok);
+    QSqlQuery q =
+        CStore::run(QString::fromLatin1(kBookColumns) + QStringLiteral("where b.book_id = ?"), {bookId}, &ok);
     if (!ok || !q.next())
         return c.storeFailure();
     const QJsonObject b = bookObject(c, q);
@@ -247,7 +262,8 @@ void importBook(T_ApiCall &c)
             return;
         chapters = c.content.toArray();
     }
-    c.content = QJsonObject{{"book_id", bookId}, {"local_id", localId}, {"uid", c.uid}, {"chapters", chapters}};
+    c.content =
+        QJsonObject{{"book_id", bookId}, {"local_id", localId}, {"uid", c.uid}, {"chapters", chapters}};
 }
 
 } // namespace BookApi

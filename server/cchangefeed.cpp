@@ -58,9 +58,10 @@ bool CChangeFeed::insertItem(qint64 uid, const QString &code, int type, qint64 b
         if (waiting.isValid())
             return true;
     }
-    CStore::run(QStringLiteral("insert into changes(uid, unique_code, change_type, book_id, chapter_id, extra, "
-                               "create_time) values(?, ?, ?, ?, ?, ?, ?)"),
-                {uid, code, type, bookId, chapterId, compact(extra), now}, &ok);
+    CStore::run(
+        QStringLiteral("insert into changes(uid, unique_code, change_type, book_id, chapter_id, extra, "
+                       "create_time) values(?, ?, ?, ?, ?, ?, ?)"),
+        {uid, code, type, bookId, chapterId, compact(extra), now}, &ok);
     return ok;
 }
 
@@ -68,8 +69,9 @@ bool CChangeFeed::record(qint64 uid, const QString &fromCode, int type, qint64 b
                          const QJsonObject &extra, qint64 now)
 {
     bool ok = false;
-    QSqlQuery q = CStore::run(QStringLiteral("select unique_code from clients where uid = ? and unique_code <> ?"),
-                              {uid, fromCode}, &ok);
+    QSqlQuery q =
+        CStore::run(QStringLiteral("select unique_code from clients where uid = ? and unique_code <> ?"),
+                    {uid, fromCode}, &ok);
     if (!ok)
         return false;
     QStringList codes;
@@ -121,8 +123,8 @@ bool CChangeFeed::seedBooks(qint64 uid, const QString &code, qint64 now)
 {
     bool ok = false;
     QSqlQuery books = CStore::run(
-        QStringLiteral("select book_id, book_name, create_time from books where uid = ? order by book_id"), {uid},
-        &ok);
+        QStringLiteral("select book_id, book_name, create_time from books where uid = ? order by book_id"),
+        {uid}, &ok);
     if (!ok)
         return false;
     QList<QPair<qint64, QJsonObject>> list;
@@ -134,7 +136,8 @@ bool CChangeFeed::seedBooks(qint64 uid, const QString &code, qint64 now)
             !insertItem(uid, code, Change_BookInfo, book.first, 0, {}, now))
             return false;
         QSqlQuery chapters = CStore::run(
-            QStringLiteral("select chapter_id from chapters where book_id = ? order by order_num, chapter_id"),
+            QStringLiteral(
+                "select chapter_id from chapters where book_id = ? order by order_num, chapter_id"),
             {book.first}, &ok);
         if (!ok)
             return false;
@@ -162,7 +165,8 @@ bool CChangeFeed::seedBooks(qint64 uid, const QString &code, qint64 now)
 bool CChangeFeed::seedRest(qint64 uid, const QString &code, qint64 now)
 {
     bool ok = false;
-    QSqlQuery memos = CStore::run(QStringLiteral("select memo_id from memos where uid = ? order by memo_id"), {uid}, &ok);
+    QSqlQuery memos =
+        CStore::run(QStringLiteral("select memo_id from memos where uid = ? order by memo_id"), {uid}, &ok);
     if (!ok)
         return false;
     QList<qint64> memoIds;
@@ -173,7 +177,8 @@ bool CChangeFeed::seedRest(qint64 uid, const QString &code, qint64 now)
             return false;
     }
     QSqlQuery blades = CStore::run(
-        QStringLiteral("select distinct book_id, chapter_id from blades where uid = ? order by chapter_id"), {uid}, &ok);
+        QStringLiteral("select distinct book_id, chapter_id from blades where uid = ? order by chapter_id"),
+        {uid}, &ok);
     if (!ok)
         return false;
     QList<QPair<qint64, qint64>> bladeChapters;
@@ -184,11 +189,13 @@ bool CChangeFeed::seedRest(qint64 uid, const QString &code, qint64 now)
             return false;
     }
     const bool hasStats =
-        CStore::scalar(QStringLiteral("select 1 from statistics where uid = ? limit 1"), {uid}, &ok).isValid();
+        CStore::scalar(QStringLiteral("select 1 from statistics where uid = ? limit 1"), {uid}, &ok)
+            .isValid();
     if (!ok || (hasStats && !insertItem(uid, code, Change_Statistics, 0, 0, {}, now)))
         return false;
     const bool hasWords =
-        CStore::scalar(QStringLiteral("select 1 from private_words where uid = ? and words <> '' limit 1"), {uid}, &ok)
+        CStore::scalar(QStringLiteral("select 1 from private_words where uid = ? and words <> '' limit 1"),
+                       {uid}, &ok)
             .isValid();
     if (!ok || (hasWords && !insertItem(uid, code, Change_PrivateWords, 0, 0, {}, now)))
         return false;
@@ -199,8 +206,9 @@ bool CChangeFeed::pending(qint64 uid, const QString &uniqueCode, QJsonArray &out
 {
     bool ok = false;
     QSqlQuery q = CStore::run(
-        QStringLiteral("select task_id, book_id, change_type, chapter_id, extra from changes where uid = ? and "
-                       "unique_code = ? order by task_id limit 1000"),
+        QStringLiteral(
+            "select task_id, book_id, change_type, chapter_id, extra from changes where uid = ? and "
+            "unique_code = ? order by task_id limit 1000"),
         {uid, uniqueCode}, &ok);
     if (!ok)
         return false;

@@ -7,7 +7,8 @@
 #include <QString>
 
 // Kinds of change a client receives from "/synchronization/synBookData".
-enum ChangeType {
+enum ChangeType
+{
     Change_NewBook = 1,
     Change_BookInfo = 2,
     Change_BookDeleted = 3,

@@ -15,21 +15,23 @@ namespace {
 constexpr int kMaxChapterName = 100;
 constexpr int kTimeMachineSize = 10;
 
-const char *const kChapterColumns = "select content, chapter_name, word_count, book_id, chapter_id, order_num, "
-                                    "status, create_time, update_time from chapters ";
+const char *const kChapterColumns =
+    "select content, chapter_name, word_count, book_id, chapter_id, order_num, "
+    "status, create_time, update_time from chapters ";
 
 QJsonObject chapterObject(QSqlQuery &q)
 {
-    return QJsonObject{{"content", q.value(0).toString()},         {"chapter_name", q.value(1).toString()},
-                       {"word_count", q.value(2).toInt()},         {"book_id", q.value(3).toLongLong()},
-                       {"chapter_id", q.value(4).toLongLong()},    {"order_num", q.value(5).toInt()},
-                       {"status", q.value(6).toInt()},             {"create_time", q.value(7).toLongLong()},
+    return QJsonObject{{"content", q.value(0).toString()},      {"chapter_name", q.value(1).toString()},
+                       {"word_count", q.value(2).toInt()},      {"book_id", q.value(3).toLongLong()},
+                       {"chapter_id", q.value(4).toLongLong()}, {"order_num", q.value(5).toInt()},
+                       {"status", q.value(6).toInt()},          {"create_time", q.value(7).toLongLong()},
                        {"update_time", q.value(8).toLongLong()}};
 }
 
 bool readBookAndChapter(T_ApiCall &c, qint64 &bookId, qint64 &chapterId)
 {
-    return c.requireId(QStringLiteral("book_id"), bookId) && c.requireId(QStringLiteral("chapter_id"), chapterId);
+    return c.requireId(QStringLiteral("book_id"), bookId) &&
+           c.requireId(QStringLiteral("chapter_id"), chapterId);
 }
 
 // One new chapter inside the caller's transaction; returns its id, or the
@@ -43,8 +45,9 @@ qint64 insertChapter(T_ApiCall &c, qint64 bookId, qint64 localId, const QString 
         return earlier;
     bool ok = false;
     QSqlQuery q = CStore::run(
-        QStringLiteral("insert into chapters(book_id, uid, chapter_name, content, word_count, order_num, status, "
-                       "create_time, update_time) values(?, ?, ?, ?, ?, ?, 1, ?, ?)"),
+        QStringLiteral(
+            "insert into chapters(book_id, uid, chapter_name, content, word_count, order_num, status, "
+            "create_time, update_time) values(?, ?, ?, ?, ?, ?, 1, ?, ?)"),
         {bookId, c.uid, name, content, wordCount(content), orderNum, c.now, c.now}, &ok);
     const qint64 id = ok ? q.lastInsertId().toLongLong() : 0;
     if (id < 1 || !rememberCreation(c, Creation_Chapter, localId, id))
@@ -80,7 +83,8 @@ bool readBatch(T_ApiCall &c, QJsonArray &items)
         const QJsonObject o = v.toObject();
         if (!v.isObject() || o.value("local_id").toDouble() < 1 || !o.value("chapter_name").isString() ||
             o.value("chapter_name").toString().size() > kMaxChapterName) {
-            c.refuse(Api_BadRequest, QStringLiteral("every item of \"list\" needs a local_id and a chapter_name"));
+            c.refuse(Api_BadRequest,
+                     QStringLiteral("every item of \"list\" needs a local_id and a chapter_name"));
             return false;
         }
     }
@@ -92,14 +96,17 @@ bool readBatch(T_ApiCall &c, QJsonArray &items)
 bool swapWithNeighbour(qint64 bookId, qint64 chapterId, qint64 direction)
 {
     bool ok = false;
-    const int order = CStore::scalar(QStringLiteral("select order_num from chapters where chapter_id = ?"), {chapterId}, &ok).toInt();
+    const int order = CStore::scalar(QStringLiteral("select order_num from chapters where chapter_id = ?"),
+                                     {chapterId}, &ok)
+                          .toInt();
     if (!ok)
         return false;
-    const QString sql = direction == 1
-                            ? QStringLiteral("select chapter_id, order_num from chapters where book_id = ? and status <> 0 "
-                                             "and chapter_id <> ? and order_num <= ? order by order_num desc limit 1")
-                            : QStringLiteral("select chapter_id, order_num from chapters where book_id = ? and status <> 0 "
-                                             "and chapter_id <> ? and order_num >= ? order by order_num asc limit 1");
+    const QString sql =
+        direction == 1
+            ? QStringLiteral("select chapter_id, order_num from chapters where book_id = ? and status <> 0 "
+                             "and chapter_id <> ? and order_num <= ? order by order_num desc limit 1")
+            : QStringLiteral("select chapter_id, order_num from chapters where book_id = ? and status <> 0 "
+                             "and chapter_id <> ? and order_num >= ? order by order_num asc limit 1");
     QSqlQuery q = CStore::run(sql, {bookId, chapterId, order}, &ok);
     if (!ok || !q.next())
         return ok;
@@ -108,9 +115,11 @@ bool swapWithNeighbour(qint64 bookId, qint64 chapterId, qint64 direction)
     q.finish();
     if (otherOrder == order)
         otherOrder = direction == 1 ? order - 1 : order + 1;
-    CStore::run(QStringLiteral("update chapters set order_num = ? where chapter_id = ?"), {otherOrder, chapterId}, &ok);
+    CStore::run(QStringLiteral("update chapters set order_num = ? where chapter_id = ?"),
+                {otherOrder, chapterId}, &ok);
     if (ok)
-        CStore::run(QStringLiteral("update chapters set order_num = ? where chapter_id = ?"), {order, otherId}, &ok);
+        CStore::run(QStringLiteral("update chapters set order_num = ? where chapter_id = ?"),
+                    {order, otherId}, &ok);
     return ok;
 }
 
@@ -133,11 +142,14 @@ void createChapter(T_ApiCall &c)
         return;
     bool created = false;
     const qint64 id = insertChapter(c, bookId, localId, name, QString(), orderNum, &created);
-    if (id < 1 || (created && !record(c, Change_NewChapter, bookId, id,
-                                      QJsonObject{{"chapter_name", name}, {"order_num", orderNum}, {"create_time", c.now}})) ||
+    if (id < 1 ||
+        (created &&
+         !record(c, Change_NewChapter, bookId, id,
+                 QJsonObject{{"chapter_name", name}, {"order_num", orderNum}, {"create_time", c.now}})) ||
         !touchBook(bookId, c.now) || !tx.commit())
         return c.storeFailure();
-    c.content = QJsonObject{{"book_id", bookId}, {"chapter_id", id}, {"local_id", localId}, {"chapter_name", name}};
+    c.content =
+        QJsonObject{{"book_id", bookId}, {"chapter_id", id}, {"local_id", localId}, {"chapter_name", name}};
 }
 
 void batchCreateChapter(T_ApiCall &c)
@@ -155,16 +167,17 @@ void batchCreateChapter(T_ApiCall &c)
         const QJsonObject o = v.toObject();
         const qint64 localId = static_cast<qint64>(o.value("local_id").toDouble());
         bool created = false;
-        const qint64 id = insertChapter(c, bookId, localId, o.value("chapter_name").toString(),
-                                        o.value("content").toString(), o.value("order_num").toInt(), &created);
+        const qint64 id =
+            insertChapter(c, bookId, localId, o.value("chapter_name").toString(),
+                          o.value("content").toString(), o.value("order_num").toInt(), &created);
         if (id < 1)
             return c.storeFailure();
         if (created)
             createdIds << QString::number(id);
         answer.append(QJsonObject{{"local_id", localId}, {"chapter_id", id}});
     }
-    if ((!createdIds.isEmpty() &&
-         !record(c, Change_ChapterBatch, bookId, 0, QJsonObject{{"cids", createdIds.join(QLatin1Char(','))}})) ||
+    if ((!createdIds.isEmpty() && !record(c, Change_ChapterBatch, bookId, 0,
+                                          QJsonObject{{"cids", createdIds.join(QLatin1Char(','))}})) ||
         !touchBook(bookId, c.now) || !tx.commit())
         return c.storeFailure();
     c.content = answer;
@@ -184,8 +197,9 @@ void recycle(T_ApiCall &c)
     bool ok = false;
     CStore::run(QStringLiteral("update chapters set status = ?, update_time = ? where chapter_id = ?"),
                 {target, c.now, chapterId}, &ok);
-    if (!ok || !record(c, target == 0 ? Change_ChapterRecycled : Change_ChapterRestored, bookId, chapterId,
-                       QJsonObject{{"status", target}}) ||
+    if (!ok ||
+        !record(c, target == 0 ? Change_ChapterRecycled : Change_ChapterRestored, bookId, chapterId,
+                QJsonObject{{"status", target}}) ||
         !touchBook(bookId, c.now) || !tx.commit())
         c.storeFailure();
 }
@@ -203,9 +217,11 @@ void deleteChapter(T_ApiCall &c)
     if (ok)
         CStore::run(QStringLiteral("delete from chapters where chapter_id = ?"), {chapterId}, &ok);
     if (ok)
-        CStore::run(QStringLiteral("update memos set chapter_id = 0, location = '' where chapter_id = ? and uid = ?"),
-                    {chapterId, c.uid}, &ok);
-    if (!ok || !record(c, Change_ChapterDeleted, bookId, chapterId) || !touchBook(bookId, c.now) || !tx.commit())
+        CStore::run(
+            QStringLiteral("update memos set chapter_id = 0, location = '' where chapter_id = ? and uid = ?"),
+            {chapterId, c.uid}, &ok);
+    if (!ok || !record(c, Change_ChapterDeleted, bookId, chapterId) || !touchBook(bookId, c.now) ||
+        !tx.commit())
         c.storeFailure();
 }
 
@@ -217,10 +233,11 @@ void chapterMenu(T_ApiCall &c)
     const QString order = c.text(QStringLiteral("order")) == QLatin1String("desc") ? QStringLiteral("desc")
                                                                                    : QStringLiteral("asc");
     bool ok = false;
-    QSqlQuery q = CStore::run(QStringLiteral("select book_id, chapter_id, order_num, chapter_name, status, word_count "
-                                             "from chapters where book_id = ? order by order_num %1, chapter_id %1")
-                                  .arg(order),
-                              {bookId}, &ok);
+    QSqlQuery q =
+        CStore::run(QStringLiteral("select book_id, chapter_id, order_num, chapter_name, status, word_count "
+                                   "from chapters where book_id = ? order by order_num %1, chapter_id %1")
+                        .arg(order),
+                    {bookId}, &ok);
     if (!ok)
         return c.storeFailure();
     QJsonArray menu;
@@ -256,8 +273,9 @@ void chapter(T_ApiCall &c)
 void getChapters(T_ApiCall &c)
 {
     qint64 bookId = 0, orderNum = 0, limit = 0;
-    if (!c.requireId(QStringLiteral("book_id"), bookId) || !c.integer(QStringLiteral("order_num"), orderNum) ||
-        !c.integer(QStringLiteral("limit"), limit, 20) || !ownBook(c, bookId))
+    if (!c.requireId(QStringLiteral("book_id"), bookId) ||
+        !c.integer(QStringLiteral("order_num"), orderNum) || !c.integer(QStringLiteral("limit"), limit, 20) ||
+        !ownBook(c, bookId))
         return;
     QVariantList binds{bookId, c.uid};
     QString where = QStringLiteral("where book_id = ? and uid = ? ");
@@ -280,9 +298,10 @@ void getChapters(T_ApiCall &c)
     }
     const qint64 cap = qBound<qint64>(1, limit, 500);
     bool ok = false;
-    QSqlQuery q = CStore::run(QString::fromLatin1(kChapterColumns) + where +
-                                  QStringLiteral("order by order_num, chapter_id limit %1").arg(ids.isEmpty() ? cap : 500),
-                              binds, &ok);
+    QSqlQuery q = CStore::run(
+        QString::fromLatin1(kChapterColumns) + where +
+            QStringLiteral("order by order_num, chapter_id limit %1").arg(ids.isEmpty() ? cap : 500),
+        binds, &ok);
     if (!ok)
         return c.storeFailure();
     QJsonArray list;
@@ -309,12 +328,16 @@ void editChapter(T_ApiCall &c)
         return;
     bool ok = true;
     if (hasContent)
-        CStore::run(QStringLiteral("update chapters set content = ?, word_count = ?, update_time = ? where chapter_id = ?"),
-                    {content, wordCount(content), c.now, chapterId}, &ok);
+        CStore::run(
+            QStringLiteral(
+                "update chapters set content = ?, word_count = ?, update_time = ? where chapter_id = ?"),
+            {content, wordCount(content), c.now, chapterId}, &ok);
     if (ok && hasName)
-        CStore::run(QStringLiteral("update chapters set chapter_name = ?, update_time = ? where chapter_id = ?"),
-                    {name, c.now, chapterId}, &ok);
-    if (!ok || !record(c, Change_ChapterContent, bookId, chapterId) || !touchBook(bookId, c.now) || !tx.commit())
+        CStore::run(
+            QStringLiteral("update chapters set chapter_name = ?, update_time = ? where chapter_id = ?"),
+            {name, c.now, chapterId}, &ok);
+    if (!ok || !record(c, Change_ChapterContent, bookId, chapterId) || !touchBook(bookId, c.now) ||
+        !tx.commit())
         c.storeFailure();
 }
 
@@ -336,7 +359,8 @@ void moveChapter(T_ApiCall &c)
 void contentBlade(T_ApiCall &c)
 {
     qint64 bookId = 0, chapterId = 0, createTime = 0;
-    if (!readBookAndChapter(c, bookId, chapterId) || !c.integer(QStringLiteral("create_time"), createTime, c.now))
+    if (!readBookAndChapter(c, bookId, chapterId) ||
+        !c.integer(QStringLiteral("create_time"), createTime, c.now))
         return;
     const QString content = c.text(QStringLiteral("content"));
     CWriteTx tx;
@@ -344,9 +368,11 @@ void contentBlade(T_ApiCall &c)
         return;
     bool ok = false;
     // A snapshot resent after a lost answer has the same time: kept once.
-    CStore::run(QStringLiteral("insert or ignore into blades(uid, book_id, chapter_id, chapter_name, content, word_num, "
-                               "create_time) values(?, ?, ?, ?, ?, ?, ?)"),
-                {c.uid, bookId, chapterId, c.text(QStringLiteral("chapter_name")), content, wordCount(content), createTime},
+    CStore::run(QStringLiteral(
+                    "insert or ignore into blades(uid, book_id, chapter_id, chapter_name, content, word_num, "
+                    "create_time) values(?, ?, ?, ?, ?, ?, ?)"),
+                {c.uid, bookId, chapterId, c.text(QStringLiteral("chapter_name")), content,
+                 wordCount(content), createTime},
                 &ok);
     if (!ok || !record(c, Change_TimeMachine, bookId, chapterId) || !tx.commit())
         c.storeFailure();
@@ -358,9 +384,10 @@ void timeMachine(T_ApiCall &c)
     if (!readBookAndChapter(c, bookId, chapterId))
         return;
     bool ok = false;
-    QSqlQuery origin = CStore::run(QStringLiteral("select content, create_time, word_count from chapters where "
-                                                  "chapter_id = ? and book_id = ? and uid = ?"),
-                                   {chapterId, bookId, c.uid}, &ok);
+    QSqlQuery origin =
+        CStore::run(QStringLiteral("select content, create_time, word_count from chapters where "
+                                   "chapter_id = ? and book_id = ? and uid = ?"),
+                    {chapterId, bookId, c.uid}, &ok);
     if (!ok)
         return c.storeFailure();
     if (!origin.next())
@@ -370,10 +397,11 @@ void timeMachine(T_ApiCall &c)
                                    {"content", origin.value(0).toString()},
                                    {"createTime", origin.value(1).toLongLong()},
                                    {"word_count", origin.value(2).toInt()}};
-    QSqlQuery q = CStore::run(QStringLiteral("select id, content, create_time, word_num from blades where chapter_id = ? "
-                                             "order by create_time desc limit %1")
-                                  .arg(kTimeMachineSize),
-                              {chapterId}, &ok);
+    QSqlQuery q = CStore::run(
+        QStringLiteral("select id, content, create_time, word_num from blades where chapter_id = ? "
+                       "order by create_time desc limit %1")
+            .arg(kTimeMachineSize),
+        {chapterId}, &ok);
     if (!ok)
         return c.storeFailure();
     QJsonArray blades;

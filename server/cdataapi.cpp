@@ -67,7 +67,8 @@ void getSensitive(T_ApiCall &c)
     if (!needAuthor(c))
         return;
     bool ok = false;
-    QSqlQuery q = CStore::run(QStringLiteral("select words, update_time from private_words where uid = ?"), {c.uid}, &ok);
+    QSqlQuery q = CStore::run(QStringLiteral("select words, update_time from private_words where uid = ?"),
+                              {c.uid}, &ok);
     if (!ok)
         return c.storeFailure();
     const bool found = q.next();
@@ -85,8 +86,9 @@ void editSensitive(T_ApiCall &c)
         return c.refuse(Api_BadRequest, QStringLiteral("the word list is too long"));
     CWriteTx tx;
     bool ok = false;
-    CStore::run(QStringLiteral("insert or replace into private_words(uid, words, update_time) values(?, ?, ?)"),
-                {c.uid, words, c.now}, &ok);
+    CStore::run(
+        QStringLiteral("insert or replace into private_words(uid, words, update_time) values(?, ?, ?)"),
+        {c.uid, words, c.now}, &ok);
     if (!ok || !CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_PrivateWords, 0, 0, {}, c.now) ||
         !tx.commit())
         c.storeFailure();
@@ -130,11 +132,14 @@ void saveStatistics(T_ApiCall &c)
         return c.refuse(Api_BadRequest, QStringLiteral("\"date\" must read yyyy-MM-dd"));
     CWriteTx tx;
     bool ok = false;
-    CStore::run(QStringLiteral("insert or ignore into statistics(uid, date) values(?, ?)"), {c.uid, date}, &ok);
+    CStore::run(QStringLiteral("insert or ignore into statistics(uid, date) values(?, ?)"), {c.uid, date},
+                &ok);
     if (ok)
-        CStore::run(QStringLiteral("update statistics set pc_word = pc_word + ?, write_time = write_time + ?, speed = ?, "
-                                   "channel = ?, update_time = ? where uid = ? and date = ?"),
-                    {words, seconds, speed, channel, c.now, c.uid, date}, &ok);
+        CStore::run(
+            QStringLiteral(
+                "update statistics set pc_word = pc_word + ?, write_time = write_time + ?, speed = ?, "
+                "channel = ?, update_time = ? where uid = ? and date = ?"),
+            {words, seconds, speed, channel, c.now, c.uid, date}, &ok);
     if (!ok || !CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_Statistics, 0, 0, {}, c.now) ||
         !tx.commit())
         c.storeFailure();
@@ -143,10 +148,11 @@ void saveStatistics(T_ApiCall &c)
 void userStatistics(T_ApiCall &c)
 {
     bool ok = false;
-    QSqlQuery q = CStore::run(QStringLiteral("select date, pc_word, write_time, speed from (select * from statistics "
-                                             "where uid = ? order by date desc limit %1) order by date")
-                                  .arg(kStatisticsDays),
-                              {c.uid}, &ok);
+    QSqlQuery q =
+        CStore::run(QStringLiteral("select date, pc_word, write_time, speed from (select * from statistics "
+                                   "where uid = ? order by date desc limit %1) order by date")
+                        .arg(kStatisticsDays),
+                    {c.uid}, &ok);
     if (!ok)
         return c.storeFailure();
     QJsonArray speed, dates, words, times;
@@ -156,7 +162,8 @@ void userStatistics(T_ApiCall &c)
         times.append(q.value(2).toLongLong());
         speed.append(q.value(3).toLongLong());
     }
-    c.content = QJsonObject{{"speedData", speed}, {"timeData", dates}, {"wordData", words}, {"writeTimeData", times}};
+    c.content =
+        QJsonObject{{"speedData", speed}, {"timeData", dates}, {"wordData", words}, {"writeTimeData", times}};
 }
 
 } // namespace DataApi

@@ -59,7 +59,8 @@ bool saveDataUri(const QString &uri, const QString &folder, QString &path, QStri
     const QString file = QDir(dir).filePath(name);
     if (!QFile::exists(file)) {
         QSaveFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(decoded.decoded) != decoded.decoded.size() || !out.commit()) {
+        if (!out.open(QIODevice::WriteOnly) || out.write(decoded.decoded) != decoded.decoded.size() ||
+            !out.commit()) {
             msg = QStringLiteral("the server could not store the image");
             return false;
         }

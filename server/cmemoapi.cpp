@@ -15,16 +15,17 @@ namespace {
 
 constexpr int kMaxMemoText = 8000;
 
-const char *const kMemoColumns =
-    "select memo_id, uid, color, content, update_time, color_update_time, book_id, chapter_id, location from memos ";
+const char *const kMemoColumns = "select memo_id, uid, color, content, update_time, color_update_time, "
+                                 "book_id, chapter_id, location from memos ";
 
 QJsonObject memoObject(QSqlQuery &q)
 {
-    return QJsonObject{{"id", q.value(0).toLongLong()},          {"uid", q.value(1).toLongLong()},
-                       {"color", q.value(2).toString()},         {"content", q.value(3).toString()},
-                       {"update_time", q.value(4).toLongLong()}, {"color_update_time", q.value(5).toLongLong()},
-                       {"book_id", q.value(6).toLongLong()},     {"chapter_id", q.value(7).toLongLong()},
-                       {"location", q.value(8).toString()}};
+    return QJsonObject{
+        {"id", q.value(0).toLongLong()},          {"uid", q.value(1).toLongLong()},
+        {"color", q.value(2).toString()},         {"content", q.value(3).toString()},
+        {"update_time", q.value(4).toLongLong()}, {"color_update_time", q.value(5).toLongLong()},
+        {"book_id", q.value(6).toLongLong()},     {"chapter_id", q.value(7).toLongLong()},
+        {"location", q.value(8).toString()}};
 }
 
 bool checkColor(T_ApiCall &c, const QString &color)
@@ -39,8 +40,8 @@ bool checkColor(T_ApiCall &c, const QString &color)
 bool ownMemo(T_ApiCall &c, qint64 memoId)
 {
     bool ok = false;
-    const QVariant found =
-        CStore::scalar(QStringLiteral("select 1 from memos where memo_id = ? and uid = ?"), {memoId, c.uid}, &ok);
+    const QVariant found = CStore::scalar(QStringLiteral("select 1 from memos where memo_id = ? and uid = ?"),
+                                          {memoId, c.uid}, &ok);
     if (!ok)
         c.storeFailure();
     else if (!found.isValid())
@@ -80,11 +81,13 @@ void addMemo(T_ApiCall &c)
     qint64 memoId = createdBefore(c, Creation_Memo, localId);
     if (memoId < 1) {
         bool ok = false;
-        QSqlQuery q = CStore::run(QStringLiteral("insert into memos(uid, color, content, update_time, color_update_time) "
-                                                 "values(?, ?, ?, ?, ?)"),
-                                  {c.uid, color, content, c.now, c.now}, &ok);
+        QSqlQuery q = CStore::run(
+            QStringLiteral("insert into memos(uid, color, content, update_time, color_update_time) "
+                           "values(?, ?, ?, ?, ?)"),
+            {c.uid, color, content, c.now, c.now}, &ok);
         memoId = ok ? q.lastInsertId().toLongLong() : 0;
-        if (memoId < 1 || !rememberCreation(c, Creation_Memo, localId, memoId) || !record(c, Change_NewMemo, memoId))
+        if (memoId < 1 || !rememberCreation(c, Creation_Memo, localId, memoId) ||
+            !record(c, Change_NewMemo, memoId))
             return c.storeFailure();
     }
     if (!tx.commit())
@@ -115,7 +118,8 @@ void editMemo(T_ApiCall &c)
     const QString color = c.text(QStringLiteral("color"));
     if (!checkColor(c, color))
         return;
-    if (c.text(QStringLiteral("content")).size() > kMaxMemoText || c.text(QStringLiteral("location")).size() > 1000)
+    if (c.text(QStringLiteral("content")).size() > kMaxMemoText ||
+        c.text(QStringLiteral("location")).size() > 1000)
         return c.refuse(Api_BadRequest, QStringLiteral("the memo is too long"));
     const bool placement = c.has(QStringLiteral("book_id")) || c.has(QStringLiteral("chapter_id"));
     CWriteTx tx;
@@ -129,10 +133,12 @@ void editMemo(T_ApiCall &c)
         CStore::run(QStringLiteral("update memos set content = ?, color_update_time = ? where memo_id = ?"),
                     {c.text(QStringLiteral("content")), c.now, memoId}, &ok);
     if (ok && placement)
-        CStore::run(QStringLiteral("update memos set book_id = ?, chapter_id = ?, location = ? where memo_id = ?"),
-                    {bookId, chapterId, c.text(QStringLiteral("location")), memoId}, &ok);
+        CStore::run(
+            QStringLiteral("update memos set book_id = ?, chapter_id = ?, location = ? where memo_id = ?"),
+            {bookId, chapterId, c.text(QStringLiteral("location")), memoId}, &ok);
     if (ok)
-        CStore::run(QStringLiteral("update memos set update_time = ? where memo_id = ?"), {c.now, memoId}, &ok);
+        CStore::run(QStringLiteral("update memos set update_time = ? where memo_id = ?"), {c.now, memoId},
+                    &ok);
     if (!ok || !record(c, Change_MemoChanged, memoId) || !tx.commit())
         c.storeFailure();
 }
@@ -143,8 +149,9 @@ void memoDetail(T_ApiCall &c)
     if (!c.requireId(QStringLiteral("memo_id"), memoId))
         return;
     bool ok = false;
-    QSqlQuery q = CStore::run(QString::fromLatin1(kMemoColumns) + QStringLiteral("where memo_id = ? and uid = ?"),
-                              {memoId, c.uid}, &ok);
+    QSqlQuery q =
+        CStore::run(QString::fromLatin1(kMemoColumns) + QStringLiteral("where memo_id = ? and uid = ?"),
+                    {memoId, c.uid}, &ok);
     if (!ok)
         return c.storeFailure();
     if (!q.next())
@@ -155,9 +162,10 @@ void memoDetail(T_ApiCall &c)
 void memoList(T_ApiCall &c)
 {
     bool ok = false;
-    QSqlQuery q = CStore::run(QString::fromLatin1(kMemoColumns) +
-                                  QStringLiteral("where uid = ? order by color_update_time desc, memo_id desc"),
-                              {c.uid}, &ok);
+    QSqlQuery q =
+        CStore::run(QString::fromLatin1(kMemoColumns) +
+                        QStringLiteral("where uid = ? order by color_update_time desc, memo_id desc"),
+                    {c.uid}, &ok);
     if (!ok)
         return c.storeFailure();
     QJsonArray list;

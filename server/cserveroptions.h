@@ -10,7 +10,7 @@ struct T_ServerOptions
     QString portFile;
     QString dataDir;
     bool dev = false;
-    QString smsCode; // fixed SMS code for tests; empty: random codes
+    QString smsCode;  // fixed SMS code for tests; empty: random codes
     int smsTtl = 600; // seconds an SMS code stays valid
     QString certFile;
     QString keyFile;

@@ -39,7 +39,8 @@ qint64 CSessions::authorOf(const QString &token)
             return *it;
     }
     bool ok = false;
-    const QVariant uid = CStore::scalar(QStringLiteral("select uid from tokens where token_hash = ?"), {digest}, &ok);
+    const QVariant uid =
+        CStore::scalar(QStringLiteral("select uid from tokens where token_hash = ?"), {digest}, &ok);
     if (!ok || !uid.isValid())
         return 0;
     std::unique_lock<std::shared_mutex> guard(m_lock);

@@ -33,7 +33,8 @@ int send(const QString &phone, qint64 now, QString &msg)
     }
     CWriteTx tx;
     bool ok = false;
-    const QVariant sentAt = CStore::scalar(QStringLiteral("select sent_at from sms_codes where phone = ?"), {phone}, &ok);
+    const QVariant sentAt =
+        CStore::scalar(QStringLiteral("select sent_at from sms_codes where phone = ?"), {phone}, &ok);
     if (!ok || !tx.isOpen()) {
         msg = QStringLiteral("the server could not store the code");
         return Api_StoreFailure;
@@ -43,9 +44,12 @@ int send(const QString &phone, qint64 now, QString &msg)
                   .arg(kResendSeconds - (now - sentAt.toLongLong()));
         return Api_TooMany;
     }
-    const QString code = serverOptions().smsCode.isEmpty() ? CCrypto::randomDigits(6) : serverOptions().smsCode;
-    CStore::run(QStringLiteral("insert or replace into sms_codes(phone, code, sent_at, tries, used) values(?, ?, ?, 0, 0)"),
-                {phone, code, now}, &ok);
+    const QString code =
+        serverOptions().smsCode.isEmpty() ? CCrypto::randomDigits(6) : serverOptions().smsCode;
+    CStore::run(
+        QStringLiteral(
+            "insert or replace into sms_codes(phone, code, sent_at, tries, used) values(?, ?, ?, 0, 0)"),
+        {phone, code, now}, &ok);
     if (!ok || !tx.commit()) {
         msg = QStringLiteral("the server could not store the code");
         return Api_StoreFailure;
@@ -59,8 +63,8 @@ int verify(const QString &phone, const QString &code, qint64 now, QString &msg)
 {
     CWriteTx tx;
     bool ok = false;
-    QSqlQuery q = CStore::run(QStringLiteral("select code, sent_at, tries, used from sms_codes where phone = ?"),
-                              {phone}, &ok);
+    QSqlQuery q = CStore::run(
+        QStringLiteral("select code, sent_at, tries, used from sms_codes where phone = ?"), {phone}, &ok);
     if (!ok || !tx.isOpen()) {
         msg = QStringLiteral("the server could not check the code");
         return Api_StoreFailure;

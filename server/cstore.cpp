@@ -20,7 +20,8 @@ const char *const kSchema[] = {
     "create table if not exists tokens(token_hash text primary key, uid integer not null, "
     "create_time integer not null)",
     "create index if not exists idx_tokens_uid on tokens(uid)",
-    "create table if not exists sms_codes(phone text primary key, code text not null, sent_at integer not null, "
+    "create table if not exists sms_codes(phone text primary key, code text not null, sent_at integer not "
+    "null, "
     "tries integer not null default 0, used integer not null default 0)",
     "create table if not exists books(book_id integer primary key autoincrement, uid integer not null, "
     "book_name text not null default '', cover text not null default '', intro text not null default '', "
@@ -28,7 +29,8 @@ const char *const kSchema[] = {
     "channel_type integer not null default 0, create_time integer not null default 0, "
     "update_time integer not null default 0)",
     "create index if not exists idx_books_uid on books(uid)",
-    "create table if not exists chapters(chapter_id integer primary key autoincrement, book_id integer not null, "
+    "create table if not exists chapters(chapter_id integer primary key autoincrement, book_id integer not "
+    "null, "
     "uid integer not null, chapter_name text not null default '', content text not null default '', "
     "word_count integer not null default 0, order_num integer not null default 0, "
     "status integer not null default 1, create_time integer not null default 0, "
@@ -39,7 +41,8 @@ const char *const kSchema[] = {
     "content text not null default '', word_num integer not null default 0, create_time integer not null, "
     "unique(chapter_id, create_time))",
     "create table if not exists memos(memo_id integer primary key autoincrement, uid integer not null, "
-    "color text not null default '', content text not null default '', update_time integer not null default 0, "
+    "color text not null default '', content text not null default '', update_time integer not null default "
+    "0, "
     "color_update_time integer not null default 0, book_id integer not null default 0, "
     "chapter_id integer not null default 0, location text not null default '')",
     "create index if not exists idx_memos_uid on memos(uid)",
@@ -51,13 +54,15 @@ const char *const kSchema[] = {
     "update_time integer not null default 0)",
     "create table if not exists clients(uid integer not null, unique_code text not null, "
     "first_seen integer not null, primary key(uid, unique_code))",
-    "create table if not exists creations(uid integer not null, unique_code text not null, kind integer not null, "
+    "create table if not exists creations(uid integer not null, unique_code text not null, kind integer not "
+    "null, "
     "local_id integer not null, server_id integer not null, primary key(uid, unique_code, kind, local_id))",
     "create table if not exists changes(task_id integer primary key autoincrement, uid integer not null, "
     "unique_code text not null, change_type integer not null, book_id integer not null default 0, "
     "chapter_id integer not null default 0, extra text not null default '{}', create_time integer not null)",
     "create index if not exists idx_changes_client on changes(uid, unique_code, task_id)",
-    "create table if not exists feedback(id integer primary key autoincrement, uid integer not null default 0, "
+    "create table if not exists feedback(id integer primary key autoincrement, uid integer not null default "
+    "0, "
     "content text not null, contact text not null default '', create_time integer not null)",
 };
 

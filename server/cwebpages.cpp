@@ -83,7 +83,8 @@ const char *const kAgreement =
 
 const char *const kPrivacy =
     "<p>我们重视您的隐私。本政策说明我们收集哪些信息以及如何使用。</p>"
-    "<h2>一、收集的信息</h2><p>手机号（用于登录与找回密码）、昵称、头像，以及您的书籍、章节、便签和写作统计。</p>"
+    "<h2>一、收集的信息</"
+    "h2><p>手机号（用于登录与找回密码）、昵称、头像，以及您的书籍、章节、便签和写作统计。</p>"
     "<h2>二、使用方式</h2><p>这些信息仅用于在您的设备之间同步数据，不会出售给任何第三方。</p>"
     "<h2>三、安全</h2><p>密码只以不可逆的摘要形式保存；登录凭证以随机令牌发放并仅保存其摘要。</p>"
     "<h2>四、删除</h2><p>您可以随时删除书籍与便签，删除后将从服务器移除。</p>";
@@ -170,7 +171,8 @@ void sendEnvelope(httplib::Response &res, int code, const QString &msg)
                         {"server_time", QDateTime::currentSecsSinceEpoch()},
                         {"userdata", QString()},
                         {"content", QJsonObject()}};
-    res.set_content(QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString(), "application/json; charset=utf-8");
+    res.set_content(QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString(),
+                    "application/json; charset=utf-8");
 }
 
 QString sessionOf(const httplib::Request &req)
@@ -182,9 +184,10 @@ QString sessionOf(const httplib::Request &req)
 QString accountChoice()
 {
     bool ok = false;
-    QSqlQuery q = CStore::run(QStringLiteral("select uid, author_name, coalesce(phone, '') from authors order by uid "
-                                             "limit 200"),
-                              {}, &ok);
+    QSqlQuery q =
+        CStore::run(QStringLiteral("select uid, author_name, coalesce(phone, '') from authors order by uid "
+                                   "limit 200"),
+                    {}, &ok);
     QString options = QStringLiteral("<option value=\"0\">新的微信账号（未绑定手机）</option>");
     while (ok && q.next()) {
         const QString phone = q.value(2).toString();
@@ -203,14 +206,14 @@ void wxPage(const httplib::Request &req, httplib::Response &res, bool bind)
     T_WxSession s;
     if (!CWeChat::isNonce(id) || !CWeChat::instance().find(id, s) || s.bind != bind) {
         res.status = 404;
-        res.set_content(QString::fromUtf8(kTextPage).arg(QStringLiteral("二维码已失效"), QString()).toStdString(), kHtml);
+        res.set_content(
+            QString::fromUtf8(kTextPage).arg(QStringLiteral("二维码已失效"), QString()).toStdString(), kHtml);
         return;
     }
-    const QString page = QString::fromUtf8(kWxPage)
-                             .arg(qrSvg(id),
-                                  bind ? QStringLiteral("使用微信扫码绑定账号") : QStringLiteral("使用微信扫码登录"),
-                                  bind ? QString() : accountChoice(),
-                                  bind ? QStringLiteral("确认绑定") : QStringLiteral("确认登录"), id);
+    const QString page = QString::fromUtf8(kWxPage).arg(
+        qrSvg(id), bind ? QStringLiteral("使用微信扫码绑定账号") : QStringLiteral("使用微信扫码登录"),
+        bind ? QString() : accountChoice(), bind ? QStringLiteral("确认绑定") : QStringLiteral("确认登录"),
+        id);
     res.set_content(page.toStdString(), kHtml);
 }
 
@@ -301,14 +304,18 @@ void install(httplib::Server &server, const T_ServerOptions &options)
         }
         res.set_content(bannerPng(index).toStdString(), "image/png");
     });
-    server.Get(R"(/static/img/([0-9a-z.]+))",
-               [](const httplib::Request &req, httplib::Response &res) { serveFile(req, res, QStringLiteral("img")); });
-    server.Get(R"(/static/cover/([0-9a-z.]+))",
-               [](const httplib::Request &req, httplib::Response &res) { serveFile(req, res, QStringLiteral("cover")); });
+    server.Get(R"(/static/img/([0-9a-z.]+))", [](const httplib::Request &req, httplib::Response &res) {
+        serveFile(req, res, QStringLiteral("img"));
+    });
+    server.Get(R"(/static/cover/([0-9a-z.]+))", [](const httplib::Request &req, httplib::Response &res) {
+        serveFile(req, res, QStringLiteral("cover"));
+    });
     if (!options.dev)
         return;
-    server.Get("/wx/login", [](const httplib::Request &req, httplib::Response &res) { wxPage(req, res, false); });
-    server.Get("/wx/bind", [](const httplib::Request &req, httplib::Response &res) { wxPage(req, res, true); });
+    server.Get("/wx/login",
+               [](const httplib::Request &req, httplib::Response &res) { wxPage(req, res, false); });
+    server.Get("/wx/bind",
+               [](const httplib::Request &req, httplib::Response &res) { wxPage(req, res, true); });
     server.Post("/wx/confirm", wxConfirm);
 }
 

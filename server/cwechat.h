@@ -10,9 +10,9 @@ struct T_WxSession
 {
     bool bind = false;
     qint64 bindUid = 0; // binding: the author asking
-    int status = 0; // 0 waiting for the scan, 1 handled
+    int status = 0;     // 0 waiting for the scan, 1 handled
     qint64 uid = 0;
-    QString token; // login: the token of the chosen account
+    QString token;       // login: the token of the chosen account
     int isBindPhone = 0; // login: 1 has a phone, 2 needs one; binding: 4 bound
     qint64 created = 0;
 };

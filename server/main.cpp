@@ -26,20 +26,26 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
                                     QStringLiteral("ADDR"), QStringLiteral("127.0.0.1"));
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port; 0 picks a free one."),
                                   QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption portFile(QStringLiteral("port-file"), QStringLiteral("Write the port here once listening."),
+    const QCommandLineOption portFile(QStringLiteral("port-file"),
+                                      QStringLiteral("Write the port here once listening."),
                                       QStringLiteral("PATH"));
-    const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Data folder (created when missing)."),
+    const QCommandLineOption data(QStringLiteral("data"),
+                                  QStringLiteral("Data folder (created when missing)."),
                                   QStringLiteral("DIR"), QStringLiteral("server-data"));
-    const QCommandLineOption dev(QStringLiteral("dev"), QStringLiteral("Development mode: SMS codes on the console, "
-                                                                       "WeChat QR pages confirmed by a button."));
+    const QCommandLineOption dev(QStringLiteral("dev"),
+                                 QStringLiteral("Development mode: SMS codes on the console, "
+                                                "WeChat QR pages confirmed by a button."));
     const QCommandLineOption sms(QStringLiteral("sms-code"), QStringLiteral("Fixed SMS code (tests)."),
                                  QStringLiteral("CODE"));
-    const QCommandLineOption smsTtl(QStringLiteral("sms-ttl"), QStringLiteral("Seconds an SMS code stays valid."),
+    const QCommandLineOption smsTtl(QStringLiteral("sms-ttl"),
+                                    QStringLiteral("Seconds an SMS code stays valid."),
                                     QStringLiteral("SECONDS"), QStringLiteral("600"));
-    const QCommandLineOption cert(QStringLiteral("cert"), QStringLiteral("TLS certificate (PEM)."), QStringLiteral("FILE"));
-    const QCommandLineOption key(QStringLiteral("key"), QStringLiteral("TLS private key (PEM)."), QStringLiteral("FILE"));
-    const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Worker threads."), QStringLiteral("N"),
-                                     QStringLiteral("48"));
+    const QCommandLineOption cert(QStringLiteral("cert"), QStringLiteral("TLS certificate (PEM)."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption key(QStringLiteral("key"), QStringLiteral("TLS private key (PEM)."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Worker threads."),
+                                     QStringLiteral("N"), QStringLiteral("48"));
     parser.addOptions({listen, port, portFile, data, dev, sms, smsTtl, cert, key, threads});
     parser.process(app);
 
@@ -54,7 +60,8 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
     out.certFile = parser.value(cert);
     out.keyFile = parser.value(key);
     out.threads = parser.value(threads).toInt(&threadsOk);
-    if (!portOk || out.port < 0 || out.port > 65535 || !ttlOk || out.smsTtl < 1 || !threadsOk || out.threads < 1) {
+    if (!portOk || out.port < 0 || out.port > 65535 || !ttlOk || out.smsTtl < 1 || !threadsOk ||
+        out.threads < 1) {
         qWarning() << "invalid --port, --sms-ttl or --threads";
         return false;
     }
@@ -127,10 +134,12 @@ int main(int argc, char **argv)
         return 1;
     }
     qInfo().noquote() << QStringLiteral("listening on %1://%2:%3%4, data in %5")
-                             .arg(options.certFile.isEmpty() ? QStringLiteral("http") : QStringLiteral("https"),
+                             .arg(options.certFile.isEmpty() ? QStringLiteral("http")
+                                                             : QStringLiteral("https"),
                                   options.listen)
                              .arg(port)
-                             .arg(options.dev ? QStringLiteral(" (development mode)") : QString(), options.dataDir);
+                             .arg(options.dev ? QStringLiteral(" (development mode)") : QString(),
+                                  options.dataDir);
 
     std::thread watcher([&server, stopSignals] {
         int sig = 0;
