@@ -100,6 +100,7 @@ void CApiServer::installHooks()
     // Never the query or body: they may carry codes and passwords.
     m_server->set_logger([](const httplib::Request &req, const httplib::Response &res) {
         const qint64 micros = t_timer.isValid() ? t_timer.nsecsElapsed() / 1000 : 0;
+        t_timer.invalidate();
         qInfo().noquote() << QString::fromStdString(req.method) << QString::fromStdString(req.path)
                           << res.status
                           << (t_envelopeCode ? QString::number(t_envelopeCode) : QStringLiteral("-"))
@@ -129,11 +130,30 @@ void CApiServer::installHooks()
 void CApiServer::installRoutes()
 {
     for (const T_ApiRoute &route : apiRoutes()) {
-        auto handler = [this, route](const httplib::Request &req, httplib::Response &res) {
-            answer(route, req, res);
-        };
-        m_server->Get(route.path, handler);
-        m_server->Post(route.path, handler);
+        m_server->Get(route.path, [this, route](const httplib::Request &req, httplib::Response &res) {
+            answer(route, req, std::string(), res);
+        });
+        // The body is read here rather than by the library, whose own reading
+        // refuses form bodies beyond 8 KB; the overall size limit still holds.
+        m_server->Post(route.path, [this, route](const httplib::Request &req, httplib::Response &res,
+                                                 const httplib::ContentReader &reader) {
+            std::string body;
+            const bool read = reader([&body](const char *data, size_t length) {
+                body.append(data, length);
+                return true;
+            });
+            if (!read) {
+                t_envelopeCode = Api_TooLarge;
+                res.status = 413;
+                res.set_content(
+                    envelopeText(Api_TooLarge, QStringLiteral("the request body is larger than this "
+                                                              "server accepts"))
+                        .toStdString(),
+                    "application/json; charset=utf-8");
+                return;
+            }
+            answer(route, req, body, res);
+        });
     }
     CWebPages::install(*m_server, m_options);
 }
@@ -154,15 +174,15 @@ QHash<QString, QString> CApiServer::parseForm(const std::string &text)
     return out;
 }
 
-void CApiServer::fillCall(const httplib::Request &req, T_ApiCall &call, bool https)
+void CApiServer::fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https)
 {
     const size_t q = req.target.find('?');
     if (q != std::string::npos)
         call.params = parseForm(req.target.substr(q + 1));
     const std::string type = req.get_header_value("Content-Type");
-    if (!req.body.empty() && type.find("multipart") == std::string::npos) {
-        const QHash<QString, QString> body = parseForm(req.body);
-        for (auto it = body.constBegin(); it != body.constEnd(); ++it)
+    if (!body.empty() && type.find("multipart") == std::string::npos) {
+        const QHash<QString, QString> fields = parseForm(body);
+        for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
             call.params.insert(it.key(), it.value());
     }
     call.token = headerText(req, "token");
@@ -177,10 +197,11 @@ void CApiServer::fillCall(const httplib::Request &req, T_ApiCall &call, bool htt
     call.now = QDateTime::currentSecsSinceEpoch();
 }
 
-void CApiServer::answer(const T_ApiRoute &route, const httplib::Request &req, httplib::Response &res)
+void CApiServer::answer(const T_ApiRoute &route, const httplib::Request &req, const std::string &body,
+                        httplib::Response &res)
 {
     T_ApiCall call;
-    fillCall(req, call, !m_options.certFile.isEmpty());
+    fillCall(req, body, call, !m_options.certFile.isEmpty());
     if (!call.token.isEmpty())
         call.uid = CSessions::instance().authorOf(call.token);
     if (route.needsAuthor && call.uid < 1) {

@@ -5,6 +5,7 @@
 #include "cserveroptions.h"
 
 #include <memory>
+#include <string>
 
 namespace httplib {
 class Server;
@@ -34,8 +35,9 @@ public:
 private:
     void installRoutes();
     void installHooks();
-    void answer(const T_ApiRoute &route, const httplib::Request &req, httplib::Response &res);
-    static void fillCall(const httplib::Request &req, T_ApiCall &call, bool https);
+    void answer(const T_ApiRoute &route, const httplib::Request &req, const std::string &body,
+                httplib::Response &res);
+    static void fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https);
     static void writeEnvelope(const T_ApiCall &call, httplib::Response &res);
 
     T_ServerOptions m_options;
