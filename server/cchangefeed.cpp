@@ -229,15 +229,3 @@ bool CChangeFeed::acknowledge(qint64 uid, const QString &uniqueCode, qint64 task
                 {uid, uniqueCode, taskId}, &ok);
     return ok;
 }
-
-void CChangeFeed::forgetAuthor(qint64 uid)
-{
-    const QString prefix = QString::number(uid) + QLatin1Char(':');
-    QMutexLocker guard(&m_lock);
-    for (auto it = m_known.begin(); it != m_known.end();) {
-        if (it->startsWith(prefix))
-            it = m_known.erase(it);
-        else
-            ++it;
-    }
-}

@@ -48,8 +48,6 @@ public:
     // Removes the client's items up to and including `taskId`. Inside a
     // write transaction.
     bool acknowledge(qint64 uid, const QString &uniqueCode, qint64 taskId);
-    // Forgets every cached client of `uid` (after its data was wiped).
-    void forgetAuthor(qint64 uid);
 
     static constexpr int kChaptersPerBatch = 20;
 
