@@ -1,0 +1,57 @@
+#include "capicall.h"
+
+#include <QStringList>
+
+T_UserData T_UserData::parse(const QString &text)
+{
+    T_UserData d;
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() < 11)
+        return d;
+    int *fields[] = {&d.uid,   &d.jobType, &d.localBookId, &d.bookId,      &d.localChapterId, &d.chapterId,
+                     &d.jobId, &d.next,    &d.synStep,     &d.localMemoId, &d.memoId};
+    for (int i = 0; i < 11; ++i)
+        *fields[i] = parts.at(i).trimmed().toInt();
+    return d;
+}
+
+bool T_ApiCall::integer(const QString &key, qint64 &out, qint64 fallback)
+{
+    const auto it = params.constFind(key);
+    if (it == params.constEnd() || it->isEmpty()) {
+        out = fallback;
+        return true;
+    }
+    bool ok = false;
+    out = it->trimmed().toLongLong(&ok);
+    if (!ok) {
+        refuse(Api_BadRequest, QStringLiteral("\"%1\" must be an integer").arg(key));
+        return false;
+    }
+    return true;
+}
+
+bool T_ApiCall::requireId(const QString &key, qint64 &out)
+{
+    if (!params.contains(key) || params.value(key).isEmpty()) {
+        refuse(Api_BadRequest, QStringLiteral("\"%1\" is missing").arg(key));
+        return false;
+    }
+    if (!integer(key, out))
+        return false;
+    if (out < 1) {
+        refuse(Api_BadRequest, QStringLiteral("\"%1\" must be a positive id").arg(key));
+        return false;
+    }
+    return true;
+}
+
+bool T_ApiCall::requireText(const QString &key, QString &out)
+{
+    out = params.value(key);
+    if (out.isEmpty()) {
+        refuse(Api_BadRequest, QStringLiteral("\"%1\" is missing").arg(key));
+        return false;
+    }
+    return true;
+}

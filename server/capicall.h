@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QHash>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
+// Refusal codes of the envelope; 200 and 300 are the two the client acts on.
+enum ApiCode
+{
+    Api_Ok = 200,
+    Api_SignInInvalid = 300,
+    Api_BadRequest = 400,
+    Api_WrongSecret = 403,
+    Api_NotFound = 404,
+    Api_Exists = 409,
+    Api_Expired = 410,
+    Api_TooLarge = 413,
+    Api_TooMany = 429,
+    Api_StoreFailure = 500,
+    Api_Unavailable = 503,
+};
+
+// The routing integers the client sends in the "userdata" header, in its
+// wire order.
+struct T_UserData
+{
+    int uid = 0, jobType = 0, localBookId = 0, bookId = 0, localChapterId = 0, chapterId = 0, jobId = 0,
+        next = 0, synStep = 0, localMemoId = 0, memoId = 0;
+    static T_UserData parse(const QString &text);
+};
+
+// One API request as the handlers see it, and the answer they build.
+struct T_ApiCall
+{
+    // request
+    QHash<QString, QString> params;
+    QString token;
+    QString uniqueCode;
+    QString userdataText;
+    T_UserData userdata;
+    QString baseUrl; // scheme://host:port of this server as the client reached it
+    qint64 now = 0;
+    qint64 uid = 0; // the signed-in author, 0 when the call needs none
+
+    // answer
+    int code = Api_Ok;
+    QString msg = QStringLiteral("success");
+    QJsonValue content = QJsonObject();
+
+    bool has(const QString &key) const { return params.contains(key); }
+    QString text(const QString &key) const { return params.value(key); }
+    // Reads an integer field. A missing field gives `fallback`; a field that
+    // is not an integer refuses the call and returns false.
+    bool integer(const QString &key, qint64 &out, qint64 fallback = 0);
+    // A field that must be present and a positive integer.
+    bool requireId(const QString &key, qint64 &out);
+    // A text field that must be present and not empty.
+    bool requireText(const QString &key, QString &out);
+
+    void refuse(int refusalCode, const QString &message)
+    {
+        code = refusalCode;
+        msg = message;
+        content = QJsonObject();
+    }
+    void storeFailure() { refuse(Api_StoreFailure, QStringLiteral("the server could not store the change")); }
+    bool failed() const { return code != Api_Ok; }
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "capicall.h"
+#include "capiroutes.h"
+#include "cserveroptions.h"
+
+#include <memory>
+#include <string>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+// The HTTP front: routes the catalogue and the pages, reads the form
+// fields, checks the token, answers the JSON envelope and logs one line per
+// request.
+class CApiServer
+{
+public:
+    explicit CApiServer(const T_ServerOptions &options);
+    ~CApiServer();
+
+    bool isValid() const;
+    // Binds; returns the port, or -1.
+    int bind();
+    // Serves until stop() is called.
+    bool serve();
+    void stop();
+
+    // Form or query text "a=1&b=2" into fields, percent-decoded ("+" stays).
+    static QHash<QString, QString> parseForm(const std::string &text);
+
+private:
+    void installRoutes();
+    void installHooks();
+    void answer(const T_ApiRoute &route, const httplib::Request &req, const std::string &body,
+                httplib::Response &res);
+    static void fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https);
+    static void writeEnvelope(const T_ApiCall &call, httplib::Response &res);
+
+    T_ServerOptions m_options;
+    std::unique_ptr<httplib::Server> m_server;
+};

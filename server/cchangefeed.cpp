@@ -1,0 +1,231 @@
+#include "cchangefeed.h"
+
+#include "cstore.h"
+
+#include <QJsonDocument>
+#include <QStringList>
+
+namespace {
+
+// Changes that make the receiver fetch the current state: a second one of
+// the same kind for the same object adds nothing while the first waits.
+bool isRefetch(int type)
+{
+    switch (type) {
+    case Change_BookInfo:
+    case Change_ChapterMoved:
+    case Change_ChapterContent:
+    case Change_TimeMachine:
+    case Change_Statistics:
+    case Change_Profile:
+    case Change_MemoChanged:
+    case Change_PrivateWords:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString compact(const QJsonObject &o)
+{
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+QString clientKey(qint64 uid, const QString &code)
+{
+    return QString::number(uid) + QLatin1Char(':') + code;
+}
+
+} // namespace
+
+CChangeFeed &CChangeFeed::instance()
+{
+    static CChangeFeed feed;
+    return feed;
+}
+
+bool CChangeFeed::insertItem(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
+                             const QJsonObject &extra, qint64 now)
+{
+    bool ok = false;
+    if (isRefetch(type)) {
+        const QVariant waiting = CStore::scalar(
+            QStringLiteral("select 1 from changes where uid = ? and unique_code = ? and change_type = ? and "
+                           "book_id = ? and chapter_id = ? limit 1"),
+            {uid, code, type, bookId, chapterId}, &ok);
+        if (!ok)
+            return false;
+        if (waiting.isValid())
+            return true;
+    }
+    CStore::run(
+        QStringLiteral("insert into changes(uid, unique_code, change_type, book_id, chapter_id, extra, "
+                       "create_time) values(?, ?, ?, ?, ?, ?, ?)"),
+        {uid, code, type, bookId, chapterId, compact(extra), now}, &ok);
+    return ok;
+}
+
+bool CChangeFeed::record(qint64 uid, const QString &fromCode, int type, qint64 bookId, qint64 chapterId,
+                         const QJsonObject &extra, qint64 now)
+{
+    bool ok = false;
+    QSqlQuery q =
+        CStore::run(QStringLiteral("select unique_code from clients where uid = ? and unique_code <> ?"),
+                    {uid, fromCode}, &ok);
+    if (!ok)
+        return false;
+    QStringList codes;
+    while (q.next())
+        codes << q.value(0).toString();
+    for (const QString &code : codes) {
+        if (!insertItem(uid, code, type, bookId, chapterId, extra, now))
+            return false;
+    }
+    return true;
+}
+
+bool CChangeFeed::ensureClient(qint64 uid, const QString &uniqueCode, qint64 now)
+{
+    if (uid < 1 || uniqueCode.isEmpty())
+        return true;
+    const QString key = clientKey(uid, uniqueCode);
+    {
+        QMutexLocker guard(&m_lock);
+        if (m_known.contains(key))
+            return true;
+    }
+    CWriteTx tx;
+    if (!tx.isOpen())
+        return false;
+    bool ok = false;
+    QSqlQuery q = CStore::run(
+        QStringLiteral("insert or ignore into clients(uid, unique_code, first_seen) values(?, ?, ?)"),
+        {uid, uniqueCode, now}, &ok);
+    if (!ok)
+        return false;
+    if (q.numRowsAffected() == 1 && !seed(uid, uniqueCode, now))
+        return false;
+    if (!tx.commit())
+        return false;
+    QMutexLocker guard(&m_lock);
+    m_known.insert(key);
+    return true;
+}
+
+bool CChangeFeed::seed(qint64 uid, const QString &code, qint64 now)
+{
+    return seedBooks(uid, code, now) && seedRest(uid, code, now);
+}
+
+// Every book as "new book" plus its information, then its chapters (text
+// included, recycled ones too) in batches for "/chapter/getChapters".
+bool CChangeFeed::seedBooks(qint64 uid, const QString &code, qint64 now)
+{
+    bool ok = false;
+    QSqlQuery books = CStore::run(
+        QStringLiteral("select book_id, book_name, create_time from books where uid = ? order by book_id"),
+        {uid}, &ok);
+    if (!ok)
+        return false;
+    QList<QPair<qint64, QJsonObject>> list;
+    while (books.next())
+        list.append({books.value(0).toLongLong(), QJsonObject{{"book_name", books.value(1).toString()},
+                                                              {"create_time", books.value(2).toLongLong()}}});
+    for (const auto &book : list) {
+        if (!insertItem(uid, code, Change_NewBook, book.first, 0, book.second, now) ||
+            !insertItem(uid, code, Change_BookInfo, book.first, 0, {}, now))
+            return false;
+        QSqlQuery chapters = CStore::run(
+            QStringLiteral(
+                "select chapter_id from chapters where book_id = ? order by order_num, chapter_id"),
+            {book.first}, &ok);
+        if (!ok)
+            return false;
+        QStringList ids;
+        auto flush = [&]() {
+            if (ids.isEmpty())
+                return true;
+            const bool done = insertItem(uid, code, Change_ChapterBatch, book.first, 0,
+                                         QJsonObject{{"cids", ids.join(QLatin1Char(','))}}, now);
+            ids.clear();
+            return done;
+        };
+        while (chapters.next()) {
+            ids << chapters.value(0).toString();
+            if (ids.size() == kChaptersPerBatch && !flush())
+                return false;
+        }
+        if (!flush())
+            return false;
+    }
+    return true;
+}
+
+// Memos, snapshots, statistics, private words and the profile.
+bool CChangeFeed::seedRest(qint64 uid, const QString &code, qint64 now)
+{
+    bool ok = false;
+    QSqlQuery memos =
+        CStore::run(QStringLiteral("select memo_id from memos where uid = ? order by memo_id"), {uid}, &ok);
+    if (!ok)
+        return false;
+    QList<qint64> memoIds;
+    while (memos.next())
+        memoIds << memos.value(0).toLongLong();
+    for (qint64 id : memoIds) {
+        if (!insertItem(uid, code, Change_NewMemo, id, 0, {}, now))
+            return false;
+    }
+    QSqlQuery blades = CStore::run(
+        QStringLiteral("select distinct book_id, chapter_id from blades where uid = ? order by chapter_id"),
+        {uid}, &ok);
+    if (!ok)
+        return false;
+    QList<QPair<qint64, qint64>> bladeChapters;
+    while (blades.next())
+        bladeChapters.append({blades.value(0).toLongLong(), blades.value(1).toLongLong()});
+    for (const auto &c : bladeChapters) {
+        if (!insertItem(uid, code, Change_TimeMachine, c.first, c.second, {}, now))
+            return false;
+    }
+    const bool hasStats =
+        CStore::scalar(QStringLiteral("select 1 from statistics where uid = ? limit 1"), {uid}, &ok)
+            .isValid();
+    if (!ok || (hasStats && !insertItem(uid, code, Change_Statistics, 0, 0, {}, now)))
+        return false;
+    const bool hasWords =
+        CStore::scalar(QStringLiteral("select 1 from private_words where uid = ? and words <> '' limit 1"),
+                       {uid}, &ok)
+            .isValid();
+    if (!ok || (hasWords && !insertItem(uid, code, Change_PrivateWords, 0, 0, {}, now)))
+        return false;
+    return insertItem(uid, code, Change_Profile, 0, 0, {}, now);
+}
+
+bool CChangeFeed::pending(qint64 uid, const QString &uniqueCode, QJsonArray &out)
+{
+    bool ok = false;
+    QSqlQuery q = CStore::run(
+        QStringLiteral(
+            "select task_id, book_id, change_type, chapter_id, extra from changes where uid = ? and "
+            "unique_code = ? order by task_id limit 1000"),
+        {uid, uniqueCode}, &ok);
+    if (!ok)
+        return false;
+    while (q.next()) {
+        out.append(QJsonObject{{"id", q.value(0).toLongLong()},
+                               {"book_id", q.value(1).toLongLong()},
+                               {"change_type", q.value(2).toInt()},
+                               {"chapter_id", q.value(3).toLongLong()},
+                               {"extra", q.value(4).toString()}});
+    }
+    return true;
+}
+
+bool CChangeFeed::acknowledge(qint64 uid, const QString &uniqueCode, qint64 taskId)
+{
+    bool ok = false;
+    CStore::run(QStringLiteral("delete from changes where uid = ? and unique_code = ? and task_id <= ?"),
+                {uid, uniqueCode, taskId}, &ok);
+    return ok;
+}

@@ -1,0 +1,416 @@
+// Chapters: creation (single and in batches, idempotent per client and
+// local id), text and name edits, order, recycle bin, snapshots.
+#include "capiroutes.h"
+#include "cauthordata.h"
+#include "cchangefeed.h"
+#include "cstore.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using namespace CAuthorData;
+
+namespace {
+
+constexpr int kMaxChapterName = 100;
+constexpr int kTimeMachineSize = 10;
+
+const char *const kChapterColumns =
+    "select content, chapter_name, word_count, book_id, chapter_id, order_num, "
+    "status, create_time, update_time from chapters ";
+
+QJsonObject chapterObject(QSqlQuery &q)
+{
+    return QJsonObject{{"content", q.value(0).toString()},      {"chapter_name", q.value(1).toString()},
+                       {"word_count", q.value(2).toInt()},      {"book_id", q.value(3).toLongLong()},
+                       {"chapter_id", q.value(4).toLongLong()}, {"order_num", q.value(5).toInt()},
+                       {"status", q.value(6).toInt()},          {"create_time", q.value(7).toLongLong()},
+                       {"update_time", q.value(8).toLongLong()}};
+}
+
+bool readBookAndChapter(T_ApiCall &c, qint64 &bookId, qint64 &chapterId)
+{
+    return c.requireId(QStringLiteral("book_id"), bookId) &&
+           c.requireId(QStringLiteral("chapter_id"), chapterId);
+}
+
+// One new chapter inside the caller's transaction; returns its id, or the
+// id an earlier identical request got, or 0 on failure.
+qint64 insertChapter(T_ApiCall &c, qint64 bookId, qint64 localId, const QString &name, const QString &content,
+                     qint64 orderNum, bool *created)
+{
+    *created = false;
+    const qint64 earlier = createdBefore(c, Creation_Chapter, localId);
+    if (earlier > 0)
+        return earlier;
+    bool ok = false;
+    QSqlQuery q = CStore::run(
+        QStringLiteral(
+            "insert into chapters(book_id, uid, chapter_name, content, word_count, order_num, status, "
+            "create_time, update_time) values(?, ?, ?, ?, ?, ?, 1, ?, ?)"),
+        {bookId, c.uid, name, content, wordCount(content), orderNum, c.now, c.now}, &ok);
+    const qint64 id = ok ? q.lastInsertId().toLongLong() : 0;
+    if (id < 1 || !rememberCreation(c, Creation_Chapter, localId, id))
+        return 0;
+    *created = true;
+    return id;
+}
+
+bool touchBook(qint64 bookId, qint64 now)
+{
+    bool ok = false;
+    CStore::run(QStringLiteral("update books set update_time = ? where book_id = ?"), {now, bookId}, &ok);
+    return ok;
+}
+
+bool record(T_ApiCall &c, int type, qint64 bookId, qint64 chapterId, const QJsonObject &extra = {})
+{
+    return CChangeFeed::instance().record(c.uid, c.uniqueCode, type, bookId, chapterId, extra, c.now);
+}
+
+bool readBatch(T_ApiCall &c, QJsonArray &items)
+{
+    QString text;
+    if (!c.requireText(QStringLiteral("list"), text))
+        return false;
+    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
+    if (!doc.isArray()) {
+        c.refuse(Api_BadRequest, QStringLiteral("\"list\" must be a JSON array"));
+        return false;
+    }
+    items = doc.array();
+    for (const QJsonValue &v : qAsConst(items)) {
+        const QJsonObject o = v.toObject();
+        if (!v.isObject() || o.value("local_id").toDouble() < 1 || !o.value("chapter_name").isString() ||
+            o.value("chapter_name").toString().size() > kMaxChapterName) {
+            c.refuse(Api_BadRequest,
+                     QStringLiteral("every item of \"list\" needs a local_id and a chapter_name"));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Swaps the chapter's order number with its live neighbour above (1) or
+// below (2); nothing happens at either end.
+bool swapWithNeighbour(qint64 bookId, qint64 chapterId, qint64 direction)
+{
+    bool ok = false;
+    const int order = CStore::scalar(QStringLiteral("select order_num from chapters where chapter_id = ?"),
+                                     {chapterId}, &ok)
+                          .toInt();
+    if (!ok)
+        return false;
+    const QString sql =
+        direction == 1
+            ? QStringLiteral("select chapter_id, order_num from chapters where book_id = ? and status <> 0 "
+                             "and chapter_id <> ? and order_num <= ? order by order_num desc limit 1")
+            : QStringLiteral("select chapter_id, order_num from chapters where book_id = ? and status <> 0 "
+                             "and chapter_id <> ? and order_num >= ? order by order_num asc limit 1");
+    QSqlQuery q = CStore::run(sql, {bookId, chapterId, order}, &ok);
+    if (!ok || !q.next())
+        return ok;
+    const qint64 otherId = q.value(0).toLongLong();
+    int otherOrder = q.value(1).toInt();
+    q.finish();
+    if (otherOrder == order)
+        otherOrder = direction == 1 ? order - 1 : order + 1;
+    CStore::run(QStringLiteral("update chapters set order_num = ? where chapter_id = ?"),
+                {otherOrder, chapterId}, &ok);
+    if (ok)
+        CStore::run(QStringLiteral("update chapters set order_num = ? where chapter_id = ?"),
+                    {order, otherId}, &ok);
+    return ok;
+}
+
+} // namespace
+
+namespace ChapterApi {
+
+void createChapter(T_ApiCall &c)
+{
+    qint64 bookId = 0, localId = 0, orderNum = 0;
+    if (!c.requireId(QStringLiteral("book_id"), bookId) ||
+        !c.integer(QStringLiteral("local_id"), localId, c.userdata.localChapterId) ||
+        !c.integer(QStringLiteral("order_num"), orderNum))
+        return;
+    const QString name = c.text(QStringLiteral("chapter_name"));
+    if (name.size() > kMaxChapterName)
+        return c.refuse(Api_BadRequest, QStringLiteral("the chapter name is too long"));
+    CWriteTx tx;
+    if (!ownBook(c, bookId))
+        return;
+    bool created = false;
+    const qint64 id = insertChapter(c, bookId, localId, name, QString(), orderNum, &created);
+    if (id < 1 ||
+        (created &&
+         !record(c, Change_NewChapter, bookId, id,
+                 QJsonObject{{"chapter_name", name}, {"order_num", orderNum}, {"create_time", c.now}})) ||
+        !touchBook(bookId, c.now) || !tx.commit())
+        return c.storeFailure();
+    c.content =
+        QJsonObject{{"book_id", bookId}, {"chapter_id", id}, {"local_id", localId}, {"chapter_name", name}};
+}
+
+void batchCreateChapter(T_ApiCall &c)
+{
+    qint64 bookId = 0;
+    QJsonArray items;
+    if (!c.requireId(QStringLiteral("book_id"), bookId) || !readBatch(c, items))
+        return;
+    CWriteTx tx;
+    if (!ownBook(c, bookId))
+        return;
+    QJsonArray answer;
+    QStringList createdIds;
+    for (const QJsonValue &v : qAsConst(items)) {
+        const QJsonObject o = v.toObject();
+        const qint64 localId = static_cast<qint64>(o.value("local_id").toDouble());
+        bool created = false;
+        const qint64 id =
+            insertChapter(c, bookId, localId, o.value("chapter_name").toString(),
+                          o.value("content").toString(), o.value("order_num").toInt(), &created);
+        if (id < 1)
+            return c.storeFailure();
+        if (created)
+            createdIds << QString::number(id);
+        answer.append(QJsonObject{{"local_id", localId}, {"chapter_id", id}});
+    }
+    if ((!createdIds.isEmpty() && !record(c, Change_ChapterBatch, bookId, 0,
+                                          QJsonObject{{"cids", createdIds.join(QLatin1Char(','))}})) ||
+        !touchBook(bookId, c.now) || !tx.commit())
+        return c.storeFailure();
+    c.content = answer;
+}
+
+void recycle(T_ApiCall &c)
+{
+    qint64 bookId = 0, chapterId = 0, status = 0;
+    if (!readBookAndChapter(c, bookId, chapterId) || !c.integer(QStringLiteral("status"), status))
+        return;
+    if (!c.has(QStringLiteral("status")))
+        return c.refuse(Api_BadRequest, QStringLiteral("\"status\" is missing"));
+    const int target = status == 0 ? 0 : 1;
+    CWriteTx tx;
+    if (!ownChapter(c, bookId, chapterId))
+        return;
+    bool ok = false;
+    CStore::run(QStringLiteral("update chapters set status = ?, update_time = ? where chapter_id = ?"),
+                {target, c.now, chapterId}, &ok);
+    if (!ok ||
+        !record(c, target == 0 ? Change_ChapterRecycled : Change_ChapterRestored, bookId, chapterId,
+                QJsonObject{{"status", target}}) ||
+        !touchBook(bookId, c.now) || !tx.commit())
+        c.storeFailure();
+}
+
+void deleteChapter(T_ApiCall &c)
+{
+    qint64 bookId = 0, chapterId = 0;
+    if (!readBookAndChapter(c, bookId, chapterId))
+        return;
+    CWriteTx tx;
+    if (!ownChapter(c, bookId, chapterId))
+        return;
+    bool ok = false;
+    CStore::run(QStringLiteral("delete from blades where chapter_id = ?"), {chapterId}, &ok);
+    if (ok)
+        CStore::run(QStringLiteral("delete from chapters where chapter_id = ?"), {chapterId}, &ok);
+    if (ok)
+        CStore::run(
+            QStringLiteral("update memos set chapter_id = 0, location = '' where chapter_id = ? and uid = ?"),
+            {chapterId, c.uid}, &ok);
+    if (!ok || !record(c, Change_ChapterDeleted, bookId, chapterId) || !touchBook(bookId, c.now) ||
+        !tx.commit())
+        c.storeFailure();
+}
+
+void chapterMenu(T_ApiCall &c)
+{
+    qint64 bookId = 0;
+    if (!c.requireId(QStringLiteral("book_id"), bookId) || !ownBook(c, bookId))
+        return;
+    const QString order = c.text(QStringLiteral("order")) == QLatin1String("desc") ? QStringLiteral("desc")
+                                                                                   : QStringLiteral("asc");
+    bool ok = false;
+    QSqlQuery q =
+        CStore::run(QStringLiteral("select book_id, chapter_id, order_num, chapter_name, status, word_count "
+                                   "from chapters where book_id = ? order by order_num %1, chapter_id %1")
+                        .arg(order),
+                    {bookId}, &ok);
+    if (!ok)
+        return c.storeFailure();
+    QJsonArray menu;
+    qint64 words = 0;
+    while (q.next()) {
+        menu.append(QJsonObject{{"book_id", q.value(0).toLongLong()},
+                                {"chapter_id", q.value(1).toLongLong()},
+                                {"order_num", q.value(2).toInt()},
+                                {"chapter_name", q.value(3).toString()},
+                                {"status", q.value(4).toInt()}});
+        if (q.value(4).toInt() != 0)
+            words += q.value(5).toLongLong();
+    }
+    c.content = QJsonObject{{"order", order}, {"word_num", words}, {"menu", menu}};
+}
+
+void chapter(T_ApiCall &c)
+{
+    qint64 bookId = 0, chapterId = 0;
+    if (!readBookAndChapter(c, bookId, chapterId))
+        return;
+    bool ok = false;
+    QSqlQuery q = CStore::run(QString::fromLatin1(kChapterColumns) +
+                                  QStringLiteral("where chapter_id = ? and book_id = ? and uid = ?"),
+                              {chapterId, bookId, c.uid}, &ok);
+    if (!ok)
+        return c.storeFailure();
+    if (!q.next())
+        return c.refuse(Api_NotFound, QStringLiteral("no such chapter"));
+    c.content = chapterObject(q);
+}
+
+void getChapters(T_ApiCall &c)
+{
+    qint64 bookId = 0, orderNum = 0, limit = 0;
+    if (!c.requireId(QStringLiteral("book_id"), bookId) ||
+        !c.integer(QStringLiteral("order_num"), orderNum) || !c.integer(QStringLiteral("limit"), limit, 20) ||
+        !ownBook(c, bookId))
+        return;
+    QVariantList binds{bookId, c.uid};
+    QString where = QStringLiteral("where book_id = ? and uid = ? ");
+    const QString ids = c.text(QStringLiteral("c_ids"));
+    if (!ids.isEmpty()) {
+        QStringList marks;
+        for (const QString &part : ids.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            bool isNumber = false;
+            binds << part.trimmed().toLongLong(&isNumber);
+            if (!isNumber)
+                return c.refuse(Api_BadRequest, QStringLiteral("\"c_ids\" must be ids separated by commas"));
+            marks << QStringLiteral("?");
+        }
+        if (marks.size() > 500)
+            return c.refuse(Api_BadRequest, QStringLiteral("at most 500 chapters per request"));
+        where += QStringLiteral("and chapter_id in (%1) ").arg(marks.join(QLatin1Char(',')));
+    } else {
+        where += QStringLiteral("and order_num >= ? ");
+        binds << orderNum;
+    }
+    const qint64 cap = qBound<qint64>(1, limit, 500);
+    bool ok = false;
+    QSqlQuery q = CStore::run(
+        QString::fromLatin1(kChapterColumns) + where +
+            QStringLiteral("order by order_num, chapter_id limit %1").arg(ids.isEmpty() ? cap : 500),
+        binds, &ok);
+    if (!ok)
+        return c.storeFailure();
+    QJsonArray list;
+    while (q.next())
+        list.append(chapterObject(q));
+    c.content = list;
+}
+
+void editChapter(T_ApiCall &c)
+{
+    qint64 bookId = 0, chapterId = 0;
+    if (!readBookAndChapter(c, bookId, chapterId))
+        return;
+    const bool hasContent = c.has(QStringLiteral("content"));
+    const bool hasName = c.has(QStringLiteral("chapter_name"));
+    if (!hasContent && !hasName)
+        return c.refuse(Api_BadRequest, QStringLiteral("send \"content\" or \"chapter_name\""));
+    const QString name = c.text(QStringLiteral("chapter_name"));
+    if (name.size() > kMaxChapterName)
+        return c.refuse(Api_BadRequest, QStringLiteral("the chapter name is too long"));
+    const QString content = c.text(QStringLiteral("content"));
+    CWriteTx tx;
+    if (!ownChapter(c, bookId, chapterId))
+        return;
+    bool ok = true;
+    if (hasContent)
+        CStore::run(
+            QStringLiteral(
+                "update chapters set content = ?, word_count = ?, update_time = ? where chapter_id = ?"),
+            {content, wordCount(content), c.now, chapterId}, &ok);
+    if (ok && hasName)
+        CStore::run(
+            QStringLiteral("update chapters set chapter_name = ?, update_time = ? where chapter_id = ?"),
+            {name, c.now, chapterId}, &ok);
+    if (!ok || !record(c, Change_ChapterContent, bookId, chapterId) || !touchBook(bookId, c.now) ||
+        !tx.commit())
+        c.storeFailure();
+}
+
+void moveChapter(T_ApiCall &c)
+{
+    qint64 bookId = 0, chapterId = 0, direction = 0;
+    if (!readBookAndChapter(c, bookId, chapterId) || !c.integer(QStringLiteral("direction"), direction))
+        return;
+    if (direction != 1 && direction != 2)
+        return c.refuse(Api_BadRequest, QStringLiteral("\"direction\" must be 1 (up) or 2 (down)"));
+    CWriteTx tx;
+    if (!ownChapter(c, bookId, chapterId))
+        return;
+    if (!swapWithNeighbour(bookId, chapterId, direction) || !record(c, Change_ChapterMoved, bookId, 0) ||
+        !tx.commit())
+        c.storeFailure();
+}
+
+void contentBlade(T_ApiCall &c)
+{
+    qint64 bookId = 0, chapterId = 0, createTime = 0;
+    if (!readBookAndChapter(c, bookId, chapterId) ||
+        !c.integer(QStringLiteral("create_time"), createTime, c.now))
+        return;
+    const QString content = c.text(QStringLiteral("content"));
+    CWriteTx tx;
+    if (!ownChapter(c, bookId, chapterId))
+        return;
+    bool ok = false;
+    // A snapshot resent after a lost answer has the same time: kept once.
+    CStore::run(QStringLiteral(
+                    "insert or ignore into blades(uid, book_id, chapter_id, chapter_name, content, word_num, "
+                    "create_time) values(?, ?, ?, ?, ?, ?, ?)"),
+                {c.uid, bookId, chapterId, c.text(QStringLiteral("chapter_name")), content,
+                 wordCount(content), createTime},
+                &ok);
+    if (!ok || !record(c, Change_TimeMachine, bookId, chapterId) || !tx.commit())
+        c.storeFailure();
+}
+
+void timeMachine(T_ApiCall &c)
+{
+    qint64 bookId = 0, chapterId = 0;
+    if (!readBookAndChapter(c, bookId, chapterId))
+        return;
+    bool ok = false;
+    QSqlQuery origin =
+        CStore::run(QStringLiteral("select content, create_time, word_count from chapters where "
+                                   "chapter_id = ? and book_id = ? and uid = ?"),
+                    {chapterId, bookId, c.uid}, &ok);
+    if (!ok)
+        return c.storeFailure();
+    if (!origin.next())
+        return c.refuse(Api_NotFound, QStringLiteral("no such chapter"));
+    const QJsonObject originObject{{"book_id", bookId},
+                                   {"chapter_id", chapterId},
+                                   {"content", origin.value(0).toString()},
+                                   {"createTime", origin.value(1).toLongLong()},
+                                   {"word_count", origin.value(2).toInt()}};
+    QSqlQuery q = CStore::run(
+        QStringLiteral("select id, content, create_time, word_num from blades where chapter_id = ? "
+                       "order by create_time desc limit %1")
+            .arg(kTimeMachineSize),
+        {chapterId}, &ok);
+    if (!ok)
+        return c.storeFailure();
+    QJsonArray blades;
+    while (q.next())
+        blades.append(QJsonObject{{"id", q.value(0).toLongLong()},
+                                  {"content", q.value(1).toString()},
+                                  {"create_time", q.value(2).toLongLong()},
+                                  {"word_num", q.value(3).toInt()}});
+    c.content = QJsonObject{{"origin", originObject}, {"blade", blades}};
+}
+
+} // namespace ChapterApi

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Command-line settings of one server run.
+struct T_ServerOptions
+{
+    QString listen = QStringLiteral("127.0.0.1");
+    int port = 0; // 0: the system picks a free port
+    QString portFile;
+    QString dataDir;
+    bool dev = false;
+    QString smsCode;  // fixed SMS code for tests; empty: random codes
+    int smsTtl = 600; // seconds an SMS code stays valid
+    QString certFile;
+    QString keyFile;
+    int threads = 48;
+    qint64 maxBody = 16 * 1024 * 1024;
+};
+
+// Process-wide access to the options for the handlers.
+const T_ServerOptions &serverOptions();
+void setServerOptions(const T_ServerOptions &options);

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+#include <mutex>
+
+// The server's own SQLite file in WAL mode. Every worker thread gets its own
+// connection; writers are serialised by one mutex so that they never spin
+// on SQLite's busy handler, while readers run beside them.
+class CStore
+{
+public:
+    static bool init(const QString &dataDir);
+    static QString dataDir();
+    // The calling thread's connection, opened on first use.
+    static QSqlDatabase connection();
+    static std::mutex &writeMutex();
+
+    // Runs one prepared statement; `ok` is false (and the error logged)
+    // when it fails.
+    static QSqlQuery run(const QString &sql, const QVariantList &binds, bool *ok);
+    // The first column of the first row, or an invalid value.
+    static QVariant scalar(const QString &sql, const QVariantList &binds, bool *ok);
+
+private:
+    static bool createSchema(QSqlDatabase &db);
+};
+
+// One write transaction holding the write mutex for its lifetime; rolled
+// back unless committed.
+class CWriteTx
+{
+public:
+    CWriteTx();
+    ~CWriteTx();
+    CWriteTx(const CWriteTx &) = delete;
+    CWriteTx &operator=(const CWriteTx &) = delete;
+
+    bool isOpen() const { return m_open; }
+    bool commit();
+
+private:
+    std::unique_lock<std::mutex> m_lock;
+    bool m_open = false;
+};

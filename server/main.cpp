@@ -1,0 +1,153 @@
+// quorvin-server: the companion server of the writing client.
+#include "capiserver.h"
+#include "ccrypto.h"
+#include "cserveroptions.h"
+#include "cstore.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QSaveFile>
+
+#include <csignal>
+#include <thread>
+
+namespace {
+
+T_ServerOptions g_options;
+
+bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Companion server of the Quorvin writing client"));
+    parser.addHelpOption();
+    const QCommandLineOption listen(QStringLiteral("listen"), QStringLiteral("Address to listen on."),
+                                    QStringLiteral("ADDR"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port; 0 picks a free one."),
+                                  QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption portFile(QStringLiteral("port-file"),
+                                      QStringLiteral("Write the port here once listening."),
+                                      QStringLiteral("PATH"));
+    const QCommandLineOption data(QStringLiteral("data"),
+                                  QStringLiteral("Data folder (created when missing)."),
+                                  QStringLiteral("DIR"), QStringLiteral("server-data"));
+    const QCommandLineOption dev(QStringLiteral("dev"),
+                                 QStringLiteral("Development mode: SMS codes on the console, "
+                                                "WeChat QR pages confirmed by a button."));
+    const QCommandLineOption sms(QStringLiteral("sms-code"), QStringLiteral("Fixed SMS code (tests)."),
+                                 QStringLiteral("CODE"));
+    const QCommandLineOption smsTtl(QStringLiteral("sms-ttl"),
+                                    QStringLiteral("Seconds an SMS code stays valid."),
+                                    QStringLiteral("SECONDS"), QStringLiteral("600"));
+    const QCommandLineOption cert(QStringLiteral("cert"), QStringLiteral("TLS certificate (PEM)."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption key(QStringLiteral("key"), QStringLiteral("TLS private key (PEM)."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Worker threads."),
+                                     QStringLiteral("N"), QStringLiteral("48"));
+    parser.addOptions({listen, port, portFile, data, dev, sms, smsTtl, cert, key, threads});
+    parser.process(app);
+
+    bool portOk = false, ttlOk = false, threadsOk = false;
+    out.listen = parser.value(listen);
+    out.port = parser.value(port).toInt(&portOk);
+    out.portFile = parser.value(portFile);
+    out.dataDir = QDir(parser.value(data)).absolutePath();
+    out.dev = parser.isSet(dev);
+    out.smsCode = parser.value(sms);
+    out.smsTtl = parser.value(smsTtl).toInt(&ttlOk);
+    out.certFile = parser.value(cert);
+    out.keyFile = parser.value(key);
+    out.threads = parser.value(threads).toInt(&threadsOk);
+    if (!portOk || out.port < 0 || out.port > 65535 || !ttlOk || out.smsTtl < 1 || !threadsOk ||
+        out.threads < 1) {
+        qWarning() << "invalid --port, --sms-ttl or --threads";
+        return false;
+    }
+    if (!out.smsCode.isEmpty() && (out.smsCode.size() != 6 || out.smsCode.toInt() < 0 ||
+                                   !out.smsCode.contains(QRegExp(QStringLiteral("^[0-9]{6}$"))))) {
+        qWarning() << "--sms-code must be six digits";
+        return false;
+    }
+    if (out.certFile.isEmpty() != out.keyFile.isEmpty()) {
+        qWarning() << "--cert and --key go together";
+        return false;
+    }
+    return true;
+}
+
+bool writePortFile(const QString &path, int port)
+{
+    if (path.isEmpty())
+        return true;
+    QSaveFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(QByteArray::number(port)) > 0 && f.commit();
+}
+
+} // namespace
+
+const T_ServerOptions &serverOptions()
+{
+    return g_options;
+}
+
+void setServerOptions(const T_ServerOptions &options)
+{
+    g_options = options;
+}
+
+int main(int argc, char **argv)
+{
+    // SIGINT and SIGTERM are taken by one watcher thread; block them before
+    // any worker thread exists so that they all inherit the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorvin-server"));
+    qSetMessagePattern(QStringLiteral("%{time yyyy-MM-dd hh:mm:ss.zzz} %{type} %{message}"));
+
+    T_ServerOptions options;
+    if (!parseOptions(app, options))
+        return 2;
+    setServerOptions(options);
+    if (!CCrypto::init() || !CStore::init(options.dataDir))
+        return 1;
+
+    CApiServer server(options);
+    if (!server.isValid()) {
+        qWarning() << "the server could not be set up (certificate or key unreadable?)";
+        return 1;
+    }
+    const int port = server.bind();
+    if (port <= 0) {
+        qWarning() << "cannot listen on" << options.listen << options.port;
+        return 1;
+    }
+    if (!writePortFile(options.portFile, port)) {
+        qWarning() << "cannot write the port file" << options.portFile;
+        return 1;
+    }
+    qInfo().noquote() << QStringLiteral("listening on %1://%2:%3%4, data in %5")
+                             .arg(options.certFile.isEmpty() ? QStringLiteral("http")
+                                                             : QStringLiteral("https"),
+                                  options.listen)
+                             .arg(port)
+                             .arg(options.dev ? QStringLiteral(" (development mode)") : QString(),
+                                  options.dataDir);
+
+    std::thread watcher([&server, stopSignals] {
+        int sig = 0;
+        sigwait(&stopSignals, &sig);
+        qInfo() << "stopping on signal" << sig;
+        server.stop();
+    });
+    watcher.detach();
+    const bool served = server.serve();
+    return served ? 0 : 1;
+}
