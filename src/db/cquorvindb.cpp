@@ -150,7 +150,8 @@ QSqlDatabase CQuorvinDb::openConnection(const QString &name)
             qWarning() << "journal_mode=WAL refused:" << pragma.lastError().text();
         // Every returned write survives a crash of the process and of the
         // machine.
-        pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        pragma.exec(QStringLiteral("PRAGMA secure_delete=FAST"));
     }
     return db;
 }
