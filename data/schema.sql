@@ -2,6 +2,10 @@
 -- table: this file is the whole contract with the shipped wrt.db.
 -- Text columns start empty rather than null, counters and ids at 0.
 
+-- Pages freed by rewriting a chapter are reused by the next save instead of
+-- being moved to the end of the file and cut off at every commit.
+PRAGMA auto_vacuum = NONE;
+
 -- The one row of the last sign-in and the versions of the reference data.
 create table tb_sys (
     lastUid integer not null default 0,

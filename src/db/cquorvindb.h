@@ -78,6 +78,11 @@ public:
     bool updateChapter(const T_Chapter &chapter);
     bool renameChapter(int localChapterId, const QString &name);
     bool setChapterContent(int localChapterId, const QString &content, int wordCount);
+    // A save of the editor: setChapterContent and addJob of a text change
+    // (type 22, folded into the chapter's type-23 job) in one transaction,
+    // so that the text is never stored without its job or the other way
+    // round. `header` names the chapter; its jobType and jobId are set.
+    bool saveChapterText(T_Http_C &header, const QString &content, int wordCount, int createTime);
     bool deleteChapter(int localChapterId);
     bool setChapterServerId(int localChapterId, int chapterId);
     bool clearUserData();
@@ -144,10 +149,9 @@ private:
     bool commit();
     void rollback();
 
-    bool mergeJobKeys(int jobId, const QString &waiting, const QJsonObject &changes, const QStringList &keys,
-                      int createTime);
     bool addMergedJob(T_Http_C &header, int mergedType, const QString &lookupColumn, int lookupId,
-                      const QJsonObject &changes, const QStringList &keys, int createTime, int ext1);
+                      const QVector<QPair<QString, QString>> &changes, const QString &newContent,
+                      int createTime, int ext1);
     bool addJobUnlocked(T_Http_C &header, const QString &content, int createTime, int ext1);
     int addStatisticsJobUnlocked(int uid, const QString &date, int wordCount, int writeTime, int writeSpeed);
 

@@ -1,6 +1,8 @@
 // CQuorvinDb: the job queue and its merge rules.
 #include "cquorvindb.h"
 
+#include "jsonmembers.h"
+
 #include <QDebug>
 #include <QJsonDocument>
 #include <QSqlQuery>
@@ -52,6 +54,19 @@ bool CQuorvinDb::addJob(T_Http_C &header, const QString &content, int createTime
     return ok;
 }
 
+bool CQuorvinDb::saveChapterText(T_Http_C &header, const QString &content, int wordCount, int createTime)
+{
+    header.jobId = 0;
+    header.jobType = JobType_ChapterText;
+    const bool ok = inTransaction([&] {
+        return setChapterContent(header.localChapterId, content, wordCount) &&
+               addJobUnlocked(header, content, createTime, 0);
+    });
+    if (!ok)
+        header.jobId = 0;
+    return ok;
+}
+
 bool CQuorvinDb::addJobUnlocked(T_Http_C &header, const QString &content, int createTime, int ext1)
 {
     switch (header.jobType) {
@@ -80,36 +95,41 @@ bool CQuorvinDb::addJobUnlocked(T_Http_C &header, const QString &content, int cr
     case JobType_MemoDelete:
         return deleteWhere(QStringLiteral("tb_job"), QStringLiteral("localMemoId"), header.localMemoId) &&
                insertJob(header, content, createTime, ext1);
-    case JobType_BookEdit:
+    case JobType_BookEdit: {
+        const JsonMembers changes = jsonMembers(parseObject(content), bookEditKeys());
         return addMergedJob(header, JobType_BookEdit, QStringLiteral("localBookId"), header.localBookId,
-                            parseObject(content), bookEditKeys(), createTime, ext1);
+                            changes, content, createTime, ext1);
+    }
     case JobType_ChapterRename:
     case JobType_ChapterText: {
         const QString key =
             header.jobType == JobType_ChapterRename ? QStringLiteral("name") : QStringLiteral("content");
+        const JsonMembers changes{{key, jsonString(content)}};
         return addMergedJob(header, JobType_ChapterEdit, QStringLiteral("localChapterId"),
-                            header.localChapterId, QJsonObject{{key, content}}, {key}, createTime, ext1);
+                            header.localChapterId, changes, jsonObjectText(changes), createTime, ext1);
     }
     case JobType_MemoColor:
+    case JobType_MemoContent: {
+        const QString key =
+            header.jobType == JobType_MemoColor ? QStringLiteral("color") : QStringLiteral("content");
+        const JsonMembers changes{{key, jsonString(content)}};
         return addMergedJob(header, JobType_MemoEdit, QStringLiteral("localMemoId"), header.localMemoId,
-                            QJsonObject{{QStringLiteral("color"), content}}, {QStringLiteral("color")},
-                            createTime, ext1);
-    case JobType_MemoContent:
+                            changes, jsonObjectText(changes), createTime, ext1);
+    }
+    case JobType_MemoLocation: {
+        const JsonMembers changes = jsonMembers(parseObject(content), memoLocationKeys());
         return addMergedJob(header, JobType_MemoEdit, QStringLiteral("localMemoId"), header.localMemoId,
-                            QJsonObject{{QStringLiteral("content"), content}}, {QStringLiteral("content")},
-                            createTime, ext1);
-    case JobType_MemoLocation:
-        return addMergedJob(header, JobType_MemoEdit, QStringLiteral("localMemoId"), header.localMemoId,
-                            parseObject(content), memoLocationKeys(), createTime, ext1);
+                            changes, content, createTime, ext1);
+    }
     default:
         return insertJob(header, content, createTime, ext1);
     }
 }
 
 // Folds `changes` into the waiting job of `mergedType` for the object, or
-// queues a new job of that type holding `changes`.
+// queues a new job of that type holding `newContent`.
 bool CQuorvinDb::addMergedJob(T_Http_C &header, int mergedType, const QString &lookupColumn, int lookupId,
-                              const QJsonObject &changes, const QStringList &keys, int createTime, int ext1)
+                              const JsonMembers &changes, const QString &newContent, int createTime, int ext1)
 {
     int jobId = 0;
     QString waiting;
@@ -128,26 +148,12 @@ bool CQuorvinDb::addMergedJob(T_Http_C &header, int mergedType, const QString &l
     }
     header.jobType = mergedType;
     if (jobId <= 0)
-        return insertJob(header, compact(changes), createTime, ext1);
+        return insertJob(header, newContent, createTime, ext1);
     header.jobId = jobId;
-    return mergeJobKeys(jobId, waiting, changes, keys, createTime);
-}
-
-bool CQuorvinDb::mergeJobKeys(int jobId, const QString &waiting, const QJsonObject &changes,
-                              const QStringList &keys, int createTime)
-{
-    QJsonObject merged = parseObject(waiting);
-    for (const QString &key : keys) {
-        const auto it = changes.constFind(key);
-        if (it == changes.constEnd())
-            continue;
-        merged.remove(key);
-        merged.insert(key, it.value());
-    }
     QSqlQuery query(connection());
     return sqlExec(
         query, sqlFormat(QStringLiteral("update tb_job set content = '%1',createTime = %2 where jobId = %3"),
-                         {compact(merged), createTime, jobId}));
+                         {mergeJsonMembers(waiting, changes), createTime, jobId}));
 }
 
 bool CQuorvinDb::insertJob(T_Http_C &header, const QString &content, int createTime, int ext1)

@@ -125,6 +125,7 @@ void TestDbConcurrency::importThreadAndGuiThreadWrite()
     constexpr int kChapters = 400;
     bool importOk = true;
     int importedBook = 0;
+    QStringList importedIds;
     QThread *import = QThread::create([&] {
         importOk = db->insertBook(1, "imported", 0);
         importedBook = db->lastInsertId("tb_book");
@@ -136,6 +137,7 @@ void TestDbConcurrency::importThreadAndGuiThreadWrite()
             chapter.content = text;
             chapter.orderNum = i;
             importOk = db->insertChapterWithContent(chapter) && chapter.localId > 0;
+            importedIds << QString::number(chapter.localId);
             if (importOk && i % 20 == 0) {
                 T_Http_C header;
                 header.uid = 1;
@@ -158,6 +160,8 @@ void TestDbConcurrency::importThreadAndGuiThreadWrite()
         header.jobType = JobType_ChapterText;
         guiOk = db->setChapterContent(open.localId, draft + QString::number(saves), 1) &&
                 db->addJob(header, draft + QString::number(saves), saves);
+        // Rows inserted here as well: each thread reads back its own new ids.
+        guiOk = guiOk && db->insertContentBlade(1, openBook, open.localId, 0, 0, draft);
         QList<T_Book *> books;
         guiOk = guiOk && db->getBooks(1, books);
         qDeleteAll(books);

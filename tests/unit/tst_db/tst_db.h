@@ -43,6 +43,7 @@ private slots:
     void deleteJobsCancelWaitingJobs_data();
     void deleteJobsCancelWaitingJobs();
     void deleteJobNotRecordedKeepsWaitingJobs();
+    void saveChapterTextIsAllOrNothing();
     void statisticsJobsAddUp();
     void oldestJobFirst();
 

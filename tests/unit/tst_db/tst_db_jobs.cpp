@@ -183,6 +183,31 @@ void TestDb::deleteJobNotRecordedKeepsWaitingJobs()
     QCOMPARE(count("tb_job", "jobType = 23"), 1);
 }
 
+// The editor's save stores the text and its job together or not at all.
+void TestDb::saveChapterTextIsAllOrNothing()
+{
+    QVERIFY(m_db->insertBook(1, "book", 0));
+    const int localBookId = m_db->lastInsertId("tb_book");
+    const int localChapterId = addChapter(localBookId, "one", "first text");
+    T_Http_C h = header(JobType_ChapterRename, localBookId, localChapterId);
+    QVERIFY(m_db->addJob(h, "one", 1));
+
+    h = header(0, localBookId, localChapterId);
+    QVERIFY(m_db->saveChapterText(h, "second text", 11, 2));
+    QCOMPARE(h.jobType, int(JobType_ChapterEdit));
+    QVERIFY(h.jobId > 0);
+    QCOMPARE(scalar("select content from tb_chapter").toString(), QString("second text"));
+    QCOMPARE(scalar("select wordCount from tb_chapter").toInt(), 11);
+    QCOMPARE(scalar("select content from tb_job").toString(),
+             QString(R"({"name":"one","content":"second text"})"));
+
+    execRaw("create trigger no_job before update on tb_job begin select raise(abort, 'refused'); end");
+    h = header(0, localBookId, localChapterId);
+    QVERIFY(!m_db->saveChapterText(h, "third text", 10, 3));
+    QCOMPARE(h.jobId, 0);
+    QCOMPARE(scalar("select content from tb_chapter").toString(), QString("second text"));
+}
+
 void TestDb::statisticsJobsAddUp()
 {
     const int first = m_db->addStatisticsJob(1, "2026-03-02", 100, 60, 3000);
