@@ -23,12 +23,15 @@ bool holdsAuthorData(const QString &path)
         db.setConnectOptions("QSQLITE_OPEN_READONLY");
         if (db.open()) {
             QSqlQuery tables(db);
-            tables.exec("select name from sqlite_master where type='table' and name <> 'tb_sys' "
-                        "and name not like 'sqlite_%'");
+            // A file SQLite cannot read as a database may still be someone's data: keep it.
+            found = !tables.exec("select name from sqlite_master where type='table' and name <> 'tb_sys' "
+                                 "and name not like 'sqlite_%'");
             QStringList names;
             while (tables.next())
                 names << tables.value(0).toString();
             for (const QString &name : qAsConst(names)) {
+                if (found)
+                    break;
                 QSqlQuery q(db);
                 if (q.exec(QString("select 1 from \"%1\" limit 1").arg(name)) && q.next()) {
                     found = true;
@@ -133,6 +136,8 @@ int main(int argc, char **argv)
         QFile::remove(temp);
         return 1;
     }
-    QFile::remove(target);
+    // Journal files of the old file must not be replayed into the new one.
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(target + suffix);
     return QFile::rename(temp, target) ? 0 : 1;
 }
