@@ -22,6 +22,7 @@ CJobManager::CJobManager(QObject *parent)
       m_memo(CMemoManager::instance())
 {
     connect(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData, this, &CJobManager::onGetAsynData);
+    connectAccountSignals();
 }
 
 CJobManager *CJobManager::instance()

@@ -3,6 +3,7 @@
 #include "db/records.h"
 #include "remote/thttp.h"
 #include "remote/thttprequests.h"
+#include "remote/thttpresponses.h"
 
 #include <QMap>
 #include <QMutex>
@@ -66,11 +67,52 @@ public:
     bool chapterMenu(TC_Chapter_Menu &req);
     QString defaultChapterName(int localBookId) const;
 
+    // Account (CUserJobManager). 200 when the server answered (its verdict
+    // is the response's code and msg), 10002 on a network failure, 10004
+    // "参数不足" without a request when a required field is empty. A code 300
+    // answer shows the login dialog.
+    // A successful sign-in (password, WeChat with a bound phone, phone
+    // binding) goes on with startSignedInWork().
+    int authorLogin(const TC_Author_Login &req, TS_Author_Login &res);
+    int authorRegister(const TC_Author_Register &req, TS_Author_Register &res);
+    int authorSendCode(const TC_Author_SendCode &req, TS_Author_SendCode &res);
+    int authorResetPwd(const TC_Author_EditPwd &req, TS_Author_EditPwd &res);
+    int authorChangePwd(const TC_Author_SetNewPwd &req, T_Http_S &res);
+    int authorInfo(TS_Author_Info &res);
+    int authorUpdate(const TC_Author_Update &req, TS_Author_Update &res);
+    int authorUploadImg(const TC_Author_UploadImg &req, TS_Author_UploadImg &res);
+    int authorBannerList(TS_Author_BannerList &res);
+    int authorWxCodeLogin(const TC_Author_WxCodeLogin &req, TS_Author_WxCodeLogin &res);
+    // Answers come as CUserJobManager::sig_PollingWx.
+    void authorPollingWx(const QString &nonceStr, bool bind);
+    int authorWxBindPhone(const TC_Author_WxBindPhone &req, TS_Author_Login &res);
+    // Signs out; the session returns to its defaults and the login dialog shows.
+    int authorLogout(TS_Author_Logout &res);
+    QString localHeadImg();
+
+    // The day's writing statistics (CUserJobManager).
+    bool saveDayStatistics();
+    QString statisticsJson();
+
+    // Memos (CMemoManager); each needs localMemoId >= 1 (detail also memoId).
+    bool memoAdd(TC_Memo_Add &req);
+    bool memoDel(const TC_Memo_Del &req);
+    bool memoEditColor(const TC_Memo_Edit &req);
+    bool memoEditContent(const TC_Memo_Edit &req);
+    bool memoEditLocation(const TC_Memo_Edit &req, float x, float y);
+    bool memoDetail(const T_Http_C &req);
+
 public slots:
     void onGetAsynData(QNetworkReply *reply);
 
 private:
     explicit CJobManager(QObject *parent = nullptr);
+
+    // cjobmanager_account.cpp
+    void connectAccountSignals();
+    int accountCall(int result, T_Http_S &res, const char *className);
+    void onUserJobDone(bool goOn);
+    void onPollingWx(int jobType, int code, int status, int isBindPhone);
 
     // Gives the store the server clock once the first answer has fixed it.
     void syncServerClock();

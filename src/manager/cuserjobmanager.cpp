@@ -114,7 +114,7 @@ bool CUserJobManager::setLoginData(int uid, const QString &token)
     if (uid < 1 || token.isEmpty())
         return false;
     if (HttpUtil::isServerClockSet())
-        m_db->setServerTimeOffset(int(HttpUtil::serverClockOffset()));
+        m_db->setServerTimeOffset(int(-HttpUtil::serverClockOffset())); // local minus server kept there
     m_http->setToken(token);
 
     TS_Author_Info stored;
