@@ -75,13 +75,12 @@ void CSynDataManager::asynBack(const T_Http_C &route, const QByteArray &body)
 {
     if (route.jobType != JobType_SynDataFetch)
         return;
+    // A list nobody waits for: the pull was ended meanwhile, or its items
+    // are being applied already.
+    if (!m_pulling || hasPending())
+        return;
     m_data = TS_SynchronizaTion_SynBookData();
     CQuorvinParser::parse(body, m_data);
-    if (!m_pulling) {
-        // A list nobody asked for (the pull was ended meanwhile).
-        m_data.items.clear();
-        return;
-    }
     for (const T_SynchronizaTion_SynBookDataItemPtr &item : qAsConst(m_data.items))
         printSynType(item.data(), false);
     markSyncingBooks();

@@ -13,10 +13,22 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUuid>
 
 namespace {
 
 constexpr int kReached = 200;
+
+// The identity of this machine: 32 hex digits like HttpUtil::makeUniqueCode,
+// with a random part, so that two machines signing in within the same
+// second do not share one change feed.
+QString freshUniqueCode(int uid)
+{
+    return HttpUtil::md5HexLatin1(QStringLiteral("%1+Quorvin+%2+%3")
+                                      .arg(uid)
+                                      .arg(HttpUtil::serverTimeNow())
+                                      .arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
+}
 
 void logResponse(const char *what, const T_Http_S &res)
 {
@@ -134,7 +146,7 @@ bool CUserJobManager::setLoginData(int uid, const QString &token)
             storeAuthorInfo(info);
         m_session->author.uid = uid;
         m_session->author.token = token;
-        m_session->author.uniqueCode = HttpUtil::makeUniqueCode(uid);
+        m_session->author.uniqueCode = freshUniqueCode(uid);
         T_User fresh;
         fresh.uid = uid;
         ok = m_db->insertUser(m_session->author, fresh);
