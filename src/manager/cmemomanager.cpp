@@ -263,20 +263,21 @@ bool CMemoManager::storeEdit(T_Memo &memo, const T_Http_C &req, int jobType, con
         header.localChapterId = memo.localChapterId;
         header.chapterId = memo.chapterId;
         if (m_db->addJob(header, jobContent, time) && memo.memoId > 0)
-            sendEdit(memo, header.jobId, time);
+            sendEdit(memo, jobType, header.jobId, time);
     }
     emit sig_MemoChanged(memo.localId);
     return true;
 }
 
-// The folded edit with everything the memo holds now: the waiting job may
-// carry earlier changes that this one must not drop when its reply removes it.
-void CMemoManager::sendEdit(const T_Memo &memo, int jobId, int time)
+// Only the field this change touched: edits sent at once travel side by side
+// and may reach the server in either order, so none may carry another
+// field's older value.
+void CMemoManager::sendEdit(const T_Memo &memo, int jobType, int jobId, int time)
 {
     TC_Memo_Edit send;
     send.uid = m_session->author.uid;
     send.jobId = jobId;
-    send.jobType = JobType_MemoEdit;
+    send.jobType = jobType;
     send.localMemoId = memo.localId;
     send.memoId = memo.memoId;
     send.localBookId = memo.localBookId;
@@ -285,8 +286,6 @@ void CMemoManager::sendEdit(const T_Memo &memo, int jobId, int time)
     send.chapterId = memo.chapterId;
     send.color = memo.color;
     send.content = memo.content;
-    send.contentChanged = true;
-    send.locationChanged = true;
     send.location = locationText(memo.x, memo.y);
     send.update_time = time;
     m_http->memoEditAsyn(send);

@@ -1,6 +1,7 @@
 // CUserJobManager: the day's writing statistics and the statistics page's data.
 #include "cuserjobmanager.h"
 
+#include "cuimanager.h"
 #include "db/cquorvindb.h"
 #include "remote/cquorvinhttp.h"
 
@@ -47,7 +48,9 @@ bool CUserJobManager::saveDayStatistics()
     }
     const bool stored = m_db->addStatistics(uid, day);
     const int jobId = m_db->addStatisticsJob(uid, day.date, day.wordCount, day.writeTime, day.writeSpeed);
-    if (jobId > 0) {
+    // While a replay runs it carries the job itself; sending it here too
+    // would count the day's words twice on the server.
+    if (jobId > 0 && !CUiManager::instance()->syncRunning()) {
         TC_AuthorCount_Save req;
         req.uid = uid;
         req.jobId = jobId;
