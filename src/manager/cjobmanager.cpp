@@ -1,10 +1,29 @@
 #include "cjobmanager.h"
 
+#include "cbookjobmanager.h"
+#include "cmemomanager.h"
+#include "csyndatamanager.h"
 #include "csystemmanager.h"
 #include "cuimanager.h"
+#include "cuserjobmanager.h"
 #include "db/cquorvindb.h"
+#include "remote/chttputil.h"
+#include "remote/cquorvinhttp.h"
+#include "remote/cquorvinparser.h"
 
-CJobManager::CJobManager(QObject *parent) : QObject(parent) {}
+#include <QDebug>
+#include <QMutexLocker>
+#include <QNetworkReply>
+
+CJobManager::CJobManager(QObject *parent)
+    : QObject(parent), m_bookJob(CBookJobManager::instance()), m_userJob(CUserJobManager::instance()),
+      m_ui(CUiManager::instance()), m_session(&T_SessionData::instance()), m_db(CQuorvinDb::instance()),
+      m_system(CSystemManager::instance()), m_synData(CSynDataManager::instance()),
+      m_memo(CMemoManager::instance())
+{
+    connect(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData, this, &CJobManager::onGetAsynData);
+    connectAccountSignals();
+}
 
 CJobManager *CJobManager::instance()
 {
@@ -12,22 +31,375 @@ CJobManager *CJobManager::instance()
     return manager;
 }
 
+// Start and sign-in --------------------------------------------------------------
+
 bool CJobManager::init()
 {
-    CSystemManager::instance();
-    CQuorvinDb *db = CQuorvinDb::instance();
-    T_SessionData &session = T_SessionData::instance();
-    if (!db->init() || !db->getSysData(session.author, session.synData))
+    if (!m_db->init() || !m_db->getSysData(m_session->author, m_session->synData))
         return false;
+    m_system->checkSysData(m_session->synData);
+    syncServerClock();
 
-    if (session.author.uid != 0)
-        CUiManager::instance()->showMain();
-    else
-        CUiManager::instance()->showLogin();
+    const int lastUid = m_session->author.uid;
+    if (lastUid > 0 && m_db->getUserData(lastUid, m_session->author, m_session->user)) {
+        m_session->author.uid = lastUid;
+        m_session->user.uid = lastUid;
+        if (!m_session->author.token.isEmpty()) {
+            startSignedInWork();
+            return true;
+        }
+    }
+    m_ui->showLogin();
     return true;
 }
 
-void CJobManager::uninit()
+bool CJobManager::uninit()
 {
-    CUiManager::instance()->closeWindows();
+    if (m_session->user.uid > 0 && !m_db->updateUserdata(m_session->user))
+        qWarning() << "cannot write the author's settings back, uid =" << m_session->user.uid;
+    m_ui->closeWindows();
+    return true;
+}
+
+bool CJobManager::startSignedInWork()
+{
+    const int uid = m_session->author.uid;
+    if (uid < 1 || m_session->author.token.isEmpty()) {
+        m_ui->showLogin();
+        return false;
+    }
+    syncServerClock();
+    m_session->user.uid = uid;
+    if (m_session->author.uniqueCode.isEmpty())
+        m_session->author.uniqueCode = HttpUtil::makeUniqueCode(uid);
+    CQuorvinHttp *http = CQuorvinHttp::instance();
+    http->setToken(m_session->author.token);
+    http->setUniqueCode(m_session->author.uniqueCode);
+
+    if (!m_userJob->loadAuthor(uid))
+        qDebug() << "loadAuthor gave nothing more, uid =" << uid;
+    if (!m_bookJob->loadBooks())
+        qWarning() << "cannot read the books of uid" << uid;
+    if (!m_memo->loadMemos())
+        qDebug() << "loadMemos gave nothing, uid =" << uid;
+    m_system->loadAuthorData();
+    m_ui->showMain();
+    checkUserJob();
+    return true;
+}
+
+void CJobManager::syncServerClock()
+{
+    if (m_clockSynced || !HttpUtil::isServerClockSet())
+        return;
+    // HttpUtil keeps local minus server; the store adds its offset to local.
+    m_db->setServerTimeOffset(int(-HttpUtil::serverClockOffset()));
+    m_clockSynced = true;
+}
+
+// Replay -----------------------------------------------------------------------
+
+void CJobManager::checkUserJob()
+{
+    if (m_session->author.uid < 1 || m_ui->syncRunning())
+        return;
+    qDebug() << "begin syndata ==== ";
+    m_ui->setSyncRunning(1);
+    replayNext();
+}
+
+void CJobManager::replayNext()
+{
+    for (;;) {
+        const int uid = m_session->author.uid;
+        if (uid < 1) {
+            if (m_ui->syncRunning())
+                endSync(false);
+            return;
+        }
+        T_JobData job;
+        {
+            QMutexLocker lock(&m_mutex);
+            if (!m_db->getUserJobData(job, uid)) {
+                lock.unlock();
+                endSync(false);
+                return;
+            }
+            m_session->currentJob = job;
+            if (job.jobId > 0) {
+                if (m_sent.contains(job.jobId))
+                    return; // on its way: its reply goes on with the chain
+                m_sent.insert(job.jobId, job.jobType);
+            }
+        }
+        if (job.jobId <= 0) {
+            if (m_synData->isPulling())
+                return;
+            if (m_synData->hasPending())
+                qDebug() << "change items of an interrupted pull are dropped by a new pull";
+            m_synData->fetchChangeList();
+            if (!m_synData->isPulling())
+                endSync(true);
+            return;
+        }
+        if (dispatchJob(job))
+            return;
+        // Nobody sends it: it would block the head of the queue for ever.
+        qWarning() << "job sends nothing, deleted: jobType =" << job.jobType << ", jobId =" << job.jobId
+                   << ", content =" << job.content.left(200);
+        {
+            QMutexLocker lock(&m_mutex);
+            m_sent.remove(job.jobId);
+        }
+        if (!m_db->deleteJob(job.jobId)) {
+            endSync(false);
+            return;
+        }
+    }
+}
+
+bool CJobManager::dispatchJob(const T_JobData &job)
+{
+    const int type = job.jobType;
+    if (type >= 2 && type <= 5)
+        return m_userJob->execUserJob(job);
+    if (type >= 8 && type <= 26)
+        return m_bookJob->execUserJob(job);
+    if (type >= 29 && type <= 34)
+        return m_system->execUserJob(job);
+    if (type >= 37 && type <= 43)
+        return m_memo->execUserJob(job);
+    return false;
+}
+
+void CJobManager::endSync(bool ok)
+{
+    m_synData->stopPull();
+    for (T_Book *book : qAsConst(m_session->books))
+        book->isSyncing = false;
+    m_ui->onSyncEnded(ok);
+}
+
+// Replies ----------------------------------------------------------------------
+
+void CJobManager::onGetAsynData(QNetworkReply *reply)
+{
+    if (!reply)
+        return;
+    syncServerClock();
+    T_Http_C route;
+    const bool routed =
+        HttpUtil::parseUserdata(QString::fromLatin1(reply->request().rawHeader("userdata")), route);
+    if (reply->error() != QNetworkReply::NoError) {
+        qWarning() << "network error" << reply->error() << reply->errorString()
+                   << ", jobType =" << route.jobType << ", jobId =" << route.jobId;
+        reply->deleteLater();
+        onNetworkError(route);
+        return;
+    }
+    const QByteArray body = reply->readAll();
+    reply->deleteLater();
+
+    T_Http_S envelope;
+    CQuorvinParser::parse(body, envelope);
+    if (!routed)
+        route = envelope.userdata;
+    envelope.userdata = route;
+    printSData(&envelope);
+
+    if (envelope.code == 300) {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_sent.remove(route.jobId);
+        }
+        if (route.next == 1 || route.jobType == JobType_SynDataFetch || route.synStep != 0)
+            endSync(false);
+        m_ui->showLogin();
+        return;
+    }
+    if (route.jobId > 0) {
+        QMutexLocker lock(&m_mutex);
+        if (m_answered.contains(route.jobId)) {
+            lock.unlock();
+            qDebug() << "reply already handled, jobId =" << route.jobId;
+            // A resend's reply still carries the chain on.
+            if (route.next == 1 && m_ui->syncRunning())
+                replayNext();
+            return;
+        }
+        m_answered.insert(route.jobId, route.jobType);
+        m_sent.remove(route.jobId);
+        m_db->deleteJob(route.jobId);
+    }
+    routeReply(route, body);
+    if (route.next == 1)
+        replayNext();
+    else if (envelope.code == 200 && route.jobId > 0 &&
+             (route.jobType == JobType_BookAdd || route.jobType == JobType_ChapterAdd))
+        checkUserJob(); // the jobs that waited for this server id can go now
+    if (route.synStep != 0)
+        m_synData->nextStep();
+}
+
+void CJobManager::routeReply(const T_Http_C &route, const QByteArray &body)
+{
+    const int type = route.jobType;
+    if (type >= 2 && type <= 5)
+        m_userJob->asynBack(route, body);
+    else if (type >= 8 && type <= 26)
+        m_bookJob->asynBack(route, body);
+    else if (type >= 29 && type <= 34)
+        m_system->asynBack(route, body);
+    else if (type >= 37 && type <= 43)
+        m_memo->asynBack(route, body);
+    else if (type == JobType_SynDataFetch)
+        m_synData->asynBack(route, body);
+}
+
+void CJobManager::onNetworkError(const T_Http_C &route)
+{
+    // The job stays queued and leaves the sent set: the next check sends it
+    // again (creations are idempotent on the server).
+    {
+        QMutexLocker lock(&m_mutex);
+        m_sent.remove(route.jobId);
+    }
+    if (route.jobType == JobType_SynDataFetch || route.next == 1 || route.synStep != 0)
+        endSync(false);
+}
+
+void CJobManager::printSData(const T_Http_S *data, const char *className)
+{
+    if (!data)
+        return;
+    if (data->userdata.jobType <= 0)
+        qDebug().noquote() << QStringLiteral("class : %1 , code=%2 , msg=%3")
+                                  .arg(QLatin1String(className))
+                                  .arg(data->code)
+                                  .arg(data->msg);
+    else
+        qDebug().noquote() << QStringLiteral("class : %1 , jobType=%2 , jobId=%3 , code=%4 , msg=%5")
+                                  .arg(QLatin1String(className))
+                                  .arg(data->userdata.jobType)
+                                  .arg(data->userdata.jobId)
+                                  .arg(data->code)
+                                  .arg(data->msg);
+}
+
+// Façade: books and chapters -------------------------------------------------------
+
+bool CJobManager::needsBook(const T_Http_C &req)
+{
+    return req.localBookId >= 1 || (req.synStep != 0 && req.bookId >= 1);
+}
+
+bool CJobManager::needsChapter(const T_Http_C &req)
+{
+    return needsBook(req) && (req.localChapterId >= 1 || (req.synStep != 0 && req.chapterId >= 1));
+}
+
+T_Book *CJobManager::booksAddBook(TC_Books_AddBook &req)
+{
+    return m_bookJob->books_addBook(req);
+}
+
+bool CJobManager::booksDelete(TC_Books_Delete &req)
+{
+    if (!needsBook(req)) {
+        qWarning() << "booksDelete localBookId = 0";
+        return false;
+    }
+    return m_bookJob->books_delete(req);
+}
+
+bool CJobManager::booksEdit(TC_Books_Edit &req)
+{
+    if (!needsBook(req)) {
+        qWarning() << "booksEdit localBookId = 0";
+        return false;
+    }
+    return m_bookJob->books_edit(req);
+}
+
+bool CJobManager::booksInfo(T_Http_C &req)
+{
+    return m_bookJob->books_info(req);
+}
+
+int CJobManager::booksImport(const TC_Books_AddBook &req)
+{
+    return m_bookJob->books_importStart(req);
+}
+
+bool CJobManager::chapterCreate(TC_Chapter_Create &req)
+{
+    if (!needsBook(req)) {
+        qWarning() << "chapterCreate localBookId = 0";
+        return false;
+    }
+    return m_bookJob->chapter_create(req);
+}
+
+bool CJobManager::chapterSaveContent(TC_Chapter_Edit &req)
+{
+    if (!needsChapter(req)) {
+        qWarning() << "chapterSaveContent localBookId or localChapterId = 0";
+        return false;
+    }
+    return m_bookJob->chapter_saveContent(req);
+}
+
+bool CJobManager::chapterRename(TC_Chapter_Edit &req)
+{
+    if (!needsChapter(req)) {
+        qWarning() << "chapterRename localBookId or localChapterId = 0";
+        return false;
+    }
+    return m_bookJob->chapter_rename(req);
+}
+
+bool CJobManager::chapterContentBlade(TC_Chapter_ContentBlade &req)
+{
+    if (!needsChapter(req)) {
+        qWarning() << "chapterContentBlade localBookId or localChapterId = 0";
+        return false;
+    }
+    return m_bookJob->chapter_contentBlade(req);
+}
+
+bool CJobManager::chapterMove(TC_Chapter_Move &req)
+{
+    if (!needsChapter(req)) {
+        qWarning() << "chapterMove localBookId or localChapterId = 0";
+        return false;
+    }
+    return m_bookJob->chapter_move(req);
+}
+
+bool CJobManager::chapterRecycle(TC_Chapter_Recycle &req)
+{
+    if (!needsChapter(req)) {
+        qWarning() << "chapterRecycle localBookId or localChapterId = 0";
+        return false;
+    }
+    return m_bookJob->chapter_recycle(req);
+}
+
+bool CJobManager::chapterDelete(TC_Chapter_Del &req)
+{
+    if (!needsChapter(req)) {
+        qWarning() << "chapterDelete localBookId or localChapterId = 0";
+        return false;
+    }
+    return m_bookJob->chapter_delete(req);
+}
+
+bool CJobManager::chapterMenu(TC_Chapter_Menu &req)
+{
+    return m_bookJob->chapter_menu(req);
+}
+
+QString CJobManager::defaultChapterName(int localBookId) const
+{
+    return m_bookJob->defaultChapterName(localBookId);
 }

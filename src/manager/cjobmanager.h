@@ -1,20 +1,139 @@
 #pragma once
 
-#include <QObject>
+#include "db/records.h"
+#include "remote/thttp.h"
+#include "remote/thttprequests.h"
+#include "remote/thttpresponses.h"
 
-// The coordinator of the signed-in author's data and of the job queue.
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+
+class QNetworkReply;
+class CBookJobManager;
+class CMemoManager;
+class CQuorvinDb;
+class CSynDataManager;
+class CSystemManager;
+class CUiManager;
+class CUserJobManager;
+
+// The coordinator of the signed-in author's data and of the job queue: every
+// change is stored and queued first, then replayed to the server one job at
+// a time, oldest first; every asynchronous reply is routed here to the
+// manager that owns its job type. Also the façade the pages call.
 class CJobManager : public QObject
 {
     Q_OBJECT
 public:
     static CJobManager *instance();
 
-    // Opens the database and reads tb_sys, then shows the first window.
-    // False when the database cannot be opened or tb_sys cannot be read.
+    // Opens the database, reads tb_sys, brings the reference data up to date
+    // and restores the last author or shows the login dialog. False when the
+    // database cannot be opened or tb_sys cannot be read.
     bool init();
     // Writes the author's settings back; runs once per pass after init.
-    void uninit();
+    bool uninit();
+
+    // After a sign-in (the session holds the author and token): identity
+    // headers, the author's data, the main window and a first replay.
+    bool startSignedInWork();
+    // Starts a replay pass unless one is running.
+    void checkUserJob();
+    // Sends the oldest queued job; fetches the server's changes once the
+    // queue is empty.
+    void replayNext();
+    // Logs a response: "class : %1 , code=%2 , msg=%3" or, for a routed one,
+    // "class : %1 , jobType=%2 , jobId=%3 , code=%4 , msg=%5".
+    void printSData(const T_Http_S *data, const char *className = "T_Http_S");
+
+    // Books and chapters (CBookJobManager). Each needs localBookId >= 1 and,
+    // for chapter calls, localChapterId >= 1; false refuses without change.
+    T_Book *booksAddBook(TC_Books_AddBook &req);
+    bool booksDelete(TC_Books_Delete &req);
+    bool booksEdit(TC_Books_Edit &req);
+    bool booksInfo(T_Http_C &req);
+    // 0 for an empty path; otherwise the import runs on its own thread and
+    // its result is shown as a tip.
+    int booksImport(const TC_Books_AddBook &req);
+    bool chapterCreate(TC_Chapter_Create &req);
+    bool chapterSaveContent(TC_Chapter_Edit &req);
+    bool chapterRename(TC_Chapter_Edit &req);
+    bool chapterContentBlade(TC_Chapter_ContentBlade &req);
+    bool chapterMove(TC_Chapter_Move &req);
+    bool chapterRecycle(TC_Chapter_Recycle &req);
+    bool chapterDelete(TC_Chapter_Del &req);
+    bool chapterMenu(TC_Chapter_Menu &req);
+    QString defaultChapterName(int localBookId) const;
+
+    // Account (CUserJobManager). 200 when the server answered (its verdict
+    // is the response's code and msg), 10002 on a network failure, 10004
+    // "参数不足" without a request when a required field is empty. A code 300
+    // answer shows the login dialog.
+    // A successful sign-in (password, WeChat with a bound phone, phone
+    // binding) goes on with startSignedInWork().
+    int authorLogin(const TC_Author_Login &req, TS_Author_Login &res);
+    int authorRegister(const TC_Author_Register &req, TS_Author_Register &res);
+    int authorSendCode(const TC_Author_SendCode &req, TS_Author_SendCode &res);
+    int authorResetPwd(const TC_Author_EditPwd &req, TS_Author_EditPwd &res);
+    int authorChangePwd(const TC_Author_SetNewPwd &req, T_Http_S &res);
+    int authorInfo(TS_Author_Info &res);
+    int authorUpdate(const TC_Author_Update &req, TS_Author_Update &res);
+    int authorUploadImg(const TC_Author_UploadImg &req, TS_Author_UploadImg &res);
+    int authorBannerList(TS_Author_BannerList &res);
+    int authorWxCodeLogin(const TC_Author_WxCodeLogin &req, TS_Author_WxCodeLogin &res);
+    // Answers come as CUserJobManager::sig_PollingWx.
+    void authorPollingWx(const QString &nonceStr, bool bind);
+    int authorWxBindPhone(const TC_Author_WxBindPhone &req, TS_Author_Login &res);
+    // Signs out; the session returns to its defaults and the login dialog shows.
+    int authorLogout(TS_Author_Logout &res);
+    QString localHeadImg();
+
+    // The day's writing statistics (CUserJobManager).
+    bool saveDayStatistics();
+    QString statisticsJson();
+
+    // Memos (CMemoManager); each needs localMemoId >= 1 (detail also memoId).
+    bool memoAdd(TC_Memo_Add &req);
+    bool memoDel(const TC_Memo_Del &req);
+    bool memoEditColor(const TC_Memo_Edit &req);
+    bool memoEditContent(const TC_Memo_Edit &req);
+    bool memoEditLocation(const TC_Memo_Edit &req, float x, float y);
+    bool memoDetail(const T_Http_C &req);
+
+public slots:
+    void onGetAsynData(QNetworkReply *reply);
 
 private:
     explicit CJobManager(QObject *parent = nullptr);
+
+    // cjobmanager_account.cpp
+    void connectAccountSignals();
+    int accountCall(int result, T_Http_S &res, const char *className);
+    void onUserJobDone(bool goOn);
+    void onPollingWx(int jobType, int code, int status, int isBindPhone);
+
+    // Gives the store the server clock once the first answer has fixed it.
+    void syncServerClock();
+    bool dispatchJob(const T_JobData &job);
+    void routeReply(const T_Http_C &route, const QByteArray &body);
+    void onNetworkError(const T_Http_C &route);
+    // Ends a replay pass: the pull stops, the flag and the animation clear.
+    void endSync(bool ok);
+    static bool needsBook(const T_Http_C &req);
+    static bool needsChapter(const T_Http_C &req);
+
+    CBookJobManager *m_bookJob;
+    CUserJobManager *m_userJob;
+    CUiManager *m_ui;
+    T_SessionData *m_session;
+    CQuorvinDb *m_db;
+    CSystemManager *m_system;
+    CSynDataManager *m_synData;
+    CMemoManager *m_memo;
+    QMap<int, int> m_answered; // job ids whose reply has been handled
+    QMap<int, int> m_sent;     // job ids sent by the replay and not yet answered
+    QMutex m_mutex;            // guards both maps
+    bool m_clockSynced = false;
 };

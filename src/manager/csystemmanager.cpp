@@ -1,9 +1,18 @@
 #include "csystemmanager.h"
 
+#include "db/cquorvindb.h"
+#include "remote/cquorvinhttp.h"
+#include "remote/cquorvinparser.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTime>
 #include <cstdlib>
 
-CSystemManager::CSystemManager(QObject *parent) : QObject(parent)
+CSystemManager::CSystemManager(QObject *parent)
+    : QObject(parent), m_http(CQuorvinHttp::instance()), m_db(CQuorvinDb::instance()),
+      m_session(&T_SessionData::instance())
 {
     // The name generator's draws depend on this seed: seconds since local midnight.
     std::srand(unsigned(QTime(0, 0).secsTo(QTime::currentTime())));
@@ -13,4 +22,197 @@ CSystemManager *CSystemManager::instance()
 {
     static CSystemManager *manager = new CSystemManager;
     return manager;
+}
+
+int CSystemManager::checkSysData(TS_SynchronizaTion_SynData &stored)
+{
+    TS_SynchronizaTion_SynData server;
+    T_Http_C req;
+    if (m_http->synData(req, server) != 0 || server.code != 200) {
+        qWarning() << "version check failed: reference data from the store";
+        server = TS_SynchronizaTion_SynData();
+    }
+
+    if (server.cateVersion > stored.cateVersion) {
+        T_Http_C cate;
+        cate.jobType = JobType_CateFetch;
+        m_http->booksCateAsyn(cate);
+    } else {
+        m_session->categories.male = QVector<T_Category>(stored.maleCateCount);
+        m_session->categories.female = QVector<T_Category>(stored.femaleCateCount);
+        m_db->getCateList(m_session->categories);
+    }
+
+    // The author's own list needs a signed-in author: it follows in loadAuthorData.
+    m_authorWordsNewer = server.sensitiveVersion > stored.sensitiveVersion;
+    m_db->getSensitiveWords(m_session->author.uid, m_session->publicSensitiveWords,
+                            m_session->authorSensitiveWords);
+    if (m_authorWordsNewer)
+        requestSensitiveWords(1);
+
+    if (server.peopleNameVersion > stored.peopleNameVersion) {
+        T_Http_C names;
+        names.jobType = JobType_NameDataFetch;
+        m_http->sensitiveNameDataAsyn(names);
+    } else {
+        m_session->nameData.clear();
+        m_db->getAllNames(m_session->nameData);
+    }
+    return 200;
+}
+
+void CSystemManager::loadAuthorData()
+{
+    QString publicWords;
+    m_db->getSensitiveWords(m_session->author.uid, publicWords, m_session->authorSensitiveWords);
+    if (m_authorWordsNewer)
+        requestSensitiveWords(2);
+}
+
+void CSystemManager::requestSensitiveWords(int kind)
+{
+    TC_Sensitive_Get req;
+    req.jobType = JobType_SensitiveFetch;
+    req.uid = m_session->author.uid;
+    req.sensitiveType = kind;
+    m_http->sensitiveGetAsyn(req);
+}
+
+bool CSystemManager::execUserJob(const T_JobData &job)
+{
+    if (job.jobType == JobType_SensitiveEdit) {
+        TC_Sensitive_Edit req;
+        req.uid = job.uid;
+        req.jobId = job.jobId;
+        req.jobType = job.jobType;
+        req.next = 1;
+        req.words = job.content;
+        req.update_time = job.createTime;
+        m_http->sensitiveEditAsyn(req);
+        return true;
+    }
+    if (job.jobType == JobType_Statistics) {
+        const QJsonObject json = QJsonDocument::fromJson(job.content.toUtf8()).object();
+        TC_AuthorCount_Save req;
+        req.uid = job.uid;
+        req.jobId = job.jobId;
+        req.jobType = job.jobType;
+        req.next = 1;
+        req.date = json.value(QStringLiteral("date")).toString();
+        if (req.date.isEmpty())
+            return false; // a day without a date means nothing to the server
+        req.pcWord = json.value(QStringLiteral("wordCount")).toInt();
+        req.writeTime = json.value(QStringLiteral("writeTime")).toInt();
+        req.speed = json.value(QStringLiteral("writeSpeed")).toInt();
+        req.update_time = job.createTime;
+        m_http->authorCountSaveAsyn(req);
+        return true;
+    }
+    return false;
+}
+
+void CSystemManager::asynBack(const T_Http_C &route, const QByteArray &body)
+{
+    switch (route.jobType) {
+    case JobType_CateFetch:
+        onCategories(body);
+        break;
+    case JobType_SensitiveFetch:
+        onSensitiveWords(body);
+        break;
+    case JobType_NameDataFetch:
+        onNameData(body);
+        break;
+    case JobType_StatisticsFetch:
+        onStatistics(body);
+        break;
+    default:
+        break; // 30 and 33: the envelope is all there is
+    }
+}
+
+QVector<T_Category> CSystemManager::toCategories(const TS_Books_CateList &list, int channel)
+{
+    QVector<T_Category> out;
+    for (const T_Books_CateItemPtr &item : list) {
+        T_Category top;
+        top.cateId = item->cateId;
+        top.fId = channel;
+        top.cateName = item->cateName;
+        top.channelType = channel;
+        top.childCount = item->children.size();
+        for (const T_Books_CateItemPtr &child : item->children) {
+            T_Category sub;
+            sub.cateId = child->cateId;
+            sub.fId = item->cateId;
+            sub.cateName = child->cateName;
+            sub.channelType = channel;
+            top.children.append(sub);
+        }
+        out.append(top);
+    }
+    return out;
+}
+
+void CSystemManager::onCategories(const QByteArray &body)
+{
+    TS_Books_Cate res;
+    CQuorvinParser::parse(body, res);
+    if (res.code != 200)
+        return;
+    TS_SynchronizaTion_SynData &stored = m_session->synData;
+    T_CategoryData categories;
+    categories.male = toCategories(res.male, 1);
+    categories.female = toCategories(res.female, 2);
+    if (res.version > stored.cateVersion &&
+        m_db->saveCateList(res.version, categories.male, categories.female)) {
+        stored.cateVersion = res.version;
+        stored.maleCateCount = categories.male.size();
+        stored.femaleCateCount = categories.female.size();
+    }
+    m_session->categories = categories;
+}
+
+void CSystemManager::onSensitiveWords(const QByteArray &body)
+{
+    TS_Sensitive_Get res;
+    CQuorvinParser::parse(body, res);
+    if (res.code != 200)
+        return;
+    const int uid = m_session->author.uid;
+    if (res.sensitive_type == 2) {
+        m_session->authorSensitiveWords = res.sensitiveWords;
+        if (uid >= 1)
+            m_db->saveSensitiveWords(uid, 2, res.sensitiveWords, res.version);
+        return;
+    }
+    m_session->publicSensitiveWords = res.sensitiveWords;
+    TS_SynchronizaTion_SynData &stored = m_session->synData;
+    if (res.version > stored.sensitiveVersion &&
+        m_db->saveSensitiveWords(uid, 1, res.sensitiveWords, res.version))
+        stored.sensitiveVersion = res.version;
+}
+
+void CSystemManager::onNameData(const QByteArray &body)
+{
+    TS_Sensitive_NameData res;
+    CQuorvinParser::parse(body, res);
+    if (res.code != 200)
+        return;
+    m_session->nameData.clear();
+    for (auto it = res.data.cbegin(); it != res.data.cend(); ++it)
+        m_session->nameData.insert(it.key(), it.value().split(QLatin1Char(',')));
+    m_session->nameCache.clear();
+    TS_SynchronizaTion_SynData &stored = m_session->synData;
+    if (res.version > stored.peopleNameVersion && m_db->saveNames(res.data, res.version))
+        stored.peopleNameVersion = res.version;
+}
+
+void CSystemManager::onStatistics(const QByteArray &body)
+{
+    TS_AuthorCount_UserData res;
+    CQuorvinParser::parse(body, res);
+    if (res.code != 200 || m_session->author.uid < 1)
+        return;
+    m_db->saveStatistics(m_session->author.uid, res.timeData, res.writeTimeData, res.wordData, res.speedData);
 }

@@ -1,15 +1,50 @@
 #pragma once
 
+#include "db/records.h"
+#include "remote/thttp.h"
+#include "remote/thttpresponses.h"
+
+#include <QByteArray>
 #include <QObject>
 
+class CQuorvinDb;
+class CQuorvinHttp;
+
 // Ties the API client, the database and the session record together; brings
-// the reference data up to date at start and draws random names.
+// the reference data up to date at start, replays the private sensitive
+// words and daily statistics jobs, and applies the replies of types 29 to 34.
 class CSystemManager : public QObject
 {
     Q_OBJECT
 public:
     static CSystemManager *instance();
 
+    // Asks the server for the reference-data versions and fetches what is
+    // newer there; the rest is read from the store. Always 200.
+    int checkSysData(TS_SynchronizaTion_SynData &stored);
+    // After a sign-in: the author's own sensitive words, from the store or,
+    // when the version check found newer words, from the server.
+    void loadAuthorData();
+
+    // Sends a queued job of types 29 to 34; false when it sends nothing for it.
+    bool execUserJob(const T_JobData &job);
+    // Applies the reply of a job or call routed to types 29 to 34.
+    void asynBack(const T_Http_C &route, const QByteArray &body);
+
+    // Category tree of the server as the store keeps it (channel 1 male, 2 female).
+    static QVector<T_Category> toCategories(const TS_Books_CateList &list, int channel);
+
 private:
     explicit CSystemManager(QObject *parent = nullptr);
+
+    void requestSensitiveWords(int kind);
+    void onCategories(const QByteArray &body);
+    void onSensitiveWords(const QByteArray &body);
+    void onNameData(const QByteArray &body);
+    void onStatistics(const QByteArray &body);
+
+    CQuorvinHttp *m_http;
+    CQuorvinDb *m_db;
+    T_SessionData *m_session;
+    bool m_authorWordsNewer = false;
 };

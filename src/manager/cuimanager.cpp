@@ -351,6 +351,21 @@ void CUiManager::onSyncEnded(bool ok)
         m_bookshelf->endSync(ok);
 }
 
+void CUiManager::onBookListChanged()
+{
+    emit sig_BookListChanged();
+}
+
+void CUiManager::onBookChanged(T_Book *book)
+{
+    emit sig_BookChanged(book);
+}
+
+void CUiManager::onChapterListChanged(T_Book *book)
+{
+    emit sig_ChapterListChanged(book);
+}
+
 int CUiManager::countWords(const QString &text)
 {
     int count = 0;

@@ -62,6 +62,14 @@ public:
     int syncRunning() const { return m_syncRunning; }
     void setSyncRunning(int running);
     void onSyncEnded(bool ok);
+    // Set while a book import runs (GUI thread only).
+    bool importRunning() const { return m_importRunning; }
+    void setImportRunning(bool running) { m_importRunning = running; }
+
+    // The book list or one book changed: the pages that show them redraw.
+    void onBookListChanged();
+    void onBookChanged(T_Book *book);
+    void onChapterListChanged(T_Book *book);
 
     static int countWords(const QString &text);
     static void toHtml(const QString &text, QString &html, int lineHeight, int indent, int fontSize);
@@ -78,6 +86,9 @@ signals:
     void sig_Creation_Btn_Press(T_ItemData *pItem);
     void sig_Creation_HotKey_Press(QKeyEvent *evt);
     void sig_GlobalKeyPress_Win(int keyCode);
+    void sig_BookListChanged();
+    void sig_BookChanged(T_Book *book);
+    void sig_ChapterListChanged(T_Book *book);
 
 private:
     explicit CUiManager(QObject *parent = nullptr);
@@ -89,6 +100,7 @@ private:
     void showLockTipLater(bool locked);
 
     int m_syncRunning = 0;
+    bool m_importRunning = false;
     CQuorvinDb *m_db;
     T_SessionData &m_session;
     CQssManager *m_qss;

@@ -1,0 +1,584 @@
+// CBookJobManager: the local operations on books and chapters.
+#include "cbookjobmanager.h"
+
+#include "apppaths.h"
+#include "db/cquorvindb.h"
+#include "manager/cuimanager.h"
+#include "remote/chttputil.h"
+#include "remote/cquorvinhttp.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+
+namespace {
+
+QString compactJson(const QJsonObject &object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+CBookJobManager::CBookJobManager(QObject *parent)
+    : QObject(parent), m_http(CQuorvinHttp::instance()), m_db(CQuorvinDb::instance()),
+      m_session(&T_SessionData::instance()), m_ui(CUiManager::instance())
+{
+    qRegisterMetaType<T_Book *>("T_Book*");
+    qRegisterMetaType<T_Chapter *>("T_Chapter*");
+    qRegisterMetaType<QList<T_Chapter *>>("QList<T_Chapter*>");
+    qRegisterMetaType<TC_Books_AddBook *>("TC_Books_AddBook*");
+    connect(this, &CBookJobManager::sig_ImportBookThreadComplete, this,
+            &CBookJobManager::on_ImportBookThreadComplete, Qt::QueuedConnection);
+    connect(this, &CBookJobManager::sig_ImportBookStep, this, &CBookJobManager::on_ImportBookStep);
+    connect(this, &CBookJobManager::sig_ImportBookCreated, this, &CBookJobManager::on_ImportBookCreated,
+            Qt::QueuedConnection);
+    connect(this, &CBookJobManager::sig_ImportChapterBatch, this, &CBookJobManager::on_ImportChapterBatch,
+            Qt::QueuedConnection);
+    connect(this, &CBookJobManager::sig_ImportBookFinished, this, &CBookJobManager::on_ImportBookFinished,
+            Qt::QueuedConnection);
+}
+
+CBookJobManager *CBookJobManager::instance()
+{
+    static CBookJobManager *manager = new CBookJobManager;
+    return manager;
+}
+
+int CBookJobManager::uid() const
+{
+    return m_session->author.uid;
+}
+
+bool CBookJobManager::loadBooks()
+{
+    const bool ok = m_db->getBooks(uid(), m_session->books);
+    m_ui->onBookListChanged();
+    return ok;
+}
+
+T_Book *CBookJobManager::findBook(int localBookId) const
+{
+    if (localBookId < 1)
+        return nullptr;
+    for (T_Book *book : qAsConst(m_session->books))
+        if (book->localId == localBookId)
+            return book;
+    return nullptr;
+}
+
+T_Book *CBookJobManager::findBookByServerId(int bookId) const
+{
+    if (bookId < 1)
+        return nullptr;
+    for (T_Book *book : qAsConst(m_session->books))
+        if (book->bookId == bookId)
+            return book;
+    return nullptr;
+}
+
+T_Chapter *CBookJobManager::findChapter(const T_Book *book, int localChapterId)
+{
+    if (!book || localChapterId < 1)
+        return nullptr;
+    for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
+        for (T_Chapter *chapter : *list)
+            if (chapter->localId == localChapterId)
+                return chapter;
+    return nullptr;
+}
+
+T_Chapter *CBookJobManager::findChapterByServerId(const T_Book *book, int chapterId)
+{
+    if (!book || chapterId < 1)
+        return nullptr;
+    for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
+        for (T_Chapter *chapter : *list)
+            if (chapter->chapterId == chapterId)
+                return chapter;
+    return nullptr;
+}
+
+// The synchroniser names objects by their server ids; pages by local ids.
+T_Book *CBookJobManager::bookOf(const T_Http_C &req) const
+{
+    if (T_Book *book = findBook(req.localBookId))
+        return book;
+    return req.localBookId < 1 ? findBookByServerId(req.bookId) : nullptr;
+}
+
+void CBookJobManager::takeServerIds(T_Http_C &req, const T_Book *book, const T_Chapter *chapter)
+{
+    req.localBookId = book->localId;
+    req.bookId = book->bookId;
+    if (chapter) {
+        req.localChapterId = chapter->localId;
+        req.chapterId = chapter->chapterId;
+    }
+}
+
+QString CBookJobManager::defaultChapterName(int localBookId) const
+{
+    int highest = 0;
+    if (const T_Book *book = findBook(localBookId))
+        for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
+            for (const T_Chapter *chapter : *list)
+                highest = qMax(highest, chapter->orderNum);
+    return QString::fromUtf8("第%1章 ").arg(highest + 1);
+}
+
+void CBookJobManager::insertByOrder(QList<T_Chapter *> &list, T_Chapter *chapter)
+{
+    auto at = std::upper_bound(list.begin(), list.end(), chapter, [](const T_Chapter *a, const T_Chapter *b) {
+        return a->orderNum < b->orderNum;
+    });
+    list.insert(at, chapter);
+}
+
+void CBookJobManager::recountBook(T_Book *book)
+{
+    int words = 0;
+    for (const T_Chapter *chapter : qAsConst(book->chapterList))
+        words += chapter->wordCount;
+    book->wordNum = words;
+    book->chapterCount = book->chapterList.size();
+}
+
+// Books ----------------------------------------------------------------------
+
+T_Book *CBookJobManager::books_addBook(TC_Books_AddBook &req)
+{
+    req.uid = uid();
+    if (T_Book *present = findBookByServerId(req.bookId)) {
+        req.localBookId = present->localId;
+        m_ui->onBookChanged(present);
+        return nullptr;
+    }
+    if (req.uid < 1 || req.bookName.trimmed().isEmpty())
+        return nullptr;
+    if (!m_db->insertBook(req.uid, req.bookName, req.bookId))
+        return nullptr;
+    auto *book = new T_Book;
+    book->localId = m_db->lastInsertId(QStringLiteral("tb_book"));
+    book->bookId = req.bookId;
+    book->authorId = req.uid;
+    book->bookName = req.bookName;
+    book->createTime = req.createTime > 0 ? req.createTime : m_db->currentTime();
+    book->updateTime = book->createTime;
+    book->isChaptersLoaded = true;
+    req.localBookId = book->localId;
+    m_session->books.prepend(book);
+
+    const bool fromServer = req.synStep != 0;
+    if (!fromServer) {
+        T_Http_C header = req;
+        header.jobType = JobType_BookAdd;
+        m_db->addJob(header, req.bookName, m_db->currentTime());
+        req.jobId = header.jobId;
+        req.jobType = JobType_BookAdd;
+        if (!req.fromImport) {
+            TC_Chapter_Create first;
+            first.localBookId = book->localId;
+            first.chapterName = QString::fromUtf8("第1章 ");
+            first.order_num = 1;
+            chapter_create(first);
+        }
+    }
+    // The new-book dialog's other fields travel as a book edit behind the creation.
+    if (!req.localCover.isEmpty() || !req.intro.isEmpty() || req.cateId > 0 || req.channelType > 0) {
+        TC_Books_Edit edit;
+        edit.localBookId = book->localId;
+        edit.synStep = req.synStep;
+        edit.bookName = req.bookName;
+        edit.intro = req.intro;
+        edit.cateId = req.cateId;
+        edit.cateFid = req.cateFid;
+        edit.channelType = req.channelType;
+        edit.localCover = req.localCover;
+        books_edit(edit);
+    }
+    if (!fromServer && !req.fromImport) {
+        TC_Books_AddBook send = req;
+        send.next = 0;
+        m_http->booksAddBookAsyn(send);
+    }
+    m_ui->onBookListChanged();
+    return book;
+}
+
+bool CBookJobManager::books_delete(TC_Books_Delete &req)
+{
+    T_Book *book = bookOf(req);
+    if (!book)
+        return false;
+    takeServerIds(req, book, nullptr);
+    req.uid = uid();
+    if (!m_db->deleteBook(book->localId))
+        return false;
+    m_session->books.removeOne(book);
+    if (req.synStep == 0) {
+        if (req.bookId >= 1) {
+            req.jobType = JobType_BookDelete;
+            m_db->addJob(req, QString(), m_db->currentTime());
+            m_http->booksDeleteAsyn(req);
+        } else {
+            // Never reached the server: its waiting jobs go, nothing is sent.
+            m_db->deleteWhere(QStringLiteral("tb_job"), QStringLiteral("localBookId"), book->localId);
+        }
+    }
+    m_ui->onBookListChanged();
+    delete book;
+    return true;
+}
+
+QString CBookJobManager::copyCover(const QString &localCover) const
+{
+    const QFileInfo source(localCover);
+    if (!source.exists() || !source.isFile())
+        return QString();
+    const QString md5 = HttpUtil::md5HexOfFile(localCover);
+    if (md5.isEmpty())
+        return QString();
+    const QString folder = AppPaths::dataDir() + QStringLiteral("/bookImg/");
+    QDir().mkpath(folder);
+    const QString target = folder + md5 + QLatin1Char('.') + source.suffix();
+    if (!QFileInfo::exists(target) && !QFile::copy(localCover, target)) {
+        qWarning() << "cannot copy the cover" << localCover << "to" << target;
+        return QString();
+    }
+    return target;
+}
+
+bool CBookJobManager::books_edit(TC_Books_Edit &req)
+{
+    T_Book *book = bookOf(req);
+    if (!book)
+        return false;
+    req.uid = uid();
+    takeServerIds(req, book, nullptr);
+    if (!req.bookName.trimmed().isEmpty())
+        book->bookName = req.bookName;
+    book->cateId = req.cateId;
+    book->cateFid = req.cateFid;
+    book->channelType = req.channelType;
+    book->intro = req.intro;
+    req.cover.clear();
+    if (!req.localCover.isEmpty() && req.localCover != book->localCover) {
+        const QString copy = copyCover(req.localCover);
+        if (!copy.isEmpty()) {
+            book->localCover = copy;
+            HttpUtil::imageToDataUri(copy, req.cover);
+        }
+    }
+    book->updateTime = m_db->currentTime();
+    if (!m_db->updateBook(*book))
+        return false;
+    if (req.synStep == 0) {
+        const QJsonObject json{
+            {QStringLiteral("channelType"), book->channelType}, {QStringLiteral("cateId"), book->cateId},
+            {QStringLiteral("bookName"), book->bookName},       {QStringLiteral("intro"), book->intro},
+            {QStringLiteral("localCover"), book->localCover},   {QStringLiteral("cateFid"), book->cateFid}};
+        req.jobType = JobType_BookEdit;
+        m_db->addJob(req, compactJson(json), req.update_time > 0 ? req.update_time : m_db->currentTime());
+        if (req.bookId >= 1) {
+            req.bookName = book->bookName;
+            m_http->booksEditAsyn(req);
+        }
+    }
+    m_ui->onBookChanged(book);
+    return true;
+}
+
+bool CBookJobManager::books_info(T_Http_C &req)
+{
+    req.uid = uid();
+    if (req.uid < 1)
+        return false;
+    if (const T_Book *book = bookOf(req))
+        takeServerIds(req, book, nullptr);
+    req.jobType = JobType_BookInfo;
+    req.jobId = 0;
+    m_http->booksInfoAsyn(req);
+    return true;
+}
+
+// Chapters -------------------------------------------------------------------
+
+T_Chapter *CBookJobManager::storeChapter(T_Book *book, const QString &name, int orderNum, int createTime,
+                                         int chapterId)
+{
+    auto *chapter = new T_Chapter;
+    chapter->localBookId = book->localId;
+    chapter->bookId = book->bookId;
+    chapter->chapterId = chapterId;
+    chapter->name = name;
+    chapter->orderNum = orderNum;
+    chapter->createTime = createTime;
+    chapter->updateTime = createTime;
+    if (!m_db->insertChapterWithContent(*chapter) || chapter->localId < 1) {
+        delete chapter;
+        return nullptr;
+    }
+    return chapter;
+}
+
+bool CBookJobManager::chapter_create(TC_Chapter_Create &req)
+{
+    T_Book *book = bookOf(req);
+    if (!book)
+        return false;
+    req.uid = uid();
+    if (const T_Chapter *present = findChapterByServerId(book, req.chapterId)) {
+        req.localChapterId = present->localId;
+        return true;
+    }
+    if (req.order_num < 1) {
+        const QString name = defaultChapterName(book->localId);
+        req.order_num = name.mid(1, name.indexOf(QString::fromUtf8("章")) - 1).toInt();
+    }
+    if (req.chapterName.isEmpty())
+        req.chapterName = QString::fromUtf8("第%1章 ").arg(req.order_num);
+    const int createTime = req.update_time > 0 ? req.update_time - req.order_num : m_db->currentTime();
+    T_Chapter *chapter = storeChapter(book, req.chapterName, req.order_num, createTime, req.chapterId);
+    if (!chapter)
+        return false;
+    insertByOrder(book->chapterList, chapter);
+    recountBook(book);
+    book->updateTime = m_db->currentTime();
+    m_db->updateBook(*book);
+    takeServerIds(req, book, chapter);
+    if (req.synStep == 0) {
+        req.jobType = JobType_ChapterAdd;
+        req.update_time = createTime + req.order_num;
+        m_db->addJob(req, req.chapterName, createTime, req.order_num);
+        if (req.bookId >= 1)
+            m_http->chapterCreateAsyn(req);
+    }
+    m_ui->onChapterListChanged(book);
+    return true;
+}
+
+bool CBookJobManager::chapter_saveContent(TC_Chapter_Edit &req)
+{
+    T_Book *book = bookOf(req);
+    T_Chapter *chapter = findChapter(book, req.localChapterId);
+    if (!chapter && book)
+        chapter = findChapterByServerId(book, req.chapterId);
+    if (!chapter)
+        return false;
+    req.uid = uid();
+    takeServerIds(req, book, chapter);
+    const int words = CUiManager::countWords(req.content);
+    if (req.synStep != 0) {
+        if (!m_db->setChapterContent(chapter->localId, req.content, words))
+            return false;
+    } else {
+        const int time = req.update_time > 0 ? req.update_time : m_db->currentTime();
+        if (!m_db->saveChapterText(req, req.content, words, time))
+            return false;
+    }
+    chapter->content = req.content;
+    chapter->isContentLoaded = true;
+    chapter->wordCount = words;
+    recountBook(book);
+    if (req.synStep == 0 && req.bookId >= 1 && req.chapterId >= 1) {
+        req.jobType = JobType_ChapterText;
+        m_http->chapterEditContentAsyn(req);
+    }
+    m_ui->onBookChanged(book);
+    return true;
+}
+
+bool CBookJobManager::chapter_rename(TC_Chapter_Edit &req)
+{
+    T_Book *book = bookOf(req);
+    T_Chapter *chapter = findChapter(book, req.localChapterId);
+    if (!chapter && book)
+        chapter = findChapterByServerId(book, req.chapterId);
+    if (!chapter || req.chapterName == chapter->name)
+        return false;
+    req.uid = uid();
+    takeServerIds(req, book, chapter);
+    if (!m_db->renameChapter(chapter->localId, req.chapterName))
+        return false;
+    chapter->name = req.chapterName;
+    if (req.synStep == 0) {
+        req.jobType = JobType_ChapterRename;
+        m_db->addJob(req, req.chapterName, req.update_time > 0 ? req.update_time : m_db->currentTime());
+        if (req.bookId >= 1 && req.chapterId >= 1) {
+            req.jobType = JobType_ChapterRename;
+            m_http->chapterEditNameAsyn(req);
+        }
+    }
+    m_ui->onChapterListChanged(book);
+    return true;
+}
+
+bool CBookJobManager::chapter_contentBlade(TC_Chapter_ContentBlade &req)
+{
+    T_Book *book = bookOf(req);
+    T_Chapter *chapter = findChapter(book, req.localChapterId);
+    if (!chapter)
+        return false;
+    req.uid = uid();
+    takeServerIds(req, book, chapter);
+    if (req.chapterName.isEmpty())
+        req.chapterName = chapter->name;
+    if (!m_db->insertContentBlade(req.uid, book->localId, chapter->localId, book->bookId, chapter->chapterId,
+                                  req.content))
+        return false;
+    if (req.synStep == 0) {
+        if (req.createTime < 1)
+            req.createTime = m_db->currentTime();
+        const QJsonObject json{{QStringLiteral("content"), req.content},
+                               {QStringLiteral("chapterName"), req.chapterName}};
+        req.jobType = JobType_ContentBlade;
+        m_db->addJob(req, compactJson(json), req.createTime);
+        if (req.bookId >= 1 && req.chapterId >= 1)
+            m_http->chapterContentBladeAsyn(req);
+    }
+    return true;
+}
+
+bool CBookJobManager::chapter_move(TC_Chapter_Move &req)
+{
+    T_Book *book = bookOf(req);
+    T_Chapter *chapter = findChapter(book, req.localChapterId);
+    if (!chapter && book)
+        chapter = findChapterByServerId(book, req.chapterId);
+    if (!chapter || (req.direction != 1 && req.direction != 2))
+        return false;
+    const int at = book->chapterList.indexOf(chapter);
+    const int other = req.direction == 1 ? at - 1 : at + 1;
+    if (at < 0 || other < 0 || other >= book->chapterList.size())
+        return false;
+    T_Chapter *neighbour = book->chapterList.at(other);
+    req.uid = uid();
+    takeServerIds(req, book, chapter);
+    std::swap(chapter->orderNum, neighbour->orderNum);
+    if (!m_db->setChapterOrder(chapter->localId, chapter->orderNum, chapter->status) ||
+        !m_db->setChapterOrder(neighbour->localId, neighbour->orderNum, neighbour->status)) {
+        std::swap(chapter->orderNum, neighbour->orderNum);
+        return false;
+    }
+    book->chapterList.swapItemsAt(at, other);
+    if (req.synStep == 0) {
+        req.jobType = JobType_ChapterMove;
+        m_db->addJob(req, QString::number(req.direction),
+                     req.update_time > 0 ? req.update_time : m_db->currentTime());
+        if (req.bookId >= 1 && req.chapterId >= 1)
+            m_http->chapterMoveAsyn(req);
+    }
+    m_ui->onChapterListChanged(book);
+    return true;
+}
+
+bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle &req)
+{
+    T_Book *book = bookOf(req);
+    T_Chapter *chapter = findChapter(book, req.localChapterId);
+    if (!chapter && book)
+        chapter = findChapterByServerId(book, req.chapterId);
+    if (!chapter)
+        return false;
+    req.uid = uid();
+    takeServerIds(req, book, chapter);
+    const int status = req.status == 0 ? 0 : 1;
+    if (!m_db->setChapterOrder(chapter->localId, chapter->orderNum, status))
+        return false;
+    chapter->status = status;
+    book->chapterList.removeOne(chapter);
+    book->recycleList.removeOne(chapter);
+    insertByOrder(status == 0 ? book->recycleList : book->chapterList, chapter);
+    recountBook(book);
+    m_db->updateBook(*book);
+    if (req.synStep == 0) {
+        req.jobType = JobType_ChapterRecycle;
+        req.status = status;
+        m_db->addJob(req, QString::number(status),
+                     req.update_time > 0 ? req.update_time : m_db->currentTime());
+        if (req.bookId >= 1 && req.chapterId >= 1)
+            m_http->chapterRecycleAsyn(req);
+    }
+    m_ui->onChapterListChanged(book);
+    return true;
+}
+
+bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
+{
+    T_Book *book = bookOf(req);
+    T_Chapter *chapter = findChapter(book, req.localChapterId);
+    if (!chapter && book)
+        chapter = findChapterByServerId(book, req.chapterId);
+    if (!chapter)
+        return false;
+    req.uid = uid();
+    takeServerIds(req, book, chapter);
+    // The row and every waiting job of the chapter go first; the delete job
+    // is queued after that clean-up, never swept away by it.
+    if (!m_db->deleteChapter(chapter->localId))
+        return false;
+    book->chapterList.removeOne(chapter);
+    book->recycleList.removeOne(chapter);
+    delete chapter;
+    recountBook(book);
+    m_db->updateBook(*book);
+    if (req.synStep == 0 && req.chapterId >= 1) {
+        req.jobType = JobType_ChapterDelete;
+        m_db->addJob(req, QString(), req.update_time > 0 ? req.update_time : m_db->currentTime());
+        if (req.bookId >= 1)
+            m_http->chapterDelAsyn(req);
+    }
+    m_ui->onChapterListChanged(book);
+    return true;
+}
+
+bool CBookJobManager::chapter_menu(TC_Chapter_Menu &req)
+{
+    req.uid = uid();
+    if (req.uid < 1)
+        return false;
+    if (const T_Book *book = bookOf(req))
+        takeServerIds(req, book, nullptr);
+    req.jobType = JobType_ChapterMenu;
+    req.jobId = 0;
+    m_http->chapterMenuAsyn(req);
+    return true;
+}
+
+bool CBookJobManager::chapter_content(T_Http_C &req)
+{
+    req.uid = uid();
+    if (req.uid < 1)
+        return false;
+    req.jobType = JobType_ChapterContent;
+    req.jobId = 0;
+    m_http->chapterChapterAsyn(req);
+    return true;
+}
+
+bool CBookJobManager::chapter_getChapters(TC_Chapter_GetChapters &req)
+{
+    req.uid = uid();
+    if (req.uid < 1)
+        return false;
+    req.jobType = JobType_ChapterBatchFetch;
+    req.jobId = 0;
+    m_http->chapterGetChaptersAsyn(req);
+    return true;
+}
+
+bool CBookJobManager::chapter_timeMachine(T_Http_C &req)
+{
+    req.uid = uid();
+    if (req.uid < 1)
+        return false;
+    req.jobType = JobType_TimeMachine;
+    req.jobId = 0;
+    m_http->chapterTimeMachineAsyn(req);
+    return true;
+}
