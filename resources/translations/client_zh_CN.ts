@@ -183,4 +183,37 @@
         <translation>恢复默认</translation>
     </message>
 </context>
+<context>
+    <name>CBookJobManager</name>
+    <message numerus="yes">
+        <source>Imported "%1": %n chapter(s)</source>
+        <translation>
+            <numerusform>《%1》导入完成：共 %n 章</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Only .txt files can be imported</source>
+        <translation>只能导入 .txt 文件</translation>
+    </message>
+    <message>
+        <source>The file has no name to give the book</source>
+        <translation>文件没有名称，无法作为书名</translation>
+    </message>
+    <message>
+        <source>The file is empty</source>
+        <translation>文件内容为空</translation>
+    </message>
+    <message>
+        <source>The file cannot be read as text</source>
+        <translation>无法以文本方式读取该文件</translation>
+    </message>
+    <message>
+        <source>No chapter headings (such as 第1章) were found in the file</source>
+        <translation>文件中没有找到章节标题（如“第1章”）</translation>
+    </message>
+    <message>
+        <source>The book could not be created</source>
+        <translation>书籍创建失败</translation>
+    </message>
+</context>
 </TS>

@@ -130,19 +130,19 @@ private slots:
         QTest::addColumn<QStringList>("titles");
         QTest::addColumn<QStringList>("contents");
         const auto s = [](const char *utf8) { return QString::fromUtf8(utf8); };
-        QTest::newRow("preface dropped") << s("简介\n第1章 开端\n甲\n") << QStringList{s("第1章 开端")}
-                                         << QStringList{s("甲\n")};
+        QTest::newRow("preface dropped")
+            << s("简介\n第1章 开端\n甲\n") << QStringList{s("第1章 开端")} << QStringList{s("甲\n")};
         QTest::newRow("kinds of heading") << s("第1章\nA\n第十二回 B\nb\n第１２节\nc\n第十二卷 X\nd")
                                           << QStringList{s("第1章"), s("第十二回 B"), s("第１２节")}
                                           << QStringList{s("A\n"), s("b\n"), s("c\n第十二卷 X\nd")};
         QTest::newRow("short line after a heading")
             << s("第1章 短\n好\n第2章 长\n") << QStringList{s("第1章 短"), s("第2章 长")}
             << QStringList{s("好\n"), QString()};
-        QTest::newRow("more than 20 after 章") << s("第1章 一二三四五六七八九十一二三四五六七八九十一\n正文")
-                                              << QStringList() << QStringList();
-        QTest::newRow("exactly 20 after 章") << s("第1章 一二三四五六七八九十一二三四五六七八九\n正文")
-                                            << QStringList{s("第1章 一二三四五六七八九十一二三四五六七八九")}
-                                            << QStringList{s("正文")};
+        QTest::newRow("more than 20 after 章")
+            << s("第1章 一二三四五六七八九十一二三四五六七八九十一\n正文") << QStringList() << QStringList();
+        QTest::newRow("exactly 20 after 章")
+            << s("第1章 一二三四五六七八九十一二三四五六七八九\n正文")
+            << QStringList{s("第1章 一二三四五六七八九十一二三四五六七八九")} << QStringList{s("正文")};
         QTest::newRow("last heading without a line break")
             << s("第1章 A\na\n第2章 B") << QStringList{s("第1章 A")} << QStringList{s("a\n第2章 B")};
         QTest::newRow("蒂 heading") << s("蒂3章 奇\nx") << QStringList{s("蒂3章 奇")} << QStringList{s("x")};
@@ -162,7 +162,8 @@ private slots:
 
     void clean()
     {
-        QString text = QStringLiteral("a\tb\r\nc&amp;d&nbsp;e&lt;f&gt;g&#12;h<p>i</p><br>j<//div>k<pre>l&#1;");
+        QString text =
+            QStringLiteral("a\tb\r\nc&amp;d&nbsp;e&lt;f&gt;g&#12;h<p>i</p><br>j<//div>k<pre>l&#1;");
         CBookJobManager::cleanText(text);
         QCOMPARE(text, QStringLiteral("ab\ncd;e;f;ghijk<pre>l&#1;"));
     }
