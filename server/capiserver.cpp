@@ -12,12 +12,86 @@
 #include <QJsonDocument>
 #include <QUrl>
 
+#if defined(Q_OS_LINUX)
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Timing and envelope code of the request the current worker is serving,
 // for the one log line written after the answer.
 thread_local QElapsedTimer t_timer;
 thread_local int t_envelopeCode = 0;
+
+#if defined(Q_OS_LINUX) && defined(TCP_QUICKACK)
+// The port of a socket address, or -1 when it is not an internet address.
+int portOf(const sockaddr_storage &addr)
+{
+    if (addr.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in &>(addr).sin_port);
+    if (addr.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6 &>(addr).sin6_port);
+    return -1;
+}
+
+// Whether fd is the connection the request came in on: the same two ports at both ends.
+bool isConnectionOf(int fd, const httplib::Request &req)
+{
+    sockaddr_storage peer{};
+    sockaddr_storage local{};
+    socklen_t peerLength = sizeof peer;
+    socklen_t localLength = sizeof local;
+    return getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &peerLength) == 0 &&
+           getsockname(fd, reinterpret_cast<sockaddr *>(&local), &localLength) == 0 &&
+           portOf(peer) == req.remote_port && portOf(local) == req.local_port;
+}
+
+// The socket of the connection a request came in on, or -1. A worker serves
+// one connection at a time, so the socket found is kept for the requests
+// that follow on the same connection.
+int connectionSocket(const httplib::Request &req)
+{
+    thread_local int t_socket = -1;
+    if (t_socket >= 0 && isConnectionOf(t_socket, req))
+        return t_socket;
+    t_socket = -1;
+    if (DIR *dir = opendir("/proc/self/fd")) {
+        while (const dirent *entry = readdir(dir)) {
+            const int fd = atoi(entry->d_name);
+            if (fd > 2 && fd != dirfd(dir) && isConnectionOf(fd, req)) {
+                t_socket = fd;
+                break;
+            }
+        }
+        closedir(dir);
+    }
+    return t_socket;
+}
+
+// A client that writes the request head and its body in pieces (Qt does)
+// holds each piece back until the one before is acknowledged, and Linux
+// delays acknowledgements by 40 ms on a connection that has answered before:
+// every POST would wait for it, once or more. Acknowledging at once when the
+// head and each piece of the body have been read lets the rest follow.
+void acknowledgeAtOnce(int fd)
+{
+    const int on = 1;
+    if (fd >= 0)
+        setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+}
+#else
+int connectionSocket(const httplib::Request &)
+{
+    return -1;
+}
+
+void acknowledgeAtOnce(int) {}
+#endif
 
 QString headerText(const httplib::Request &req, const char *name)
 {
@@ -92,8 +166,9 @@ void CApiServer::stop()
 
 void CApiServer::installHooks()
 {
-    m_server->set_pre_routing_handler([](const httplib::Request &, httplib::Response &) {
+    m_server->set_pre_routing_handler([](const httplib::Request &req, httplib::Response &) {
         t_timer.start();
+        acknowledgeAtOnce(connectionSocket(req));
         t_envelopeCode = 0;
         return httplib::Server::HandlerResponse::Unhandled;
     });
@@ -138,7 +213,9 @@ void CApiServer::installRoutes()
         m_server->Post(route.path, [this, route](const httplib::Request &req, httplib::Response &res,
                                                  const httplib::ContentReader &reader) {
             std::string body;
-            const bool read = reader([&body](const char *data, size_t length) {
+            const int socket = connectionSocket(req);
+            const bool read = reader([&body, socket](const char *data, size_t length) {
+                acknowledgeAtOnce(socket);
                 body.append(data, length);
                 return true;
             });
