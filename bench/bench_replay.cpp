@@ -9,10 +9,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlQuery>
-#include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
 

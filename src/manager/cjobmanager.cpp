@@ -22,6 +22,7 @@ CJobManager::CJobManager(QObject *parent)
       m_memo(CMemoManager::instance())
 {
     connect(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData, this, &CJobManager::onGetAsynData);
+    CQuorvinHttp::instance()->setSendGate([this](const T_Http_C &req) { return admitSend(req); });
     connectAccountSignals();
 }
 
@@ -127,9 +128,19 @@ void CJobManager::replayNext()
             }
             m_session->currentJob = job;
             if (job.jobId > 0) {
-                if (m_sent.contains(job.jobId))
-                    return; // on its way: its reply goes on with the chain
-                m_sent.insert(job.jobId, job.jobType);
+                if (m_sent.contains(job.jobId)) {
+                    // On its way: a replay's reply goes on with the chain, and
+                    // the chain waits for one sent at once.
+                    m_replayWaitsOn = job.jobId;
+                    return;
+                }
+                const T_SentJob sent = sentJob(job);
+                if (const int other = sentAboutSameObject(sent, job.jobId)) {
+                    // Requests about one object go one after the other, in order.
+                    m_replayWaitsOn = other;
+                    return;
+                }
+                m_sent.insert(job.jobId, sent);
             }
         }
         if (job.jobId <= 0) {
@@ -207,16 +218,9 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     envelope.userdata = route;
     printSData(&envelope);
 
-    if (envelope.code == 300) {
-        {
-            QMutexLocker lock(&m_mutex);
-            m_sent.remove(route.jobId);
-        }
-        if (route.next == 1 || route.jobType == JobType_SynDataFetch || route.synStep != 0)
-            endSync(false);
-        m_ui->showLogin();
-        return;
-    }
+    bool resume = false;   // the replay waited for this job
+    bool deferred = false; // the gate kept something back for it
+    bool stale = false;
     if (route.jobId > 0) {
         QMutexLocker lock(&m_mutex);
         if (m_answered.contains(route.jobId)) {
@@ -227,16 +231,35 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
                 replayNext();
             return;
         }
-        m_answered.insert(route.jobId, route.jobType);
         m_sent.remove(route.jobId);
-        m_db->deleteJob(route.jobId);
+        stale = m_stale.remove(route.jobId);
+        if (m_replayWaitsOn == route.jobId && route.next != 1) {
+            m_replayWaitsOn = 0;
+            resume = true;
+        }
+        deferred = m_deferred;
+        m_deferred = false;
+        // A job changed while on its way is answered for its older content:
+        // it stays queued and goes again.
+        if (!stale && envelope.code != 300)
+            m_answered.insert(route.jobId, route.jobType);
     }
+    if (envelope.code == 300) {
+        if (route.next == 1 || resume || route.jobType == JobType_SynDataFetch || route.synStep != 0)
+            endSync(false);
+        m_ui->showLogin();
+        return;
+    }
+    if (route.jobId > 0 && !stale)
+        m_db->deleteJob(route.jobId);
     routeReply(route, body);
-    if (route.next == 1)
+    if (route.next == 1 || (resume && m_ui->syncRunning()))
         replayNext();
-    else if (envelope.code == 200 && route.jobId > 0 &&
-             (route.jobType == JobType_BookAdd || route.jobType == JobType_ChapterAdd))
-        checkUserJob(); // the jobs that waited for this server id can go now
+    else if (stale || deferred ||
+             (envelope.code == 200 && route.jobId > 0 &&
+              (route.jobType == JobType_BookAdd || route.jobType == JobType_ChapterAdd ||
+               route.jobType == JobType_MemoAdd)))
+        checkUserJob(); // the jobs that waited for this one, or for its server id, can go now
     if (route.synStep != 0)
         m_synData->nextStep();
 }
@@ -260,12 +283,82 @@ void CJobManager::onNetworkError(const T_Http_C &route)
 {
     // The job stays queued and leaves the sent set: the next check sends it
     // again (creations are idempotent on the server).
+    bool waited = false;
     {
         QMutexLocker lock(&m_mutex);
         m_sent.remove(route.jobId);
+        m_stale.remove(route.jobId);
+        if (route.jobId > 0 && m_replayWaitsOn == route.jobId) {
+            m_replayWaitsOn = 0;
+            waited = true;
+        }
     }
     if (route.jobType == JobType_SynDataFetch || route.next == 1 || route.synStep != 0)
         endSync(false);
+    else if (waited && m_ui->syncRunning())
+        replayNext(); // the replay sends it itself; a second failure ends the pass
+}
+
+CJobManager::T_SentJob CJobManager::sentJob(const T_Http_C &req)
+{
+    T_SentJob sent;
+    sent.jobType = req.jobType;
+    if (req.localMemoId > 0) {
+        sent.objectKind = 3;
+        sent.objectId = req.localMemoId;
+    } else if (req.localChapterId > 0) {
+        sent.objectKind = 2;
+        sent.objectId = req.localChapterId;
+    } else if (req.localBookId > 0) {
+        sent.objectKind = 1;
+        sent.objectId = req.localBookId;
+    }
+    return sent;
+}
+
+CJobManager::T_SentJob CJobManager::sentJob(const T_JobData &job)
+{
+    T_Http_C req;
+    req.jobType = job.jobType;
+    req.localBookId = job.localBookId;
+    req.localChapterId = job.localChapterId;
+    req.localMemoId = job.localMemoId;
+    return sentJob(req);
+}
+
+int CJobManager::sentAboutSameObject(const T_SentJob &job, int jobId) const
+{
+    if (job.objectKind == 0)
+        return 0;
+    for (auto it = m_sent.cbegin(); it != m_sent.cend(); ++it)
+        if (it.key() != jobId && it->objectKind == job.objectKind && it->objectId == job.objectId)
+            return it.key();
+    return 0;
+}
+
+bool CJobManager::admitSend(const T_Http_C &req)
+{
+    // Requests without a queued job, and the replay's own (entered in the
+    // sent set before they go), pass.
+    if (req.jobId <= 0 || req.next == 1)
+        return true;
+    QMutexLocker lock(&m_mutex);
+    if (m_sent.contains(req.jobId)) {
+        // The job was merged with newer content while on its way: the reply
+        // of the older request must not end it, and the newer one waits.
+        m_stale.insert(req.jobId);
+        m_deferred = true;
+        return false;
+    }
+    const T_SentJob sent = sentJob(req);
+    if (sentAboutSameObject(sent, req.jobId)) {
+        // Two requests about one object at once could reach the server in
+        // either order; this one stays queued for the replay.
+        m_deferred = true;
+        return false;
+    }
+    m_sent.insert(req.jobId, sent);
+    return true;
 }
 
 void CJobManager::printSData(const T_Http_S *data, const char *className)

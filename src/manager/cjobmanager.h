@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class QNetworkReply;
@@ -121,6 +122,8 @@ private:
     void onNetworkError(const T_Http_C &route);
     // Ends a replay pass: the pull stops, the flag and the animation clear.
     void endSync(bool ok);
+    // The send gate of the transport: whether an asynchronous request may go now.
+    bool admitSend(const T_Http_C &req);
     static bool needsBook(const T_Http_C &req);
     static bool needsChapter(const T_Http_C &req);
 
@@ -132,8 +135,23 @@ private:
     CSystemManager *m_system;
     CSynDataManager *m_synData;
     CMemoManager *m_memo;
-    QMap<int, int> m_answered; // job ids whose reply has been handled
-    QMap<int, int> m_sent;     // job ids sent by the replay and not yet answered
-    QMutex m_mutex;            // guards both maps
+    // A queued job on its way to the server, and the object it is about.
+    struct T_SentJob
+    {
+        int jobType = 0;
+        int objectKind = 0; // 1 book, 2 chapter, 3 memo, 0 none
+        int objectId = 0;   // its local id
+    };
+    static T_SentJob sentJob(const T_Http_C &req);
+    static T_SentJob sentJob(const T_JobData &job);
+    // The job on its way about the same object as `job`, or 0 (under m_mutex).
+    int sentAboutSameObject(const T_SentJob &job, int jobId) const;
+
+    QMap<int, int> m_answered;   // job ids whose reply has been handled
+    QMap<int, T_SentJob> m_sent; // job ids sent (by the replay or at once) and not yet answered
+    QSet<int> m_stale;           // sent jobs whose stored row changed since: kept after the reply
+    int m_replayWaitsOn = 0;     // a job sent at once that the replay waits for
+    bool m_deferred = false;     // a request was kept back by the gate: replay once the way is clear
+    QMutex m_mutex;              // guards all of the above
     bool m_clockSynced = false;
 };

@@ -375,8 +375,18 @@ void CMemoManager::asynBack(const T_Http_C &route, const QByteArray &body)
         if (res.code != 200 || res.memoId < 1 || route.localMemoId < 1)
             return;
         m_db->setMemoServerId(route.localMemoId, res.memoId);
-        if (T_Memo *memo = findMemo(route.localMemoId))
+        if (T_Memo *memo = findMemo(route.localMemoId)) {
             memo->memoId = res.memoId;
+        } else if (route.uid == m_session->author.uid) {
+            // Deleted here while the creation was on its way: delete it there too.
+            T_Http_C del = route;
+            del.jobId = 0;
+            del.next = 0;
+            del.synStep = 0;
+            del.memoId = res.memoId;
+            del.jobType = JobType_MemoDelete;
+            m_db->addJob(del, QString(), m_db->currentTime());
+        }
     } else if (route.jobType == JobType_MemoDetail) {
         onDetail(route, body);
     }

@@ -110,11 +110,15 @@ template <class Response> int CQuorvinHttp::sendPost(int endpoint, const T_Http_
 
 void CQuorvinHttp::sendGetAsyn(int endpoint, const T_Http_C &req)
 {
+    if (m_sendGate && !m_sendGate(req))
+        return;
     getAsyn(url(endpoint), params(), HttpUtil::userdataHeader(req));
 }
 
 void CQuorvinHttp::sendPostAsyn(int endpoint, const T_Http_C &req)
 {
+    if (m_sendGate && !m_sendGate(req))
+        return;
     postAsyn(url(endpoint), params(), HttpUtil::userdataHeader(req));
 }
 

@@ -5,6 +5,8 @@
 #include "thttprequests.h"
 #include "thttpresponses.h"
 
+#include <functional>
+
 // The server's API: one method per endpoint and kind. Synchronous methods
 // return the network error (0: an answer arrived and was read into the
 // response record, 401: time-out) and fill the response record; methods
@@ -33,6 +35,12 @@ public:
     void clearIdentity();
 
     QString url(int endpoint) const;
+
+    // Consulted before each asynchronous request goes out; when it answers
+    // false the request is not sent. The coordinator keeps two requests about
+    // one queued job or one object from travelling at the same time with it.
+    using SendGate = std::function<bool(const T_Http_C &req)>;
+    void setSendGate(SendGate gate) { m_sendGate = std::move(gate); }
 
     // Account
     int authorRegister(const TC_Author_Register &req, TS_Author_Register &res);          // 1
@@ -126,4 +134,5 @@ private:
 
     QString m_baseUrl;
     QString m_uniqueCode;
+    SendGate m_sendGate;
 };

@@ -119,6 +119,13 @@ private:
                QTest::qWaitFor([this] { return m_ui->syncRunning() == 0; }, 20000);
     }
 
+    // Waits until the queue is empty and no replay runs.
+    bool waitIdle()
+    {
+        return QTest::qWaitFor(
+            [this] { return value("select count(*) from tb_job") == 0 && m_ui->syncRunning() == 0; }, 20000);
+    }
+
     T_Book *onlineBook(const QString &name)
     {
         TC_Books_AddBook req;
@@ -406,6 +413,78 @@ private slots:
                                                {"chapter_id", QString::number(chapterId)}})
                      .code(),
                  404);
+    }
+
+    // Changes sent at once while other requests about the same job or object
+    // are on their way: each reaches the server once, in order, and the
+    // newest content is what the server keeps.
+    void moveSentAtOnceDuringAReplayIsSentOnce()
+    {
+        T_Book *book = onlineBook(QStringLiteral("一次"));
+        QVERIFY(book);
+        for (int i = 0; i < 2; ++i) {
+            TC_Chapter_Create create;
+            create.localBookId = book->localId;
+            QVERIFY(m_jobs->chapterCreate(create));
+        }
+        QVERIFY(waitIdle());
+        QCOMPARE(book->chapterList.size(), 3);
+        T_Chapter *first = book->chapterList.first();
+        TC_Chapter_Move move;
+        move.localBookId = book->localId;
+        move.localChapterId = first->localId;
+        move.direction = 2;
+        QVERIFY(m_jobs->chapterMove(move)); // sent at once
+        m_jobs->checkUserJob();             // a replay finds the same job queued
+        QVERIFY(waitIdle());
+        QCOMPARE(serverChapter(book, first).value("content").toObject().value("order_num").toInt(), 2);
+        QCOMPARE(serverChapter(book, book->chapterList.first())
+                     .value("content")
+                     .toObject()
+                     .value("order_num")
+                     .toInt(),
+                 1);
+    }
+
+    void secondSaveWhileTheFirstIsOnItsWayEndsWithTheLatestText()
+    {
+        T_Book *book = onlineBook(QStringLiteral("两存"));
+        QVERIFY(book);
+        T_Chapter *chapter = book->chapterList.first();
+        for (const QString &text : {QStringLiteral("旧稿"), QStringLiteral("新稿")}) {
+            TC_Chapter_Edit save;
+            save.localBookId = book->localId;
+            save.localChapterId = chapter->localId;
+            save.content = text;
+            QVERIFY(m_jobs->chapterSaveContent(save));
+        }
+        QVERIFY(waitIdle());
+        QCOMPARE(serverChapter(book, chapter).value("content").toObject().value("content").toString(),
+                 QStringLiteral("新稿"));
+    }
+
+    void memoDeletedWhileItsCreationIsOnItsWayIsDeletedThere()
+    {
+        const int adds = m_server.output().count(QStringLiteral("/memo/addMemo"));
+        const int deletes = m_server.output().count(QStringLiteral("/memo/delMemo"));
+        TC_Memo_Add add;
+        add.content = QStringLiteral("转瞬即逝");
+        add.color = QStringLiteral("#FFE58F");
+        QVERIFY(m_jobs->memoAdd(add)); // sent at once
+        QVERIFY(add.localMemoId > 0);
+        TC_Memo_Del del;
+        del.localMemoId = add.localMemoId;
+        QVERIFY(m_jobs->memoDel(del)); // before the creation is answered
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QString log = m_server.output();
+                return log.count(QStringLiteral("/memo/addMemo")) > adds &&
+                       log.count(QStringLiteral("/memo/delMemo")) > deletes;
+            },
+            20000));
+        QVERIFY(waitIdle());
+        for (const QJsonValue &v : api().get("/memo/memoList").content().toArray())
+            QVERIFY(v.toObject().value("content").toString() != QStringLiteral("转瞬即逝"));
     }
 
     void importedBookReachesTheServerInBatches()
