@@ -384,8 +384,9 @@ void CUiManager::toHtml(const QString &text, QString &html, int lineHeight, int 
                              .arg(indent)
                              .arg(fontSize);
     html = "<html><body style=''>";
+    // A paragraph is text, never markup: "<", ">" and "&" in a chapter stay as written.
     for (const QString &paragraph : paragraphs)
-        html += open + paragraph + "</p>";
+        html += open + paragraph.toHtmlEscaped() + "</p>";
     html += "</body></html>";
 }
 

@@ -12,6 +12,7 @@
 
 #include <QDialog>
 #include <QStackedWidget>
+#include <QTextDocument>
 #include <QTimer>
 
 class TestUiManager : public QObject
@@ -119,6 +120,11 @@ void TestUiManager::toHtml()
     QCOMPARE(html, "<html><body style=''>" + p + "one</p>" + p + "two</p>" + p + "three</p></body></html>");
     CUiManager::toHtml("", html, 1, 2, 3);
     QCOMPARE(html, QString("<html><body style=''></body></html>"));
+    // Text that looks like markup is shown, not interpreted.
+    CUiManager::toHtml("<b>甲</b> & \"乙\"", html, 24, 24, 12);
+    QTextDocument document;
+    document.setHtml(html);
+    QCOMPARE(document.toPlainText(), QString("<b>甲</b> & \"乙\""));
 }
 
 void TestUiManager::pageSwitchKeepsVerticalCentre()
