@@ -5,6 +5,7 @@
 #include "qxt/qxtglobalshortcut.h"
 #include "ui/bookshelf/widget_bookshelf.h"
 #include "ui/creation/widget_creation.h"
+#include "ui/dialog_devpanel.h"
 #include "ui/framelesshelper.h"
 #include "ui/widget_clienttips.h"
 
@@ -118,6 +119,27 @@ void MainWindow::buildShortcuts()
         if (m_ui->isLocked())
             m_ui->setLock(false);
     });
+
+    m_devPanelKey = new QxtGlobalShortcut(this);
+    const bool panelOk = m_devPanelKey->setShortcut(QKeySequence("Ctrl+Shift+9"));
+    qDebug() << "setShortcut:"
+             << "Ctrl+Shift+9" << panelOk;
+    connect(m_devPanelKey, &QxtGlobalShortcut::activated, this, &MainWindow::showDevPanel);
+}
+
+Dialog_DevPanel *MainWindow::devPanel() const
+{
+    return m_devPanel.data();
+}
+
+void MainWindow::showDevPanel()
+{
+    if (!m_devPanel)
+        m_devPanel = new Dialog_DevPanel(this);
+    m_ui->centreOn(m_devPanel, this);
+    m_devPanel->show();
+    m_devPanel->raise();
+    m_devPanel->activateWindow();
 }
 
 bool MainWindow::setBoosKey(const QString &keys)

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QHBoxLayout;
 class QMenu;
 class QStackedWidget;
 class QSystemTrayIcon;
 class CUiManager;
+class Dialog_DevPanel;
 class FramelessHelper;
 class QxtGlobalShortcut;
 class Widget_Bookshelf;
@@ -38,6 +40,11 @@ public:
     FramelessHelper *frameless() const { return m_frameless; }
     QxtGlobalShortcut *bossKey() const { return m_bossKey; }
     QxtGlobalShortcut *unlockKey() const { return m_unlockKey; }
+    QxtGlobalShortcut *devPanelKey() const { return m_devPanelKey; }
+
+    // What Ctrl+Shift+9 opens: one developer panel, centred on the window.
+    void showDevPanel();
+    Dialog_DevPanel *devPanel() const;
 
     // What the tray's two actions and the boss key do.
     void restoreFromTray();
@@ -67,5 +74,7 @@ private:
     QMenu *m_trayMenu = nullptr;
     QxtGlobalShortcut *m_bossKey = nullptr;
     QxtGlobalShortcut *m_unlockKey = nullptr;
+    QxtGlobalShortcut *m_devPanelKey = nullptr;
+    QPointer<Dialog_DevPanel> m_devPanel;
     Widget_ClientTips *m_tips = nullptr;
 };

@@ -2,6 +2,39 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CBookJobManager</name>
+    <message numerus="yes">
+        <source>Imported &quot;%1&quot;: %n chapter(s)</source>
+        <translation>
+            <numerusform>《%1》导入完成：共 %n 章</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Only .txt files can be imported</source>
+        <translation>只能导入 .txt 文件</translation>
+    </message>
+    <message>
+        <source>The file has no name to give the book</source>
+        <translation>文件没有名称，无法作为书名</translation>
+    </message>
+    <message>
+        <source>The file is empty</source>
+        <translation>文件内容为空</translation>
+    </message>
+    <message>
+        <source>The file cannot be read as text</source>
+        <translation>无法以文本方式读取该文件</translation>
+    </message>
+    <message>
+        <source>No chapter headings (such as 第1章) were found in the file</source>
+        <translation>文件中没有找到章节标题（如“第1章”）</translation>
+    </message>
+    <message>
+        <source>The book could not be created</source>
+        <translation>书籍创建失败</translation>
+    </message>
+</context>
+<context>
     <name>CUiManager</name>
     <message>
         <source>Currently locked</source>
@@ -14,6 +47,61 @@
     <message>
         <source>Client close locked</source>
         <translation>客户端取消锁定</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_DevPanel</name>
+    <message>
+        <source>Developer panel</source>
+        <translation>开发者面板</translation>
+    </message>
+    <message>
+        <source>Open log folder</source>
+        <translation>打开日志文件夹</translation>
+    </message>
+    <message>
+        <source>Sync now</source>
+        <translation>立即同步</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>Data folder</source>
+        <translation>数据文件夹</translation>
+    </message>
+    <message>
+        <source>Log folder</source>
+        <translation>日志文件夹</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation>服务器</translation>
+    </message>
+    <message>
+        <source>Author</source>
+        <translation>作者</translation>
+    </message>
+    <message>
+        <source>Not signed in</source>
+        <translation>未登录</translation>
+    </message>
+    <message>
+        <source>Queued changes</source>
+        <translation>待同步的修改</translation>
+    </message>
+    <message>
+        <source>Sync</source>
+        <translation>同步</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>同步中</translation>
+    </message>
+    <message>
+        <source>Idle</source>
+        <translation>空闲</translation>
     </message>
 </context>
 <context>
@@ -181,39 +269,6 @@
     <message>
         <source>Restore Defaults</source>
         <translation>恢复默认</translation>
-    </message>
-</context>
-<context>
-    <name>CBookJobManager</name>
-    <message numerus="yes">
-        <source>Imported "%1": %n chapter(s)</source>
-        <translation>
-            <numerusform>《%1》导入完成：共 %n 章</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Only .txt files can be imported</source>
-        <translation>只能导入 .txt 文件</translation>
-    </message>
-    <message>
-        <source>The file has no name to give the book</source>
-        <translation>文件没有名称，无法作为书名</translation>
-    </message>
-    <message>
-        <source>The file is empty</source>
-        <translation>文件内容为空</translation>
-    </message>
-    <message>
-        <source>The file cannot be read as text</source>
-        <translation>无法以文本方式读取该文件</translation>
-    </message>
-    <message>
-        <source>No chapter headings (such as 第1章) were found in the file</source>
-        <translation>文件中没有找到章节标题（如“第1章”）</translation>
-    </message>
-    <message>
-        <source>The book could not be created</source>
-        <translation>书籍创建失败</translation>
     </message>
 </context>
 </TS>

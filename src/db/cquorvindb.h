@@ -103,6 +103,8 @@ public:
     int addStatisticsJob(int uid, const QString &date, int wordCount, int writeTime, int writeSpeed);
     bool getUserJobData(T_JobData &job, int uid);
     bool deleteJob(int jobId);
+    // How many jobs of `uid` wait in the queue; -1 when the count fails.
+    int countJobs(int uid);
 
     // Memos.
     bool getMemos(int uid, QList<T_Memo *> &memos);

@@ -247,6 +247,16 @@ bool CQuorvinDb::getUserJobData(T_JobData &job, int uid)
     return true;
 }
 
+int CQuorvinDb::countJobs(int uid)
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where uid = %1;"), {uid})) ||
+        !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
 bool CQuorvinDb::deleteJob(int jobId)
 {
     return deleteWhere(QStringLiteral("tb_job"), QStringLiteral("jobId"), jobId);

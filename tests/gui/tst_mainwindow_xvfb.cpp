@@ -10,6 +10,7 @@
 #include "qxt/qxtglobalshortcut.h"
 #include "testappdir.h"
 #include "testmain.h"
+#include "ui/dialog_devpanel.h"
 #include "ui/fonts.h"
 #include "ui/widget_clienttips.h"
 
@@ -32,6 +33,7 @@ private slots:
     void bossKeyHidesAndRestores();
     void combinationHeldElsewhereIsRefused();
     void lockedWindowRefusesToCloseUntilUnlockKey();
+    void developerPanelKeyOpensOnePanel();
     void screenshots();
 
 private:
@@ -177,6 +179,31 @@ void TestMainWindowXvfb::lockedWindowRefusesToCloseUntilUnlockKey()
     // Once the lock has ended, the tray's quit action ends the program.
     T_SessionData::instance().user.lockType = 0;
     QVERIFY(quits([w] { w->quitFromTray(); }));
+}
+
+void TestMainWindowXvfb::developerPanelKeyOpensOnePanel()
+{
+    CUiManager::instance()->showMain();
+    MainWindow *w = CUiManager::instance()->mainWindow();
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QVERIFY(w->devPanelKey()->isRegistered());
+    QVERIFY(!w->devPanel());
+
+    QVERIFY(pressKeys("ctrl+shift+9"));
+    QTRY_VERIFY(w->devPanel() && w->devPanel()->isVisible());
+    Dialog_DevPanel *panel = w->devPanel();
+    QHash<QString, QString> facts;
+    for (const auto &fact : panel->facts())
+        facts.insert(fact.first, fact.second);
+    QCOMPARE(facts.value(Dialog_DevPanel::tr("Author")), QStringLiteral("7"));
+    QCOMPARE(facts.value(Dialog_DevPanel::tr("Queued changes")), QStringLiteral("0"));
+    QCOMPARE(facts.value(Dialog_DevPanel::tr("Sync")), Dialog_DevPanel::tr("Idle"));
+
+    panel->close();
+    QVERIFY(pressKeys("ctrl+shift+9"));
+    QTRY_VERIFY(panel->isVisible());
+    QCOMPARE(w->devPanel(), panel); // the same panel again
 }
 
 void TestMainWindowXvfb::screenshots()
