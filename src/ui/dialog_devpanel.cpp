@@ -3,10 +3,9 @@
 #include "apppaths.h"
 #include "db/cquorvindb.h"
 #include "db/records.h"
-#include "framelesshelper.h"
 #include "manager/cjobmanager.h"
-#include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
+#include "popupframe.h"
 #include "remote/cquorvinhttp.h"
 
 #include <QCoreApplication>
@@ -23,20 +22,9 @@
 Dialog_DevPanel::Dialog_DevPanel(QWidget *parent) : QDialog(parent), m_timer(new QTimer(this))
 {
     setObjectName("Dialog_DevPanel");
-    setAttribute(Qt::WA_TranslucentBackground);
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setWindowTitle(tr("Developer panel"));
-    auto *frameless = new FramelessHelper(this);
-    frameless->activateOn(this);
-    frameless->setWidgetResizable(false);
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(20, 20, 20, 20);
-    auto *bg = new QWidget(this);
-    bg->setObjectName("CommonWidgetBg");
-    bg->setAttribute(Qt::WA_StyledBackground);
-    CQssManager::setShadow(bg);
-    outer->addWidget(bg);
+    QPushButton *close = nullptr;
+    QWidget *bg = PopupFrame::build(this, &close);
 
     auto *column = new QVBoxLayout(bg);
     column->setContentsMargins(24, 16, 16, 24);
@@ -45,11 +33,6 @@ Dialog_DevPanel::Dialog_DevPanel(QWidget *parent) : QDialog(parent), m_timer(new
     title->setObjectName("CommonWidgetTitle");
     titleRow->addWidget(title);
     titleRow->addStretch(1);
-    auto *close = new QPushButton(bg);
-    close->setObjectName("btn_close_popup");
-    close->setFixedSize(16, 16);
-    close->setCursor(Qt::PointingHandCursor);
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
     titleRow->addWidget(close);
     column->addLayout(titleRow);
     column->addSpacing(12);

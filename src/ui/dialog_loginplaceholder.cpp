@@ -1,7 +1,6 @@
 #include "dialog_loginplaceholder.h"
 
-#include "framelesshelper.h"
-#include "manager/cqssmanager.h"
+#include "popupframe.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,29 +10,14 @@
 Dialog_LoginPlaceholder::Dialog_LoginPlaceholder(QWidget *parent) : QDialog(parent)
 {
     setObjectName("Dialog_LoginPlaceholder");
-    setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(tr("Quorvin Writing"));
-    auto *frameless = new FramelessHelper(this);
-    frameless->activateOn(this);
-    frameless->setWidgetResizable(false);
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(20, 20, 20, 20);
-    auto *bg = new QWidget(this);
-    bg->setObjectName("CommonWidgetBg");
-    bg->setAttribute(Qt::WA_StyledBackground);
-    CQssManager::setShadow(bg);
-    outer->addWidget(bg);
+    QPushButton *close = nullptr;
+    QWidget *bg = PopupFrame::build(this, &close);
 
     auto *column = new QVBoxLayout(bg);
     column->setContentsMargins(32, 16, 16, 32);
     auto *titleRow = new QHBoxLayout;
     titleRow->addStretch(1);
-    auto *close = new QPushButton(bg);
-    close->setObjectName("btn_close_popup");
-    close->setFixedSize(16, 16);
-    close->setCursor(Qt::PointingHandCursor);
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
     titleRow->addWidget(close);
     column->addLayout(titleRow);
 
