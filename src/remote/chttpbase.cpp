@@ -64,6 +64,7 @@ CHttpBase::CHttpBase(QObject *parent)
 {
     qRegisterMetaType<QNetworkReply *>();
     connect(m_asynManager, &QNetworkAccessManager::finished, this, &CHttpBase::onFinished);
+    m_asynManager->setTransferTimeout(kDefaultAsynIdleTimeoutMs);
     // Certificate errors are reported and never ignored: the reply fails.
     connect(m_synManager, &QNetworkAccessManager::sslErrors, this, &CHttpBase::onSslErrors);
     connect(m_asynManager, &QNetworkAccessManager::sslErrors, this, &CHttpBase::onSslErrors);
@@ -182,6 +183,16 @@ void CHttpBase::clearHeaders()
 void CHttpBase::setSyncTimeout(int milliseconds)
 {
     m_syncTimeoutMs = milliseconds > 0 ? milliseconds : kDefaultSyncTimeoutMs;
+}
+
+void CHttpBase::setAsynIdleTimeout(int milliseconds)
+{
+    m_asynManager->setTransferTimeout(milliseconds > 0 ? milliseconds : kDefaultAsynIdleTimeoutMs);
+}
+
+int CHttpBase::asynIdleTimeout() const
+{
+    return m_asynManager->transferTimeout();
 }
 
 QString CHttpBase::downloadImage(const QString &imageUrl, const QString &folder)

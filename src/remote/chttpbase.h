@@ -22,6 +22,10 @@ class CHttpBase : public QObject
     Q_OBJECT
 public:
     static constexpr int kDefaultSyncTimeoutMs = 10000;
+    // An asynchronous request that moves no byte for this long fails with a
+    // time-out (the replay then ends and keeps its job), instead of keeping
+    // the replay waiting on a server that never answers.
+    static constexpr int kDefaultAsynIdleTimeoutMs = 60000;
     // Result of a synchronous call that got no answer in time
     // (QNetworkReply::InternalServerError).
     static constexpr int kTimeoutError = 401;
@@ -44,6 +48,8 @@ public:
 
     void setSyncTimeout(int milliseconds);
     int syncTimeout() const { return m_syncTimeoutMs; }
+    void setAsynIdleTimeout(int milliseconds);
+    int asynIdleTimeout() const;
 
     // Fetches an image into `folder` as "<md5 of its bytes><extension>"; the
     // extension comes from the URL's last path segment (".png" when it has

@@ -64,6 +64,7 @@ private slots:
 
     void untrustedCertificateFails();
     void timeoutGives401();
+    void silentServerFailsAnAsynchronousRequest();
     void lateAnswerIsNotRead();
 
     void malformedBodies_data();
@@ -697,6 +698,25 @@ void TestHttp::timeoutGives401()
     QCOMPARE(m_http->authorLogin(TC_Author_Login(), login), 401);
     QCOMPARE(login.code, 0);
     QCOMPARE(login.uid, -1); // nothing parsed
+}
+
+void TestHttp::silentServerFailsAnAsynchronousRequest()
+{
+    m_server->setMode(RecordingServer::Mode::Silent);
+    m_http->setAsynIdleTimeout(200);
+    QSignalSpy replies(m_http, &CHttpBase::sigGetAsynData);
+    T_Http_C req;
+    req.jobId = 7;
+    TC_Chapter_Move move;
+    static_cast<T_Http_C &>(move) = req;
+    move.direction = 1;
+    m_http->chapterMoveAsyn(move);
+    QVERIFY(replies.wait(5000));
+    auto *reply = replies.first().first().value<QNetworkReply *>();
+    QVERIFY(reply->error() != QNetworkReply::NoError);
+    reply->deleteLater();
+    m_http->setAsynIdleTimeout(0);
+    QCOMPARE(m_http->asynIdleTimeout(), int(CHttpBase::kDefaultAsynIdleTimeoutMs));
 }
 
 void TestHttp::lateAnswerIsNotRead()
