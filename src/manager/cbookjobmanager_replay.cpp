@@ -3,6 +3,7 @@
 
 #include "db/cquorvindb.h"
 #include "manager/cuimanager.h"
+#include "manager/jobheader.h"
 #include "remote/chttputil.h"
 #include "remote/cquorvinhttp.h"
 #include "remote/cquorvinparser.h"
@@ -22,16 +23,7 @@ QJsonObject jobObject(const QString &content)
 template <class Request> Request requestOf(const T_JobData &job)
 {
     Request req;
-    req.uid = job.uid;
-    req.jobId = job.jobId;
-    req.jobType = job.jobType;
-    req.localBookId = job.localBookId;
-    req.bookId = job.bookId;
-    req.localChapterId = job.localChapterId;
-    req.chapterId = job.chapterId;
-    req.localMemoId = job.localMemoId;
-    req.memoId = job.memoId;
-    req.next = 1;
+    static_cast<T_Http_C &>(req) = jobHeader(job);
     return req;
 }
 

@@ -7,6 +7,7 @@
 #include "cuimanager.h"
 #include "cuserjobmanager.h"
 #include "db/cquorvindb.h"
+#include "jobheader.h"
 #include "remote/chttputil.h"
 #include "remote/cquorvinhttp.h"
 #include "remote/cquorvinparser.h"
@@ -134,7 +135,7 @@ void CJobManager::replayNext()
                     m_replayWaitsOn = job.jobId;
                     return;
                 }
-                const T_SentJob sent = sentJob(job);
+                const T_SentJob sent = sentJob(jobHeader(job));
                 if (const int other = sentAboutSameObject(sent, job.jobId)) {
                     // Requests about one object go one after the other, in order.
                     m_replayWaitsOn = other;
@@ -314,16 +315,6 @@ CJobManager::T_SentJob CJobManager::sentJob(const T_Http_C &req)
         sent.objectId = req.localBookId;
     }
     return sent;
-}
-
-CJobManager::T_SentJob CJobManager::sentJob(const T_JobData &job)
-{
-    T_Http_C req;
-    req.jobType = job.jobType;
-    req.localBookId = job.localBookId;
-    req.localChapterId = job.localChapterId;
-    req.localMemoId = job.localMemoId;
-    return sentJob(req);
 }
 
 int CJobManager::sentAboutSameObject(const T_SentJob &job, int jobId) const

@@ -143,7 +143,6 @@ private:
         int objectId = 0;   // its local id
     };
     static T_SentJob sentJob(const T_Http_C &req);
-    static T_SentJob sentJob(const T_JobData &job);
     // The job on its way about the same object as `job`, or 0 (under m_mutex).
     int sentAboutSameObject(const T_SentJob &job, int jobId) const;
 

@@ -1,6 +1,7 @@
 #include "cmemomanager.h"
 
 #include "db/cquorvindb.h"
+#include "jobheader.h"
 #include "remote/cquorvinhttp.h"
 #include "remote/cquorvinparser.h"
 #include "remote/thttpresponses.h"
@@ -307,17 +308,7 @@ bool CMemoManager::memoDetail(const T_Http_C &req)
 
 bool CMemoManager::execUserJob(const T_JobData &job)
 {
-    T_Http_C header;
-    header.uid = job.uid;
-    header.jobId = job.jobId;
-    header.jobType = job.jobType;
-    header.localBookId = job.localBookId;
-    header.bookId = job.bookId;
-    header.localChapterId = job.localChapterId;
-    header.chapterId = job.chapterId;
-    header.localMemoId = job.localMemoId;
-    header.memoId = job.memoId;
-    header.next = 1;
+    const T_Http_C header = jobHeader(job);
     const QJsonObject content = parseObject(job.content);
     switch (job.jobType) {
     case JobType_MemoAdd: {
