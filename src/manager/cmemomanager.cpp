@@ -264,7 +264,7 @@ bool CMemoManager::storeEdit(T_Memo &memo, const T_Http_C &req, int jobType, con
         header.localChapterId = memo.localChapterId;
         header.chapterId = memo.chapterId;
         if (m_db->addJob(header, jobContent, time) && memo.memoId > 0)
-            sendEdit(memo, jobType, header.jobId, time);
+            sendEdit(memo, header, jobType, time);
     }
     emit sig_MemoChanged(memo.localId);
     return true;
@@ -273,18 +273,11 @@ bool CMemoManager::storeEdit(T_Memo &memo, const T_Http_C &req, int jobType, con
 // Only the field this change touched: edits sent at once travel side by side
 // and may reach the server in either order, so none may carry another
 // field's older value.
-void CMemoManager::sendEdit(const T_Memo &memo, int jobType, int jobId, int time)
+void CMemoManager::sendEdit(const T_Memo &memo, const T_Http_C &header, int jobType, int time)
 {
     TC_Memo_Edit send;
-    send.uid = m_session->author.uid;
-    send.jobId = jobId;
-    send.jobType = jobType;
-    send.localMemoId = memo.localId;
-    send.memoId = memo.memoId;
-    send.localBookId = memo.localBookId;
-    send.bookId = memo.bookId;
-    send.localChapterId = memo.localChapterId;
-    send.chapterId = memo.chapterId;
+    static_cast<T_Http_C &>(send) = header;
+    send.jobType = jobType; // the stored job is the folded one (42)
     send.color = memo.color;
     send.content = memo.content;
     send.location = locationText(memo.x, memo.y);
