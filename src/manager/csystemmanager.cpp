@@ -1,6 +1,7 @@
 #include "csystemmanager.h"
 
 #include "db/cquorvindb.h"
+#include "jobheader.h"
 #include "remote/cquorvinhttp.h"
 #include "remote/cquorvinparser.h"
 
@@ -82,10 +83,7 @@ bool CSystemManager::execUserJob(const T_JobData &job)
 {
     if (job.jobType == JobType_SensitiveEdit) {
         TC_Sensitive_Edit req;
-        req.uid = job.uid;
-        req.jobId = job.jobId;
-        req.jobType = job.jobType;
-        req.next = 1;
+        static_cast<T_Http_C &>(req) = jobHeader(job);
         req.words = job.content;
         req.update_time = job.createTime;
         m_http->sensitiveEditAsyn(req);
@@ -94,10 +92,7 @@ bool CSystemManager::execUserJob(const T_JobData &job)
     if (job.jobType == JobType_Statistics) {
         const QJsonObject json = QJsonDocument::fromJson(job.content.toUtf8()).object();
         TC_AuthorCount_Save req;
-        req.uid = job.uid;
-        req.jobId = job.jobId;
-        req.jobType = job.jobType;
-        req.next = 1;
+        static_cast<T_Http_C &>(req) = jobHeader(job);
         req.date = json.value(QStringLiteral("date")).toString();
         if (req.date.isEmpty())
             return false; // a day without a date means nothing to the server

@@ -3,6 +3,7 @@
 #include "apppaths.h"
 #include "cuimanager.h"
 #include "db/cquorvindb.h"
+#include "jobheader.h"
 #include "remote/chttputil.h"
 #include "remote/cquorvinhttp.h"
 #include "remote/cquorvinparser.h"
@@ -294,10 +295,7 @@ bool CUserJobManager::replayProfileJob(const T_JobData &job)
 {
     const QJsonObject content = QJsonDocument::fromJson(job.content.toUtf8()).object();
     TC_Author_Update req;
-    req.uid = job.uid;
-    req.jobId = job.jobId;
-    req.jobType = job.jobType;
-    req.next = 1;
+    static_cast<T_Http_C &>(req) = jobHeader(job);
     req.synStep = 1;
     req.authorName = content.value(QStringLiteral("name")).toString();
     req.sex = content.value(QStringLiteral("sex")).toString();
