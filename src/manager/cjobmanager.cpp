@@ -234,9 +234,9 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
         }
         m_sent.remove(route.jobId);
         stale = m_stale.remove(route.jobId);
-        if (m_replayWaitsOn == route.jobId && route.next != 1) {
+        if (m_replayWaitsOn == route.jobId) {
             m_replayWaitsOn = 0;
-            resume = true;
+            resume = route.next != 1; // a replay's own reply goes on with the chain anyway
         }
         deferred = m_deferred;
         m_deferred = false;
