@@ -303,15 +303,14 @@ void CJobManager::onNetworkError(const T_Http_C &route)
 CJobManager::T_SentJob CJobManager::sentJob(const T_Http_C &req)
 {
     T_SentJob sent;
-    sent.jobType = req.jobType;
     if (req.localMemoId > 0) {
-        sent.objectKind = 3;
+        sent.objectKind = T_SentJob::Memo;
         sent.objectId = req.localMemoId;
     } else if (req.localChapterId > 0) {
-        sent.objectKind = 2;
+        sent.objectKind = T_SentJob::Chapter;
         sent.objectId = req.localChapterId;
     } else if (req.localBookId > 0) {
-        sent.objectKind = 1;
+        sent.objectKind = T_SentJob::Book;
         sent.objectId = req.localBookId;
     }
     return sent;
@@ -319,7 +318,7 @@ CJobManager::T_SentJob CJobManager::sentJob(const T_Http_C &req)
 
 int CJobManager::sentAboutSameObject(const T_SentJob &job, int jobId) const
 {
-    if (job.objectKind == 0)
+    if (job.objectKind == T_SentJob::None)
         return 0;
     for (auto it = m_sent.cbegin(); it != m_sent.cend(); ++it)
         if (it.key() != jobId && it->objectKind == job.objectKind && it->objectId == job.objectId)

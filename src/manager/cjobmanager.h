@@ -138,9 +138,15 @@ private:
     // A queued job on its way to the server, and the object it is about.
     struct T_SentJob
     {
-        int jobType = 0;
-        int objectKind = 0; // 1 book, 2 chapter, 3 memo, 0 none
-        int objectId = 0;   // its local id
+        enum Kind
+        {
+            None,
+            Book,
+            Chapter,
+            Memo
+        };
+        Kind objectKind = None;
+        int objectId = 0; // its local id
     };
     static T_SentJob sentJob(const T_Http_C &req);
     // The job on its way about the same object as `job`, or 0 (under m_mutex).
