@@ -6,6 +6,22 @@
 #include <QMouseEvent>
 #include <QRubberBand>
 #include <QWidget>
+#include <QX11Info>
+
+bool FramelessHelper::canBeTranslucent()
+{
+    if (!QX11Info::isPlatformX11())
+        return true;
+    return QX11Info::isCompositingManagerRunning();
+}
+
+bool FramelessHelper::prepareWindow(QWidget *window)
+{
+    const bool translucent = canBeTranslucent();
+    window->setAttribute(Qt::WA_TranslucentBackground, translucent);
+    window->setProperty("opaqueFrame", !translucent);
+    return translucent;
+}
 
 FramelessEdges FramelessEdges::at(const QPoint &point, const QRect &frame)
 {
