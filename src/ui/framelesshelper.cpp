@@ -1,18 +1,17 @@
 #include "framelesshelper.h"
 
+#include "platform/translucency.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QHoverEvent>
 #include <QMouseEvent>
 #include <QRubberBand>
 #include <QWidget>
-#include <QX11Info>
 
 bool FramelessHelper::canBeTranslucent()
 {
-    if (!QX11Info::isPlatformX11())
-        return true;
-    return QX11Info::isCompositingManagerRunning();
+    return Platform::translucentWindowsWork();
 }
 
 bool FramelessHelper::prepareWindow(QWidget *window)

@@ -15,6 +15,8 @@ const int kShadowMargin = 20;
 
 QWidget *build(QDialog *dialog, QPushButton **closeButton)
 {
+    // Without a compositing manager the transparent margin would be black:
+    // the frame is then opaque, without margin and shadow.
     const bool translucent = FramelessHelper::prepareWindow(dialog);
     dialog->setWindowFlags(dialog->windowFlags() | Qt::FramelessWindowHint);
     auto *frameless = new FramelessHelper(dialog);
