@@ -5,7 +5,9 @@
 #include "remote/thttpresponses.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QObject>
+#include <QPair>
 
 class CQuorvinDb;
 class CQuorvinHttp;
@@ -42,9 +44,13 @@ private:
     void onSensitiveWords(const QByteArray &body);
     void onNameData(const QByteArray &body);
     void onStatistics(const QByteArray &body);
+    void onStatisticsSaved(const T_Http_C &route);
 
     CQuorvinHttp *m_http;
     CQuorvinDb *m_db;
     T_SessionData *m_session;
     bool m_authorWordsNewer = false;
+    // Statistics jobs on their way: the words and seconds each request
+    // carried, which its answer takes out of the job.
+    QMap<int, QPair<int, int>> m_statisticsSent;
 };
