@@ -249,6 +249,8 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
             m_answered.insert(route.jobId, route.jobType);
     }
     if (envelope.code == 300) {
+        if (settled)
+            m_system->forgetStatisticsSent(route.jobId);
         if (route.next == 1 || resume || route.jobType == JobType_SynDataFetch || route.synStep != 0)
             endSync(false);
         m_ui->showLogin();
@@ -301,6 +303,8 @@ void CJobManager::onNetworkError(const T_Http_C &route)
         if (deferred)
             m_deferred = false;
     }
+    if (route.jobType == JobType_Statistics)
+        m_system->forgetStatisticsSent(route.jobId);
     if (route.jobType == JobType_SynDataFetch || route.next == 1 || route.synStep != 0)
         endSync(false);
     else if (waited && m_ui->syncRunning())

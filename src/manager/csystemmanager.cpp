@@ -101,7 +101,10 @@ bool CSystemManager::execUserJob(const T_JobData &job)
         req.speed = json.value(QStringLiteral("writeSpeed")).toInt();
         req.update_time = job.createTime;
         req.channel = 1;
-        m_statisticsSent.insert(job.jobId, qMakePair(req.pcWord, req.writeTime));
+        // One request per job travels at a time (the coordinator's gate keeps
+        // a second back): what the first carries is what its answer settles.
+        if (!m_statisticsSent.contains(job.jobId))
+            m_statisticsSent.insert(job.jobId, qMakePair(req.pcWord, req.writeTime));
         m_http->authorCountSaveAsyn(req);
         return true;
     }
@@ -129,6 +132,11 @@ void CSystemManager::asynBack(const T_Http_C &route, const QByteArray &body)
     default:
         break; // 30: the envelope is all there is
     }
+}
+
+void CSystemManager::forgetStatisticsSent(int jobId)
+{
+    m_statisticsSent.remove(jobId);
 }
 
 // The server adds what a request carried to its day; only that leaves the

@@ -30,6 +30,9 @@ public:
 
     // Sends a queued job of types 29 to 34; false when it sends nothing for it.
     bool execUserJob(const T_JobData &job);
+    // A statistics request that got no answer (network failure, 300): the
+    // job keeps everything and its next request carries it.
+    void forgetStatisticsSent(int jobId);
     // Applies the reply of a job or call routed to types 29 to 34.
     void asynBack(const T_Http_C &route, const QByteArray &body);
 
