@@ -40,7 +40,7 @@ qint64 insertChapter(T_ApiCall &c, qint64 bookId, qint64 localId, const QString 
                      qint64 orderNum, bool *created)
 {
     *created = false;
-    const qint64 earlier = createdBefore(c, Creation_Chapter, localId);
+    const qint64 earlier = createdBefore(c, Creation_Chapter, localId, bookId);
     if (earlier > 0)
         return earlier;
     bool ok = false;
@@ -50,7 +50,7 @@ qint64 insertChapter(T_ApiCall &c, qint64 bookId, qint64 localId, const QString 
             "create_time, update_time) values(?, ?, ?, ?, ?, ?, 1, ?, ?)"),
         {bookId, c.uid, name, content, wordCount(content), orderNum, c.now, c.now}, &ok);
     const qint64 id = ok ? q.lastInsertId().toLongLong() : 0;
-    if (id < 1 || !rememberCreation(c, Creation_Chapter, localId, id))
+    if (id < 1 || !rememberCreation(c, Creation_Chapter, localId, id, bookId))
         return 0;
     *created = true;
     return id;
