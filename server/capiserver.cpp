@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QJsonDocument>
+#include <QTextCodec>
 #include <QUrl>
 
 #if defined(Q_OS_LINUX)
@@ -257,14 +258,62 @@ QHash<QString, QString> CApiServer::parseForm(const std::string &text)
     return out;
 }
 
-void CApiServer::fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https)
+namespace {
+
+// Percent-decodes one key or value; false for a broken escape, bytes that
+// are not UTF-8, or a NUL character.
+bool decodeFormText(const QByteArray &raw, QString &out)
 {
+    QByteArray bytes;
+    bytes.reserve(raw.size());
+    for (int i = 0; i < raw.size(); ++i) {
+        if (raw.at(i) != '%') {
+            bytes += raw.at(i);
+            continue;
+        }
+        bool ok = false;
+        const int value = i + 2 < raw.size() ? raw.mid(i + 1, 2).toInt(&ok, 16) : 0;
+        if (!ok || !isxdigit(static_cast<unsigned char>(raw.at(i + 1))) ||
+            !isxdigit(static_cast<unsigned char>(raw.at(i + 2))))
+            return false;
+        bytes += static_cast<char>(value);
+        i += 2;
+    }
+    if (bytes.contains('\0'))
+        return false;
+    QTextCodec::ConverterState state;
+    out = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0;
+}
+
+} // namespace
+
+bool CApiServer::parseFormStrict(const std::string &text, QHash<QString, QString> &out)
+{
+    const QByteArray all = QByteArray::fromStdString(text);
+    for (const QByteArray &pair : all.split('&')) {
+        if (pair.isEmpty())
+            continue;
+        const int eq = pair.indexOf('=');
+        QString key, value;
+        if (!decodeFormText(eq < 0 ? pair : pair.left(eq), key) ||
+            !decodeFormText(eq < 0 ? QByteArray() : pair.mid(eq + 1), value))
+            return false;
+        out.insert(key, value);
+    }
+    return true;
+}
+
+bool CApiServer::fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https)
+{
+    bool wellFormed = true;
     const size_t q = req.target.find('?');
     if (q != std::string::npos)
-        call.params = parseForm(req.target.substr(q + 1));
+        wellFormed = parseFormStrict(req.target.substr(q + 1), call.params);
     const std::string type = req.get_header_value("Content-Type");
     if (!body.empty() && type.find("multipart") == std::string::npos) {
-        const QHash<QString, QString> fields = parseForm(body);
+        QHash<QString, QString> fields;
+        wellFormed = parseFormStrict(body, fields) && wellFormed;
         for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
             call.params.insert(it.key(), it.value());
     }
@@ -278,17 +327,23 @@ void CApiServer::fillCall(const httplib::Request &req, const std::string &body, 
     call.userdata = T_UserData::parse(call.userdataText);
     call.baseUrl = (https ? QStringLiteral("https://") : QStringLiteral("http://")) + hostOf(req);
     call.now = QDateTime::currentSecsSinceEpoch();
+    return wellFormed;
 }
 
 void CApiServer::answer(const T_ApiRoute &route, const httplib::Request &req, const std::string &body,
                         httplib::Response &res)
 {
     T_ApiCall call;
-    fillCall(req, body, call, !m_options.certFile.isEmpty());
+    const bool wellFormed = fillCall(req, body, call, !m_options.certFile.isEmpty());
     if (!call.token.isEmpty())
         call.uid = CSessions::instance().authorOf(call.token);
     if (route.needsAuthor && call.uid < 1) {
         call.refuse(Api_SignInInvalid, QStringLiteral("please sign in again"));
+    } else if (!wellFormed) {
+        // Stored as sent or not at all: a field that cannot be read exactly
+        // is never guessed at.
+        call.refuse(Api_BadRequest, QStringLiteral("a field holds a broken %-escape, text that is not UTF-8, "
+                                                   "or a NUL character"));
     } else {
         if (call.uid > 0 && !CChangeFeed::instance().ensureClient(call.uid, call.uniqueCode, call.now))
             call.storeFailure();

@@ -36,6 +36,9 @@ public:
 
     // Form or query text "a=1&b=2" into fields, percent-decoded ("+" stays).
     static QHash<QString, QString> parseForm(const std::string &text);
+    // The same, refusing (false) broken escapes, text that is not UTF-8 and
+    // NUL characters.
+    static bool parseFormStrict(const std::string &text, QHash<QString, QString> &out);
 
 private:
     void installRoutes();
@@ -44,7 +47,8 @@ private:
                        const httplib::ContentReader &reader, httplib::Response &res);
     void answer(const T_ApiRoute &route, const httplib::Request &req, const std::string &body,
                 httplib::Response &res);
-    static void fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https);
+    // False when a field could not be read exactly.
+    static bool fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https);
     static void writeEnvelope(const T_ApiCall &call, httplib::Response &res);
 
     T_ServerOptions m_options;

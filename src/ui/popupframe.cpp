@@ -29,6 +29,8 @@ QWidget *build(QDialog *dialog, QPushButton **closeButton)
     bg->setAttribute(Qt::WA_StyledBackground);
     if (translucent)
         CQssManager::setShadow(bg);
+    else
+        bg->setStyleSheet(QStringLiteral("#CommonWidgetBg { border-radius: 0px; }")); // no black corners
     outer->addWidget(bg);
 
     auto *close = new QPushButton(bg);

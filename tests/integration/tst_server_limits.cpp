@@ -10,6 +10,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTcpSocket>
+#include <QUrl>
 
 #include <memory>
 
@@ -176,6 +177,110 @@ private slots:
                                QByteArray::number(body.size()) + "\r\n") +
                       body);
         QCOMPARE(readStatus(*socket), 400);
+    }
+
+    // Text and numbers are stored exactly as sent, or refused: never cut,
+    // replaced or wrapped.
+    void inputIsStoredExactlyOrRefused_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("body"); // "%B": a book of the author
+        QTest::newRow("NUL in a name") << "/books/addBook" << QByteArray("book_name=a%00b&local_id=11");
+        QTest::newRow("not UTF-8") << "/books/addBook" << QByteArray("book_name=%FF%FEab&local_id=12");
+        QTest::newRow("broken escape") << "/books/addBook" << QByteArray("book_name=ab%G1&local_id=13");
+        QTest::newRow("escape cut short") << "/books/addBook" << QByteArray("book_name=ab%4&local_id=14");
+        QTest::newRow("NUL after a number")
+            << "/chapter/createChapter" << QByteArray("book_id=%B&local_id=15&order_num=6%00");
+        QTest::newRow("order beyond 32 bits")
+            << "/chapter/createChapter" << QByteArray("book_id=%B&local_id=16&order_num=4294967297");
+        QTest::newRow("order far beyond")
+            << "/chapter/createChapter" << QByteArray("book_id=%B&local_id=17&order_num=1e300");
+        QTest::newRow("order in a batch")
+            << "/chapter/batchCreateChapter"
+            << QByteArray("book_id=%B&list=") +
+                   QUrl::toPercentEncoding(R"([{"chapter_name":"x","local_id":18,"order_num":1e300}])");
+        QTest::newRow("local id in a batch")
+            << "/chapter/batchCreateChapter"
+            << QByteArray("book_id=%B&list=") +
+                   QUrl::toPercentEncoding(R"([{"chapter_name":"x","local_id":4294967297,"order_num":1}])");
+        QTest::newRow("words beyond the day")
+            << "/authorcount/saveData" << QByteArray("pc_word=2147483000&date=2024-06-01");
+    }
+
+    void inputIsStoredExactlyOrRefused()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        const TestHttp h = author();
+        static qint64 book = 0;
+        if (!book) {
+            book = h.post("/books/addBook", {{"book_name", "原样"}, {"local_id", "10"}})
+                       .object()
+                       .value("book_id")
+                       .toInt();
+            QCOMPARE(h.post("/authorcount/saveData", {{"pc_word", "1000"}, {"date", "2024-06-01"}}).code(),
+                     200);
+        }
+        QVERIFY(book > 0);
+        const QJsonArray booksBefore = h.get("/books/booksList").content().toArray();
+        const TestHttpReply r = h.postRaw(path, body.replace("%B", QByteArray::number(book)));
+        QCOMPARE(r.status, 200);
+        QCOMPARE(r.code(), 400);
+        QVERIFY(!r.msg().isEmpty());
+        QCOMPARE(h.get("/books/booksList").content().toArray(), booksBefore);
+        QCOMPARE(h.get("/chapter/chapterMenu", {{"book_id", QString::number(book)}})
+                     .object()
+                     .value("menu")
+                     .toArray()
+                     .size(),
+                 0);
+        QCOMPARE(h.post("/authorcount/userData").object().value("wordData").toArray(), QJsonArray{1000});
+    }
+
+    // Chapter text has a ceiling; a batch refuses only what lies above it.
+    void chapterTextHasACeiling()
+    {
+        const TestHttp h = author();
+        const qint64 book = h.post("/books/addBook", {{"book_name", "长卷"}, {"local_id", "20"}})
+                                .object()
+                                .value("book_id")
+                                .toInt();
+        const QString tooLong(1000001, QLatin1Char('a'));
+        const QByteArray list =
+            QJsonDocument(
+                QJsonArray{
+                    QJsonObject{
+                        {"chapter_name", "一"}, {"local_id", 21}, {"order_num", 1}, {"content", "甲"}},
+                    QJsonObject{
+                        {"chapter_name", "二"}, {"local_id", 22}, {"order_num", 2}, {"content", tooLong}},
+                    QJsonObject{
+                        {"chapter_name", "三"}, {"local_id", 23}, {"order_num", 3}, {"content", "丙"}}})
+                .toJson(QJsonDocument::Compact);
+        const TestHttpReply batch =
+            h.post("/chapter/batchCreateChapter",
+                   {{"book_id", QString::number(book)}, {"list", QString::fromUtf8(list)}});
+        QCOMPARE(batch.code(), 200);
+        const QJsonArray answers = batch.content().toArray();
+        QCOMPARE(answers.size(), 3);
+        QVERIFY(answers.at(0).toObject().value("chapter_id").toInt() > 0);
+        QCOMPARE(answers.at(1).toObject().value("chapter_id").toInt(), 0);
+        QVERIFY(!answers.at(1).toObject().value("msg").toString().isEmpty());
+        QVERIFY(answers.at(2).toObject().value("chapter_id").toInt() > 0);
+        const QString chapter = QString::number(answers.at(0).toObject().value("chapter_id").toInt());
+        const TestHttpReply edit =
+            h.post("/chapter/editChapter",
+                   {{"book_id", QString::number(book)}, {"chapter_id", chapter}, {"content", tooLong}});
+        QCOMPARE(edit.code(), 400);
+        QCOMPARE(h.get("/chapter/chapter", {{"book_id", QString::number(book)}, {"chapter_id", chapter}})
+                     .object()
+                     .value("content")
+                     .toString(),
+                 QStringLiteral("甲"));
+        QCOMPARE(h.post("/chapter/editChapter", {{"book_id", QString::number(book)},
+                                                 {"chapter_id", chapter},
+                                                 {"content", tooLong.left(1000000)}})
+                     .code(),
+                 200);
     }
 
     // A hundred connections from one address trickling a request head do

@@ -289,10 +289,19 @@ private slots:
         day.writeTime = 20;
         QVERIFY(m_user->saveDayStatistics());
         QCOMPARE(day.date, today.toString("yyyy-MM-dd"));
+        QCOMPARE(day.writeSpeed, 0); // the new day has its own best speed
         day.wordCount = 2;
         day.writeTime = 1;
+        day.writeSpeed = 1800;
         QVERIFY(m_user->saveDayStatistics());
         m_user->setDateSource({});
+        // A restart starts the day again from its row: the best speed stays,
+        // the increments begin at 0.
+        day = T_DayStatistics();
+        QVERIFY(m_user->loadAuthor(uid));
+        QCOMPARE(day.date, today.toString("yyyy-MM-dd"));
+        QCOMPARE(day.writeSpeed, 1800);
+        QCOMPARE(day.wordCount, 0);
 
         QCOMPARE(rows(QStringLiteral("select date,wordCount,writeTime from tb_statistics where uid = %1 "
                                      "order by date")

@@ -45,7 +45,7 @@ QSize CreationControlItemDelegate::sizeHint(const QStyleOptionViewItem &option,
                                             const QModelIndex &index) const
 {
     Q_UNUSED(index)
-    const int height = m_panel == T_ItemData::PanelTools ? 36 : 32;
+    const int height = m_panel == T_ItemData::PanelTools ? 29 : 32;
     Q_UNUSED(option)
     return QSize(100, height);
 }

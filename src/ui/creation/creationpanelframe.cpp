@@ -29,6 +29,9 @@ void CreationPanelFrame::build(QWidget *window, int panel, int spacing)
     background->setAttribute(Qt::WA_StyledBackground);
     if (translucent)
         CQssManager::setShadow(background);
+    else
+        background->setStyleSheet(
+            QStringLiteral("#Widget_Creation_PlaneBg { border-radius: 0px; }")); // no black corners
     outer->addWidget(background);
 
     auto *inner = new QVBoxLayout(background);
@@ -57,8 +60,10 @@ void CreationPanelFrame::fitRows(QWidget *window, int width, int maxRows)
     const int count = model->rowCount();
     const int shown = maxRows > 0 ? qMin(count, maxRows) : count;
     const int rowHeight = list->sizeHintForRow(0) > 0 ? list->sizeHintForRow(0) : 32;
-    const int gap = list->spacing();
-    const int listHeight = shown * (rowHeight + gap) + gap;
+    // The list puts its spacing on both sides of every row.
+    const int pitch = rowHeight + 2 * list->spacing();
+    const int listHeight = shown * pitch;
+    list->setVerticalScrollBarPolicy(shown < count ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     window->setFixedSize(width + 2 * margin, listHeight + 2 * kPadding + 2 * margin);
 }
 

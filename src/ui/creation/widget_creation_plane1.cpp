@@ -10,9 +10,8 @@ Widget_Creation_Plane1::Widget_Creation_Plane1(QWidget *parent)
 {
     setObjectName("Widget_Creation_Plane1");
     m_frame.build(this, T_ItemData::PanelTools, 6);
-    // 246 x 423 with the shadow margin; without it the same panel inside.
-    const int margin = m_frame.margin;
-    setFixedSize(246 - 40 + 2 * margin, 423 - 40 + 2 * margin);
+    // About 246 x 423 with the shadow margin; without it the same panel inside.
+    m_frame.fitRows(this, 206);
 }
 
 void Widget_Creation_Plane1::showEvent(QShowEvent *event)
