@@ -91,11 +91,11 @@ const char *const kPrivacy =
     "<h2>四、删除</h2><p>您可以随时删除书籍与便签，删除后将从服务器移除。</p>";
 
 const char *const kWxStyle = R"(<style>
-body{margin:0;font:13px/1.6 "Noto Sans CJK SC",sans-serif;text-align:center;padding:12px 18px;color:#333;background:#fff}
-svg{width:150px;height:150px}input{font:inherit;padding:5px 8px;margin:3px;border:1px solid #DCDFE6;border-radius:4px;width:150px}
+body{margin:0;font:13px/1.5 "Noto Sans CJK SC",sans-serif;text-align:center;padding:4px 12px;color:#333;background:#fff}
+svg{width:128px;height:128px}input{font:inherit;padding:5px 8px;margin:3px;border:1px solid #DCDFE6;border-radius:4px;width:150px}
 button{font:inherit;padding:5px 12px;margin:3px;border:0;border-radius:4px;cursor:pointer;background:#07C160;color:#fff}
 button.plain{background:#fff;color:#07C160;border:1px solid #07C160}h1{font-size:15px;margin:4px 0}
-p{margin:4px 0}#note{color:#E5484D;min-height:20px}</style>)";
+p{margin:2px 0}#note{color:#E5484D;min-height:18px}</style>)";
 
 // The login page: the "phone" side of a scan. Confirming as an existing
 // account needs that account's phone number and an SMS code sent to it;

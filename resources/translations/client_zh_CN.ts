@@ -123,17 +123,6 @@
     </message>
 </context>
 <context>
-    <name>Dialog_LoginPlaceholder</name>
-    <message>
-        <source>Quorvin Writing</source>
-        <translation>Quorvin 写作</translation>
-    </message>
-    <message>
-        <source>Signing in is not available in this version yet.</source>
-        <translation>此版本暂不支持登录。</translation>
-    </message>
-</context>
-<context>
     <name>Dialog_UserInfo</name>
     <message>
         <source>User modified successfully</source>
@@ -305,6 +294,180 @@
     <message>
         <source>Restore Defaults</source>
         <translation>恢复默认</translation>
+    </message>
+</context>
+<context>
+    <name>CTimerButton</name>
+    <message>
+        <source>Send Code</source>
+        <translation>获取验证码</translation>
+    </message>
+    <message>
+        <source>%1s after</source>
+        <translation>%1s后重发</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_ChangePwd</name>
+    <message>
+        <source>Please enter the original password</source>
+        <translation>请输入原始密码</translation>
+    </message>
+    <message>
+        <source>Please enter a new 8-16 bit password</source>
+        <translation>请输入8-16位新密码</translation>
+    </message>
+    <message>
+        <source>Please enter a new 8-16 bit password again</source>
+        <translation>请再次输入8-16位新密码</translation>
+    </message>
+    <message>
+        <source>The two passwords do not match</source>
+        <translation>两次输入密码不一致</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_LoginMain</name>
+    <message>
+        <source>Login</source>
+        <translation>登录</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Please enter account</source>
+        <translation>请输入手机号</translation>
+    </message>
+    <message>
+        <source>Please Enter Verify Code</source>
+        <translation>请输入验证码</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_BindWechat</name>
+    <message>
+        <source>Bind PhoneNumber</source>
+        <translation>绑定手机号</translation>
+    </message>
+    <message>
+        <source>Your WeChat account has no phone number yet; bind one to continue.</source>
+        <translation>您的微信账号尚未绑定手机号，绑定后即可继续。</translation>
+    </message>
+    <message>
+        <source>Bind</source>
+        <translation>绑定</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_CodeForm</name>
+    <message>
+        <source>Please enter 8-16 bit password</source>
+        <translation>请输入8-16位新密码</translation>
+    </message>
+    <message>
+        <source>Please enter 8-16 bit password again</source>
+        <translation>请再次输入8-16位新密码</translation>
+    </message>
+    <message>
+        <source>The two passwords do not match</source>
+        <translation>两次输入密码不一致</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_ForgetPwd</name>
+    <message>
+        <source>Retrieve Password</source>
+        <translation>找回密码</translation>
+    </message>
+    <message>
+        <source>Reset Password</source>
+        <translation>重置密码</translation>
+    </message>
+    <message>
+        <source>Free Registration</source>
+        <translation>免费注册</translation>
+    </message>
+    <message>
+        <source>GotoLogin</source>
+        <translation>已有账号</translation>
+    </message>
+    <message>
+        <source>Password reset Successful</source>
+        <translation>密码找回成功</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Login</name>
+    <message>
+        <source>Login</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <source>Please enter password</source>
+        <translation>请输入密码</translation>
+    </message>
+    <message>
+        <source>Auto Login</source>
+        <translation>自动登录</translation>
+    </message>
+    <message>
+        <source>Forget Password</source>
+        <translation>忘记密码</translation>
+    </message>
+    <message>
+        <source>Free Registration</source>
+        <translation>免费注册</translation>
+    </message>
+    <message>
+        <source>Other login methods</source>
+        <translation>其他登录方式</translation>
+    </message>
+    <message>
+        <source>WeChat Login</source>
+        <translation>微信登录</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Register</name>
+    <message>
+        <source>Register</source>
+        <translation>注册账号</translation>
+    </message>
+    <message>
+        <source>Consent</source>
+        <translation>注册即表示同意</translation>
+    </message>
+    <message>
+        <source>QuorVin Agreement</source>
+        <translation>《Quorvin 用户协议》</translation>
+    </message>
+    <message>
+        <source>and</source>
+        <translation>和</translation>
+    </message>
+    <message>
+        <source>Privacy Policy</source>
+        <translation>《隐私政策》</translation>
+    </message>
+    <message>
+        <source>GotoLogin</source>
+        <translation>已有账号</translation>
+    </message>
+    <message>
+        <source>Registration Successful</source>
+        <translation>注册成功</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_WeChatLogin</name>
+    <message>
+        <source>WeChat Login</source>
+        <translation>微信登录</translation>
+    </message>
+    <message>
+        <source>Back to account login</source>
+        <translation>‹ 返回账号登录</translation>
     </message>
 </context>
 </TS>

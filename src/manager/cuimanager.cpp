@@ -9,8 +9,8 @@
 #include "ui/bookshelf/dialog_userinfo.h"
 #include "ui/bookshelf/widget_bookshelf.h"
 #include "ui/creation/widget_creation.h"
-#include "ui/dialog_loginplaceholder.h"
 #include "ui/dpiadapter.h"
+#include "ui/login/dialog_loginmain.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -38,7 +38,7 @@ CUiManager::CUiManager(QObject *parent)
     : QObject(parent), m_db(CQuorvinDb::instance()), m_session(T_SessionData::instance()),
       m_qss(CQssManager::instance())
 {
-    m_loginFactory = [] { return new Dialog_LoginPlaceholder; };
+    m_loginFactory = [] { return new Dialog_LoginMain; };
 }
 
 CUiManager *CUiManager::instance()

@@ -33,7 +33,7 @@ public:
     Widget_Bookshelf *bookshelf() const;
     Widget_Creation *creation() const;
 
-    // Builds the login dialog; until the account pages exist a placeholder.
+    // Builds the login dialog (Dialog_LoginMain unless a test sets another).
     void setLoginFactory(std::function<QDialog *()> factory) { m_loginFactory = std::move(factory); }
 
     void showMain();

@@ -14,6 +14,7 @@
 #include "testmain.h"
 #include "testserver.h"
 #include "ui/bookshelf/cztheadlabel.h"
+#include "ui/bookshelf/dialog_changepwd.h"
 #include "ui/bookshelf/dialog_userinfo.h"
 #include "ui/framelesshelper.h"
 #include "ui/ztmessagebox.h"
@@ -24,6 +25,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 namespace {
 
@@ -187,6 +189,58 @@ private slots:
         const QImage cached(CJobManager::instance()->localHeadImg());
         QCOMPARE(cached.size(), picture.size());
         QCOMPARE(cached.pixelColor(10, 10), QColor("#3470FF"));
+    }
+
+    void passwordDialogChecks()
+    {
+        Dialog_ChangePwd dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *confirm = dialog.findChild<QPushButton *>("btnConfirm");
+        auto *oldPwd = dialog.findChild<QLineEdit *>("lineEdit_oldPwd");
+        auto *newPwd = dialog.findChild<QLineEdit *>("lineEdit_newPwd");
+        auto *verify = dialog.findChild<QLineEdit *>("lineEdit_verifyPwd");
+        QCOMPARE(newPwd->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(oldPwd, "1234567");
+        QTest::keyClicks(newPwd, "new-pass-1");
+        QTest::keyClicks(verify, "new-pass-2");
+        QVERIFY(!confirm->isEnabled()); // a 7-character old password
+        QTest::keyClicks(oldPwd, "8");
+        QVERIFY(confirm->isEnabled());
+        QTest::mouseClick(confirm, Qt::LeftButton);
+        QVERIFY(dialog.isVisible()); // mismatched: stays open
+        verify->clear();
+        QTest::keyClicks(verify, "new-pass-1");
+        QTest::mouseClick(confirm, Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.oldPassword(), QStringLiteral("12345678"));
+        QCOMPARE(dialog.newPassword(), QStringLiteral("new-pass-1"));
+    }
+
+    void screenshots()
+    {
+        const QString dir = qEnvironmentVariable("QUORVIN_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            QSKIP("QUORVIN_SCREENSHOT_DIR not set");
+        QTranslator translator;
+        QVERIFY(translator.load(":/res/client.qm"));
+        QCoreApplication::installTranslator(&translator);
+        QVERIFY(signInOnNewFolder());
+        for (const int style : {StyleLight, StyleDark}) {
+            m_session.author.style = style;
+            CQssManager::instance()->setStyle(style);
+            Dialog_UserInfo dialog;
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QTest::qWait(500);
+            const QRect frame = dialog.frameGeometry();
+            const QPixmap shot = QApplication::primaryScreen()->grabWindow(0, frame.x(), frame.y(),
+                                                                           frame.width(), frame.height());
+            QVERIFY(shot.save(dir + (style == StyleLight ? "/profile-light.png" : "/profile-dark.png")));
+        }
+        m_session.author.style = StyleLight;
+        CQssManager::instance()->setStyle(StyleLight);
+        QCoreApplication::removeTranslator(&translator);
     }
 
     // On a plain X server (no compositor) frameless windows are opaque:

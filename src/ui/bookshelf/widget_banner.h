@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QPixmap>
+#include <QStringList>
+#include <QWidget>
+
+class QButtonGroup;
+class QPropertyAnimation;
+class QTimer;
+
+// The picture banner beside the login form: the server's pictures, each
+// with a link, cross-fading every 3 s, with one indicator button each.
+class Widget_Banner : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(qreal ImageOpacity READ imageOpacity WRITE setImageOpacity)
+public:
+    explicit Widget_Banner(QWidget *parent = nullptr);
+
+    void addBanner(const QString &imagePath, const QString &link);
+    // After every banner was added: the indicators and the switch timer.
+    void start();
+
+    int index() const { return m_index; }
+    int count() const { return m_images.size(); }
+    qreal imageOpacity() const { return m_opacity; }
+    void setImageOpacity(qreal opacity);
+
+public slots:
+    void onImageChangeTimeout();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void onIndicator(int n);
+    void fade();
+
+    QStringList m_images;
+    QStringList m_links;
+    QList<QPixmap> m_pixmaps;
+    QPixmap m_current;
+    QPixmap m_next;
+    int m_index = 0;
+    qreal m_opacity = 1.0;
+    QTimer *m_timer;
+    QPropertyAnimation *m_fade;
+    QButtonGroup *m_indicators;
+};

@@ -1,0 +1,85 @@
+#include "loginfields.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegExpValidator>
+
+namespace {
+const int kFieldHeight = 40;
+} // namespace
+
+namespace LoginFields {
+
+QLineEdit *account(QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName("lineEditAccount");
+    edit->setPlaceholderText(QObject::tr("Please enter account"));
+    edit->setValidator(new QRegExpValidator(QRegExp("[0-9]+$"), edit));
+    edit->setMaxLength(kPhoneDigits);
+    edit->setFixedHeight(kFieldHeight);
+    return edit;
+}
+
+QLineEdit *password(QWidget *parent, const char *objectName, const QString &placeholder)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(objectName);
+    edit->setPlaceholderText(placeholder);
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setMaxLength(kMaxPassword);
+    edit->setFixedHeight(kFieldHeight);
+    return edit;
+}
+
+QLineEdit *code(QWidget *parent, bool digitsOnly)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName("lineEditCode");
+    edit->setPlaceholderText(QObject::tr("Please Enter Verify Code"));
+    if (digitsOnly) {
+        edit->setValidator(new QRegExpValidator(QRegExp("[0-9]+$"), edit));
+        edit->setMaxLength(kCodeDigits);
+    }
+    edit->setFixedHeight(kFieldHeight);
+    return edit;
+}
+
+QLabel *error(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName("labelError");
+    label->setWordWrap(true);
+    label->setMinimumHeight(18);
+    return label;
+}
+
+QLabel *title(QWidget *parent, const QString &text)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName("LoginTitle");
+    return label;
+}
+
+QPushButton *primary(QWidget *parent, const char *objectName, const QString &text)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(objectName);
+    button->setProperty("primary", true);
+    button->setFixedHeight(kFieldHeight);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+QPushButton *link(QWidget *parent, const char *objectName, const QString &text)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(objectName);
+    button->setProperty("loginLink", true);
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+} // namespace LoginFields
