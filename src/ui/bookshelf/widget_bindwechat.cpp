@@ -58,19 +58,7 @@ void Widget_BindWechat::updateButtons()
 
 void Widget_BindWechat::onGetCode()
 {
-    m_btnGetCode->setEnabled(false);
-    m_lineEditCode->setFocus();
-    TC_Author_SendCode req;
-    req.phone = m_lineEditAccount->text();
-    TS_Author_SendCode res;
-    QPointer<Widget_BindWechat> self(this);
-    const int result = CJobManager::instance()->authorSendCode(req, res);
-    if (!self)
-        return;
-    if (result == 200 && res.code == 200)
-        m_labelError->clear();
-    else
-        m_labelError->setText(res.msg);
+    LoginFields::requestCode(m_lineEditAccount, m_lineEditCode, m_btnGetCode, m_labelError);
 }
 
 void Widget_BindWechat::onBind()

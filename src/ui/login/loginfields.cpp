@@ -1,7 +1,10 @@
 #include "loginfields.h"
 
+#include "manager/cjobmanager.h"
+
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegExpValidator>
 
@@ -80,6 +83,25 @@ QPushButton *link(QWidget *parent, const char *objectName, const QString &text)
     button->setFlat(true);
     button->setCursor(Qt::PointingHandCursor);
     return button;
+}
+
+void requestCode(QLineEdit *account, QLineEdit *code, QPushButton *button, QLabel *error)
+{
+    if (account->text().size() != kPhoneDigits)
+        return;
+    button->setEnabled(false);
+    code->setFocus();
+    TC_Author_SendCode req;
+    req.phone = account->text();
+    TS_Author_SendCode res;
+    QPointer<QLabel> label(error);
+    const int result = CJobManager::instance()->authorSendCode(req, res);
+    if (!label)
+        return;
+    if (result == 200 && res.code == 200)
+        label->clear();
+    else
+        label->setText(res.msg);
 }
 
 } // namespace LoginFields

@@ -29,4 +29,9 @@ QPushButton *primary(QWidget *parent, const char *objectName, const QString &tex
 // A text button in the accent colour.
 QPushButton *link(QWidget *parent, const char *objectName, const QString &text);
 
+// Asks for an SMS code to the number in `account`: the code button stays
+// disabled (its countdown runs from the click), the focus goes to `code`,
+// and `error` shows the server's refusal or is cleared.
+void requestCode(QLineEdit *account, QLineEdit *code, QPushButton *button, QLabel *error);
+
 } // namespace LoginFields

@@ -82,21 +82,7 @@ void Widget_CodeForm::keyPressEvent(QKeyEvent *event)
 
 void Widget_CodeForm::onGetCode()
 {
-    if (m_lineEditAccount->text().size() != LoginFields::kPhoneDigits)
-        return;
-    m_btnGetCode->setEnabled(false);
-    m_lineEditCode->setFocus();
-    TC_Author_SendCode req;
-    req.phone = m_lineEditAccount->text();
-    TS_Author_SendCode res;
-    QPointer<Widget_CodeForm> self(this);
-    const int result = CJobManager::instance()->authorSendCode(req, res);
-    if (!self)
-        return;
-    if (result == 200 && res.code == 200)
-        m_labelError->clear();
-    else
-        m_labelError->setText(res.msg);
+    LoginFields::requestCode(m_lineEditAccount, m_lineEditCode, m_btnGetCode, m_labelError);
 }
 
 void Widget_CodeForm::onSubmit()
