@@ -301,6 +301,11 @@ void CUiManager::toggleTheme()
     m_qss->setStyle(m_session.author.style);
 }
 
+void CUiManager::showUserInfo()
+{
+    // The profile dialog comes with the account pages.
+}
+
 void CUiManager::showTips(const QString &text, int type)
 {
     if (m_mainWindow)

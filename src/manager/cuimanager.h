@@ -48,6 +48,8 @@ public:
     void setPowerboot(bool on);
     void setWindowFullScreen(bool on);
     void toggleTheme();
+    // Opens the author's profile dialog (the bookshelf's head button).
+    void showUserInfo();
     // Shows a toast in the main window (types of Widget_ClientTips).
     void showTips(const QString &text, int type = 1);
 
