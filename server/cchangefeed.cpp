@@ -7,8 +7,8 @@
 
 namespace {
 
-// Changes that make the receiver fetch the current state: a second one of
-// the same kind for the same object adds nothing while the first waits.
+// Changes that make the receiver fetch the current state: one waiting item
+// per kind and object is enough, as long as it is the newest one.
 bool isRefetch(int type)
 {
     switch (type) {
@@ -47,17 +47,17 @@ CChangeFeed &CChangeFeed::instance()
 bool CChangeFeed::insertItem(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
                              const QJsonObject &extra, qint64 now)
 {
-    bool ok = false;
-    if (isRefetch(type)) {
-        const QVariant waiting = CStore::scalar(
-            QStringLiteral("select 1 from changes where uid = ? and unique_code = ? and change_type = ? and "
-                           "book_id = ? and chapter_id = ? limit 1"),
+    bool ok = true;
+    // The client may already have fetched the waiting item and acknowledge
+    // it after this change: it goes, and the change is announced anew
+    // behind everything the client has seen.
+    if (isRefetch(type))
+        CStore::run(
+            QStringLiteral("delete from changes where uid = ? and unique_code = ? and change_type = ? "
+                           "and book_id = ? and chapter_id = ?"),
             {uid, code, type, bookId, chapterId}, &ok);
-        if (!ok)
-            return false;
-        if (waiting.isValid())
-            return true;
-    }
+    if (!ok)
+        return false;
     CStore::run(
         QStringLiteral("insert into changes(uid, unique_code, change_type, book_id, chapter_id, extra, "
                        "create_time) values(?, ?, ?, ?, ?, ?, ?)"),

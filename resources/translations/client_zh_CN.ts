@@ -312,6 +312,17 @@
     </message>
 </context>
 <context>
+    <name>Widget_Creation_Bottom</name>
+    <message>
+        <source>Typing</source>
+        <translation>输入中</translation>
+    </message>
+    <message>
+        <source>Idle</source>
+        <translation>偷闲中</translation>
+    </message>
+</context>
+<context>
     <name>ZtMessageBox</name>
     <message>
         <source>OK</source>

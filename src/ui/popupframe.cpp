@@ -2,6 +2,7 @@
 
 #include "framelesshelper.h"
 #include "manager/cqssmanager.h"
+#include "platform/translucency.h"
 
 #include <QDialog>
 #include <QPushButton>
@@ -11,18 +12,25 @@ namespace PopupFrame {
 
 QWidget *build(QDialog *dialog, QPushButton **closeButton)
 {
-    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    // Without a compositing manager the transparent margin would be black:
+    // the frame is then opaque, without margin and shadow.
+    const bool translucent = Platform::translucentWindowsWork();
+    dialog->setAttribute(Qt::WA_TranslucentBackground, translucent);
     dialog->setWindowFlags(dialog->windowFlags() | Qt::FramelessWindowHint);
     auto *frameless = new FramelessHelper(dialog);
     frameless->activateOn(dialog);
     frameless->setWidgetResizable(false);
 
     auto *outer = new QVBoxLayout(dialog);
-    outer->setContentsMargins(20, 20, 20, 20);
+    const int margin = translucent ? 20 : 0;
+    outer->setContentsMargins(margin, margin, margin, margin);
     auto *bg = new QWidget(dialog);
     bg->setObjectName("CommonWidgetBg");
     bg->setAttribute(Qt::WA_StyledBackground);
-    CQssManager::setShadow(bg);
+    if (translucent)
+        CQssManager::setShadow(bg);
+    else
+        bg->setStyleSheet(QStringLiteral("#CommonWidgetBg { border-radius: 0px; }")); // no black corners
     outer->addWidget(bg);
 
     auto *close = new QPushButton(bg);

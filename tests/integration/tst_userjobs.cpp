@@ -258,25 +258,62 @@ private slots:
                  QStringList{"150|121"});
     }
 
-    void firstSaveAfterMidnightSuspendsCounting()
+    // Writing across midnight: the first save of the new day starts it,
+    // and what was written since the last save counts for the new day. The
+    // day before keeps its own totals, here and on the server.
+    void writingPastMidnightCountsForTheNewDay()
     {
+        const QDate today = QDate::currentDate();
+        const QDate yesterday = today.addDays(-1);
+        QDate shown = yesterday;
+        m_user->setDateSource([&shown] { return shown; });
         QVERIFY(signIn(true));
-        const QString yesterday = QDate::currentDate().addDays(-1).toString("yyyy-MM-dd");
+        const int uid = m_session->author.uid;
+        TestHttp http(m_server.baseUrl());
+        http.setToken(m_session->author.token);
+        // Other tests of this run wrote to the same account.
+        const auto serverWords = [&http](int fromEnd) {
+            const QJsonArray words = http.get("/authorcount/userData").object().value("wordData").toArray();
+            return words.at(words.size() - 1 - fromEnd).toInt();
+        };
+        const int before[] = {serverWords(0), serverWords(1)};
         T_DayStatistics &day = m_session->todayStatistics;
-        day.date = yesterday;
+        QCOMPARE(day.date, yesterday.toString("yyyy-MM-dd"));
         day.wordCount = 500;
         day.writeTime = 300;
-        QVERIFY(!m_user->saveDayStatistics());
-        QVERIFY(day.date.isEmpty());
+        day.writeSpeed = 3600;
+        QVERIFY(m_user->saveDayStatistics());
+
+        shown = today; // midnight passes while the author writes
+        day.wordCount = 40;
+        day.writeTime = 20;
+        QVERIFY(m_user->saveDayStatistics());
+        QCOMPARE(day.date, today.toString("yyyy-MM-dd"));
+        QCOMPARE(day.writeSpeed, 0); // the new day has its own best speed
+        day.wordCount = 2;
+        day.writeTime = 1;
+        day.writeSpeed = 1800;
+        QVERIFY(m_user->saveDayStatistics());
+        m_user->setDateSource({});
+        // A restart starts the day again from its row: the best speed stays,
+        // the increments begin at 0.
+        day = T_DayStatistics();
+        QVERIFY(m_user->loadAuthor(uid));
+        QCOMPARE(day.date, today.toString("yyyy-MM-dd"));
+        QCOMPARE(day.writeSpeed, 1800);
         QCOMPARE(day.wordCount, 0);
-        QCOMPARE(day.writeTime, 0);
-        // Further saves store nothing until the day is started again.
-        day.wordCount = 10;
-        QVERIFY(!m_user->saveDayStatistics());
-        QCOMPARE(jobCount(33), 0);
-        QCOMPARE(rows("select sum(wordCount) from tb_statistics"), QStringList{"0"});
-        QVERIFY(m_user->startDay());
-        QCOMPARE(day.date, QDate::currentDate().toString("yyyy-MM-dd"));
+
+        QCOMPARE(rows(QStringLiteral("select date,wordCount,writeTime from tb_statistics where uid = %1 "
+                                     "order by date")
+                          .arg(uid)),
+                 (QStringList{yesterday.toString("yyyy-MM-dd") + "|500|300",
+                              today.toString("yyyy-MM-dd") + "|42|21"}));
+        // The server ends up with both days.
+        QTRY_COMPARE(m_replies.size(), 3);
+        QTRY_COMPARE(serverWords(0), before[0] + 42);
+        QCOMPARE(serverWords(1), before[1] + 500);
+        const QJsonArray dates = http.get("/authorcount/userData").object().value("timeData").toArray();
+        QCOMPARE(dates.last().toString(), today.toString("yyyy-MM-dd"));
     }
 };
 
