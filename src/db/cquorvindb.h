@@ -102,6 +102,16 @@ public:
     // The id of the statistics job that now holds the day, 0 on failure.
     int addStatisticsJob(int uid, const QString &date, int wordCount, int writeTime, int writeSpeed);
     bool getUserJobData(T_JobData &job, int uid);
+    // The stored job `jobId`; false when there is none or the read fails.
+    bool getJob(int jobId, T_JobData &job);
+    // Removes the queued jobs of a book or chapter (`column` localBookId or
+    // localChapterId) but not those of memos pinned to it, and not
+    // `keepJobId` (a creation already on its way to the server).
+    bool deleteObjectJobs(const QString &column, int localId, int keepJobId = 0);
+    // The answer to a statistics job that carried `wordCount` and
+    // `writeTime`: those leave the job; what was added meanwhile stays
+    // queued. The job goes once nothing is left.
+    bool settleStatisticsJob(int jobId, int wordCount, int writeTime);
     bool deleteJob(int jobId);
     // How many jobs of `uid` wait in the queue; -1 when the count fails.
     int countJobs(int uid);

@@ -222,6 +222,9 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     bool resume = false;   // the replay waited for this job
     bool deferred = false; // the gate kept something back for it
     bool stale = false;
+    // A statistics job is settled by its owner: the answer takes out what
+    // its request carried, and what was added since stays queued.
+    const bool settled = route.jobType == JobType_Statistics;
     if (route.jobId > 0) {
         QMutexLocker lock(&m_mutex);
         if (m_answered.contains(route.jobId)) {
@@ -242,16 +245,18 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
         m_deferred = false;
         // A job changed while on its way is answered for its older content:
         // it stays queued and goes again.
-        if (!stale && envelope.code != 300)
+        if (!stale && !settled && envelope.code != 300)
             m_answered.insert(route.jobId, route.jobType);
     }
     if (envelope.code == 300) {
+        if (settled)
+            m_system->forgetStatisticsSent(route.jobId);
         if (route.next == 1 || resume || route.jobType == JobType_SynDataFetch || route.synStep != 0)
             endSync(false);
         m_ui->showLogin();
         return;
     }
-    if (route.jobId > 0 && !stale)
+    if (route.jobId > 0 && !stale && !settled)
         m_db->deleteJob(route.jobId);
     routeReply(route, body);
     if (route.next == 1 || (resume && m_ui->syncRunning()))
@@ -285,6 +290,7 @@ void CJobManager::onNetworkError(const T_Http_C &route)
     // The job stays queued and leaves the sent set: the next check sends it
     // again (creations are idempotent on the server).
     bool waited = false;
+    bool deferred = false;
     {
         QMutexLocker lock(&m_mutex);
         m_sent.remove(route.jobId);
@@ -293,11 +299,18 @@ void CJobManager::onNetworkError(const T_Http_C &route)
             m_replayWaitsOn = 0;
             waited = true;
         }
+        deferred = m_deferred && route.jobId > 0;
+        if (deferred)
+            m_deferred = false;
     }
+    if (route.jobType == JobType_Statistics)
+        m_system->forgetStatisticsSent(route.jobId);
     if (route.jobType == JobType_SynDataFetch || route.next == 1 || route.synStep != 0)
         endSync(false);
     else if (waited && m_ui->syncRunning())
         replayNext(); // the replay sends it itself; a second failure ends the pass
+    else if (deferred)
+        checkUserJob(); // a change kept back for this request goes now, or waits for the next pass
 }
 
 CJobManager::T_SentJob CJobManager::sentJob(const T_Http_C &req)

@@ -67,6 +67,9 @@ public:
     // Set while a book import runs (GUI thread only).
     bool importRunning() const { return m_importRunning; }
     void setImportRunning(bool running) { m_importRunning = running; }
+    // Set while a chapter name is edited in place in the chapter list.
+    bool isRenaming() const { return m_renaming; }
+    void setRenaming(bool renaming) { m_renaming = renaming; }
 
     // The book jobs changed the shared book list: a book was put in at `row`
     // (always 0), or the book that stood at `row` was taken out.
@@ -107,6 +110,7 @@ private:
 
     int m_syncRunning = 0;
     bool m_importRunning = false;
+    bool m_renaming = false;
     CQuorvinDb *m_db;
     T_SessionData &m_session;
     CQssManager *m_qss;

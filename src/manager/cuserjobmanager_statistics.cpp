@@ -1,8 +1,10 @@
 // CUserJobManager: the day's writing statistics and the statistics page's data.
 #include "cuserjobmanager.h"
 
+#include "csystemmanager.h"
 #include "cuimanager.h"
 #include "db/cquorvindb.h"
+#include "jobheader.h"
 #include "remote/cquorvinhttp.h"
 
 #include <QDate>
@@ -61,20 +63,9 @@ bool CUserJobManager::saveDayStatistics()
         return false;
     const bool stored = m_db->addStatistics(uid, day);
     const int jobId = m_db->addStatisticsJob(uid, day.date, day.wordCount, day.writeTime, day.writeSpeed);
-    // While a replay runs it carries the job itself; sending it here too
-    // would count the day's words twice on the server.
-    if (jobId > 0 && !CUiManager::instance()->syncRunning()) {
-        TC_AuthorCount_Save req;
-        req.uid = uid;
-        req.jobId = jobId;
-        req.jobType = JobType_Statistics;
-        req.pcWord = day.wordCount;
-        req.writeTime = day.writeTime;
-        req.speed = day.writeSpeed;
-        req.channel = 1;
-        req.date = day.date;
-        m_http->authorCountSaveAsyn(req);
-    }
+    // The job holds every unsent increment of the day: it goes whole.
+    if (jobId > 0)
+        sendStoredJob(CSystemManager::instance(), m_db, jobId);
     day.writeTime = 0;
     day.wordCount = 0;
     day.dirty = false;
