@@ -38,6 +38,9 @@ public:
 
     void showMain();
     void showLogin();
+    // Opens the author's profile (Dialog_UserInfo) modally over the main
+    // window; returns when it is closed.
+    void showUserInfo();
     void showBookshelf();
     void showCreation(T_Book *book);
     void toggleMaximized();
@@ -48,8 +51,6 @@ public:
     void setPowerboot(bool on);
     void setWindowFullScreen(bool on);
     void toggleTheme();
-    // Opens the author's profile dialog (the bookshelf's head button).
-    void showUserInfo();
     // Shows a toast in the main window (types of Widget_ClientTips).
     void showTips(const QString &text, int type = 1);
 
