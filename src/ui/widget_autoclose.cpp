@@ -1,5 +1,7 @@
 #include "widget_autoclose.h"
 
+#include "framelesshelper.h"
+
 #include <QApplication>
 #include <QTimer>
 #include <QWindow>
@@ -8,7 +10,7 @@ Widget_AutoClose::Widget_AutoClose(QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint)
 {
     setObjectName("Widget_AutoClose");
-    setAttribute(Qt::WA_TranslucentBackground);
+    FramelessHelper::prepareWindow(this);
     // The focus window is the news itself: QApplication::activeWindow() may
     // still name the window that had the focus when this signal arrives.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
