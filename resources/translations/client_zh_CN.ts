@@ -50,6 +50,24 @@
     </message>
 </context>
 <context>
+    <name>CZtHeadButton</name>
+    <message>
+        <source>Edit</source>
+        <translation>编辑</translation>
+    </message>
+</context>
+<context>
+    <name>CZtHeadLabel</name>
+    <message>
+        <source>Files (%1)</source>
+        <translation>文件 (%1)</translation>
+    </message>
+    <message>
+        <source>Select one picture</source>
+        <translation>选择一张图片</translation>
+    </message>
+</context>
+<context>
     <name>Creation_TextEdit</name>
     <message>
         <source>&lt;</source>
@@ -156,6 +174,13 @@
     <message>
         <source>Signing in is not available in this version yet.</source>
         <translation>此版本暂不支持登录。</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_UserInfo</name>
+    <message>
+        <source>User modified successfully</source>
+        <translation>修改用户信息成功</translation>
     </message>
 </context>
 <context>

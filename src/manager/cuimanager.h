@@ -38,6 +38,9 @@ public:
 
     void showMain();
     void showLogin();
+    // Opens the author's profile (Dialog_UserInfo) modally over the main
+    // window; returns when it is closed.
+    void showUserInfo();
     void showBookshelf();
     void showCreation(T_Book *book);
     void toggleMaximized();
