@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QTextBlockFormat>
 #include <QWidget>
 
 class QPushButton;
@@ -89,6 +90,8 @@ protected:
 
 private:
     void loadText(const QString &text);
+    void applyFont();
+    QTextBlockFormat paragraphFormat() const;
     void resetSession();
     void onContentsChange(int position, int removed, int added);
     void recountAll();
@@ -128,6 +131,7 @@ private:
     int m_hoverCode = 0;
     int m_lastScrollMax = 0;
     int m_lastSaveTime = 0;
+    qint64 m_focusKey = -1; // block and line the focus selection covers
     QFont m_font;
 
     // The document's characters as they stand, and the count of them that
