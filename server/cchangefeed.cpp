@@ -136,29 +136,69 @@ bool CChangeFeed::seedBooks(qint64 uid, const QString &code, qint64 now)
             !insertItem(uid, code, Change_BookInfo, book.first, 0, {}, now))
             return false;
         QSqlQuery chapters = CStore::run(
-            QStringLiteral(
-                "select chapter_id from chapters where book_id = ? order by order_num, chapter_id"),
+            QStringLiteral("select chapter_id, length(content) from chapters where book_id = ? order by "
+                           "order_num, chapter_id"),
             {book.first}, &ok);
         if (!ok)
             return false;
-        QStringList ids;
-        auto flush = [&]() {
-            if (ids.isEmpty())
-                return true;
-            const bool done = insertItem(uid, code, Change_ChapterBatch, book.first, 0,
-                                         QJsonObject{{"cids", ids.join(QLatin1Char(','))}}, now);
-            ids.clear();
-            return done;
-        };
-        while (chapters.next()) {
-            ids << chapters.value(0).toString();
-            if (ids.size() == kChaptersPerBatch && !flush())
+        QList<QPair<qint64, qint64>> sized;
+        while (chapters.next())
+            sized.append({chapters.value(0).toLongLong(), chapters.value(1).toLongLong() * 3});
+        chapters.finish();
+        for (const QStringList &ids : batches(sized)) {
+            if (!insertItem(uid, code, Change_ChapterBatch, book.first, 0,
+                            QJsonObject{{"cids", ids.join(QLatin1Char(','))}}, now))
                 return false;
         }
-        if (!flush())
+    }
+    return true;
+}
+
+QList<QStringList> CChangeFeed::batches(const QList<QPair<qint64, qint64>> &chapters)
+{
+    QList<QStringList> out;
+    QStringList ids;
+    qint64 bytes = 0;
+    for (const auto &chapter : chapters) {
+        if (!ids.isEmpty() && (ids.size() == kChaptersPerBatch || bytes + chapter.second > kMaxBatchBytes)) {
+            out << ids;
+            ids.clear();
+            bytes = 0;
+        }
+        ids << QString::number(chapter.first);
+        bytes += chapter.second;
+    }
+    if (!ids.isEmpty())
+        out << ids;
+    return out;
+}
+
+bool CChangeFeed::recordChapters(qint64 uid, const QString &fromCode, qint64 bookId,
+                                 const QStringList &chapterIds, qint64 now)
+{
+    QList<QPair<qint64, qint64>> sized;
+    for (const QString &id : chapterIds) {
+        bool ok = false;
+        const qint64 length =
+            CStore::scalar(QStringLiteral("select length(content) from chapters where chapter_id = ?"), {id},
+                           &ok)
+                .toLongLong();
+        if (!ok)
+            return false;
+        sized.append({id.toLongLong(), length * 3});
+    }
+    for (const QStringList &ids : batches(sized)) {
+        if (!record(uid, fromCode, Change_ChapterBatch, bookId, 0,
+                    QJsonObject{{"cids", ids.join(QLatin1Char(','))}}, now))
             return false;
     }
     return true;
+}
+
+bool CChangeFeed::queueFor(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
+                           const QJsonObject &extra, qint64 now)
+{
+    return insertItem(uid, code, type, bookId, chapterId, extra, now);
 }
 
 // Memos, snapshots, statistics, private words and the profile.

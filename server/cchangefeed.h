@@ -48,8 +48,17 @@ public:
     // Removes the client's items up to and including `taskId`. Inside a
     // write transaction.
     bool acknowledge(qint64 uid, const QString &uniqueCode, qint64 taskId);
+    // Queues a change for one client only. Inside a write transaction.
+    bool queueFor(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
+                  const QJsonObject &extra, qint64 now);
+    // New chapters of a book for every other client, in batches that one
+    // "/chapter/getChapters" answers whole. Inside a write transaction.
+    bool recordChapters(qint64 uid, const QString &fromCode, qint64 bookId, const QStringList &chapterIds,
+                        qint64 now);
 
     static constexpr int kChaptersPerBatch = 20;
+    // Chapter text in one batch (and one answer of "/chapter/getChapters").
+    static constexpr qint64 kMaxBatchBytes = 4 * 1024 * 1024;
 
 private:
     bool insertItem(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
@@ -57,6 +66,8 @@ private:
     bool seed(qint64 uid, const QString &code, qint64 now);
     bool seedBooks(qint64 uid, const QString &code, qint64 now);
     bool seedRest(qint64 uid, const QString &code, qint64 now);
+    // Chapter ids with their text sizes, grouped into batches.
+    static QList<QStringList> batches(const QList<QPair<qint64, qint64>> &chapters);
 
     QMutex m_lock;
     QSet<QString> m_known; // "uid:code" already registered

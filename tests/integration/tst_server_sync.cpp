@@ -309,6 +309,50 @@ private slots:
                  200);
     }
 
+    // Batches in the feed and answers of "/chapter/getChapters" stay within
+    // a size; what an answer leaves out is announced again.
+    void chapterListsAreBoundedBySize()
+    {
+        const TestHttp a = machine(QStringLiteral("aaaa0010"));
+        const TestHttp b = machine(QStringLiteral("bbbb0010"));
+        const qint64 book = addBook(a, QStringLiteral("巨著"), 1001);
+        drain(b);
+        QJsonArray list;
+        for (int i = 0; i < 3; ++i)
+            list.append(QJsonObject{{"chapter_name", QStringLiteral("第%1章").arg(i + 1)},
+                                    {"local_id", 1010 + i},
+                                    {"order_num", i + 1},
+                                    {"content", QString(1000000, QLatin1Char('a' + i))}});
+        const QJsonArray created =
+            a.post("/chapter/batchCreateChapter",
+                   {{"book_id", QString::number(book)},
+                    {"list", QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))}})
+                .content()
+                .toArray();
+        QCOMPARE(created.size(), 3);
+        QStringList all;
+        for (const QJsonValue &v : created)
+            all << QString::number(v.toObject().value("chapter_id").toInt());
+        const QJsonArray items = b.post("/synchronization/synBookData").content().toArray();
+        QCOMPARE(typesOf(items), (QList<int>{19, 19, 19}));
+        drain(b);
+
+        const QJsonArray first =
+            b.get("/chapter/getChapters", {{"book_id", QString::number(book)}, {"c_ids", all.join(',')}})
+                .content()
+                .toArray();
+        QCOMPARE(first.size(), 1);
+        QCOMPARE(first.at(0).toObject().value("content").toString(), QString(1000000, QLatin1Char('a')));
+        const QJsonArray rest = b.post("/synchronization/synBookData").content().toArray();
+        QCOMPARE(typesOf(rest), QList<int>{19});
+        const QString cids = QJsonDocument::fromJson(rest.at(0).toObject().value("extra").toString().toUtf8())
+                                 .object()
+                                 .value("cids")
+                                 .toString();
+        QCOMPARE(cids, all.mid(1).join(','));
+        drain(b);
+    }
+
     void freshMachineReceivesTheWholeAccount()
     {
         const TestHttp fresh = machine(QStringLiteral("ffff0003"));
