@@ -61,6 +61,11 @@ const char *const kSchema[] = {
     "unique_code text not null, change_type integer not null, book_id integer not null default 0, "
     "chapter_id integer not null default 0, extra text not null default '{}', create_time integer not null)",
     "create index if not exists idx_changes_client on changes(uid, unique_code, task_id)",
+    "create table if not exists retired_clients(uid integer not null, unique_code text not null, "
+    "last_seen integer not null, primary key(uid, unique_code))",
+    "create table if not exists tombstones(uid integer not null, change_type integer not null, "
+    "book_id integer not null, chapter_id integer not null, create_time integer not null)",
+    "create index if not exists idx_tombstones_uid on tombstones(uid, create_time)",
     "create index if not exists idx_changes_object on changes(uid, unique_code, change_type, book_id, "
     "chapter_id)",
     "create table if not exists feedback(id integer primary key autoincrement, uid integer not null default "
@@ -177,6 +182,17 @@ bool CStore::createSchema(QSqlDatabase &db)
             return false;
         }
     }
+    // Clients from before devices were retired were last seen when first seen.
+    if (!q.exec(
+            QStringLiteral("select count(*) from pragma_table_info('clients') where name = 'last_seen'")) ||
+        !q.next())
+        return false;
+    const bool hasLastSeen = q.value(0).toInt() > 0;
+    q.finish();
+    if (!hasLastSeen && !(q.exec(QStringLiteral("alter table clients add column last_seen integer not null "
+                                                "default 0")) &&
+                          q.exec(QStringLiteral("update clients set last_seen = first_seen"))))
+        return false;
     // Tokens from before idle sessions expired count as used when issued.
     if (!q.exec(
             QStringLiteral("select count(*) from pragma_table_info('tokens') where name = 'last_used'")) ||

@@ -353,6 +353,47 @@ private slots:
         drain(b);
     }
 
+    // An author has a bounded number of active machines: a new one retires
+    // the one unused for longest, which starts over when it comes back,
+    // told of what was deleted meanwhile.
+    void machinesBeyondTheLimitAreRetired()
+    {
+        TestServer server;
+        server.setExtraArguments({"--max-devices", "3"});
+        QVERIFY(server.start());
+        QString token;
+        qint64 uid = 0;
+        QVERIFY(server.signUp(QStringLiteral("13700000010"), kPassword, token, uid));
+        auto on = [&](const QString &code) {
+            TestHttp h(server.baseUrl());
+            h.setToken(token);
+            h.setUniqueCode(code);
+            return h;
+        };
+        const TestHttp a = on("aaaa0011"), b = on("bbbb0011"), c = on("cccc0011"), d = on("dddd0011");
+        drain(a);
+        const qint64 gone = addBook(a, QStringLiteral("将删"), 1101);
+        const qint64 kept = addBook(a, QStringLiteral("留下"), 1102);
+        for (const TestHttp *h : {&b, &c, &a}) {
+            QTest::qWait(1100); // a later second of use each
+            drain(*h);
+        }
+        drain(d); // the fourth machine: b, unused for longest, is retired
+        QCOMPARE(a.post("/books/deleteBook", {{"book_id", QString::number(gone)}}).code(), 200);
+        QTRY_VERIFY(server.output().contains("is retired"));
+
+        const QJsonArray back = b.post("/synchronization/synBookData").content().toArray();
+        QVERIFY(!back.isEmpty());
+        QCOMPARE(back.first().toObject().value("change_type").toInt(), 3);
+        QCOMPARE(back.first().toObject().value("book_id").toInt(), int(gone));
+        QList<int> newBooks;
+        for (const QJsonValue &v : back) {
+            if (v.toObject().value("change_type").toInt() == 1)
+                newBooks << v.toObject().value("book_id").toInt();
+        }
+        QCOMPARE(newBooks, QList<int>{int(kept)});
+    }
+
     void freshMachineReceivesTheWholeAccount()
     {
         const TestHttp fresh = machine(QStringLiteral("ffff0003"));
