@@ -35,6 +35,41 @@
     </message>
 </context>
 <context>
+    <name>CBookListDelegate</name>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>BookInfo</source>
+        <translation>书籍信息</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Create</source>
+        <translation>新建书籍</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>导入</translation>
+    </message>
+    <message>
+        <source>Synchronous</source>
+        <translation>同步中...</translation>
+    </message>
+    <message>
+        <source>Importing</source>
+        <translation>导入中...</translation>
+    </message>
+    <message>
+        <source>Num</source>
+        <translation>字</translation>
+    </message>
+</context>
+<context>
     <name>CUiManager</name>
     <message>
         <source>Currently locked</source>
@@ -47,6 +82,44 @@
     <message>
         <source>Client close locked</source>
         <translation>客户端取消锁定</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_BookInfo</name>
+    <message>
+        <source>BookInfo</source>
+        <translation>书籍信息</translation>
+    </message>
+    <message>
+        <source>Please select the cover image</source>
+        <translation>请选择封面图片</translation>
+    </message>
+    <message>
+        <source>Book Name</source>
+        <translation>书籍名称</translation>
+    </message>
+    <message>
+        <source>Please enter book name</source>
+        <translation>请输入书籍名称</translation>
+    </message>
+    <message>
+        <source>Please enter the introduction, 20-500 words</source>
+        <translation>请输入作品简介，20-500字</translation>
+    </message>
+    <message>
+        <source>BookCover</source>
+        <translation>选择封面</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_CreateBook</name>
+    <message>
+        <source>Book Name</source>
+        <translation>书籍名称</translation>
+    </message>
+    <message>
+        <source>Please enter book name</source>
+        <translation>请输入书籍名称</translation>
     </message>
 </context>
 <context>
@@ -160,22 +233,64 @@
     </message>
 </context>
 <context>
+    <name>Widget_BookShelfList</name>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Are you sure to delete %1?</source>
+        <translation>确认要删除《%1》吗？</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Failed to delete book</source>
+        <translation>删除书籍失败</translation>
+    </message>
+    <message>
+        <source>Failed to add book</source>
+        <translation>添加书籍失败</translation>
+    </message>
+    <message>
+        <source>importing book</source>
+        <translation>书籍导入中，请稍候...</translation>
+    </message>
+</context>
+<context>
     <name>Widget_Bookshelf</name>
     <message>
-        <source>Quorvin Writing</source>
-        <translation>Quorvin 写作</translation>
+        <source>Personal information</source>
+        <translation>个人资料</translation>
     </message>
-    <message>
-        <source>Bookshelf</source>
-        <translation>书架</translation>
-    </message>
+</context>
+<context>
+    <name>Widget_Bookshelf_Top</name>
     <message>
         <source>My Bookshelf</source>
         <translation>我的书架</translation>
     </message>
     <message>
+        <source>Synchronize now</source>
+        <translation>立即同步</translation>
+    </message>
+    <message>
+        <source>Memos</source>
+        <translation>便签</translation>
+    </message>
+    <message>
         <source>Switch theme</source>
         <translation>切换主题</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>设置</translation>
     </message>
     <message>
         <source>Minimise</source>
@@ -190,16 +305,12 @@
         <translation>关闭</translation>
     </message>
     <message>
-        <source>No books on the shelf yet</source>
-        <translation>书架上还没有书</translation>
+        <source>Synchronous success</source>
+        <translation>同步成功</translation>
     </message>
     <message>
-        <source>Create a book or import a text file to start writing</source>
-        <translation>新建一本书或导入文本文件，开始写作吧</translation>
-    </message>
-    <message>
-        <source>Restore</source>
-        <translation>还原</translation>
+        <source>Synchronization failure</source>
+        <translation>同步失败</translation>
     </message>
     <message>
         <source>Switch to the light theme</source>
@@ -208,6 +319,10 @@
     <message>
         <source>Switch to the dark theme</source>
         <translation>切换到夜间模式</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>还原</translation>
     </message>
 </context>
 <context>
