@@ -182,27 +182,26 @@ bool CStore::createSchema(QSqlDatabase &db)
             return false;
         }
     }
-    // Clients from before devices were retired were last seen when first seen.
-    if (!q.exec(
-            QStringLiteral("select count(*) from pragma_table_info('clients') where name = 'last_seen'")) ||
+    // Clients from before devices were retired were last seen when first
+    // seen; tokens from before idle sessions ended were used when issued.
+    return addColumn(db, "clients", "last_seen", "last_seen = first_seen") &&
+           addColumn(db, "tokens", "last_used", "last_used = create_time");
+}
+
+// Adds an integer column that an older data folder lacks, filled by `fill`.
+bool CStore::addColumn(QSqlDatabase &db, const char *table, const char *column, const char *fill)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("select count(*) from pragma_table_info('%1') where name = '%2'")
+                    .arg(QLatin1String(table), QLatin1String(column))) ||
         !q.next())
         return false;
-    const bool hasLastSeen = q.value(0).toInt() > 0;
+    const bool present = q.value(0).toInt() > 0;
     q.finish();
-    if (!hasLastSeen && !(q.exec(QStringLiteral("alter table clients add column last_seen integer not null "
-                                                "default 0")) &&
-                          q.exec(QStringLiteral("update clients set last_seen = first_seen"))))
-        return false;
-    // Tokens from before idle sessions expired count as used when issued.
-    if (!q.exec(
-            QStringLiteral("select count(*) from pragma_table_info('tokens') where name = 'last_used'")) ||
-        !q.next())
-        return false;
-    const bool hasLastUse = q.value(0).toInt() > 0;
-    q.finish();
-    return hasLastUse ||
-           (q.exec(QStringLiteral("alter table tokens add column last_used integer not null default 0")) &&
-            q.exec(QStringLiteral("update tokens set last_used = create_time")));
+    return present ||
+           (q.exec(QStringLiteral("alter table %1 add column %2 integer not null default 0")
+                       .arg(QLatin1String(table), QLatin1String(column))) &&
+            q.exec(QStringLiteral("update %1 set %2").arg(QLatin1String(table), QLatin1String(fill))));
 }
 
 QSqlDatabase CStore::connection()
