@@ -141,6 +141,49 @@
     </message>
 </context>
 <context>
+    <name>Creation_TextEdit</name>
+    <message>
+        <source>&lt;</source>
+        <translation>《</translation>
+    </message>
+    <message>
+        <source>&gt;</source>
+        <translation>》</translation>
+    </message>
+    <message>
+        <source>(</source>
+        <translation>（</translation>
+    </message>
+    <message>
+        <source>)</source>
+        <translation>）</translation>
+    </message>
+    <message>
+        <source>[</source>
+        <translation>【</translation>
+    </message>
+    <message>
+        <source>]</source>
+        <translation>】</translation>
+    </message>
+    <message>
+        <source>doubleLeft</source>
+        <translation>“</translation>
+    </message>
+    <message>
+        <source>doubleRight</source>
+        <translation>”</translation>
+    </message>
+    <message>
+        <source>singleLeft</source>
+        <translation>‘</translation>
+    </message>
+    <message>
+        <source>singleRight</source>
+        <translation>’</translation>
+    </message>
+</context>
+<context>
     <name>Dialog_DevPanel</name>
     <message>
         <source>Developer panel</source>
@@ -328,12 +371,8 @@
 <context>
     <name>Widget_Creation</name>
     <message>
-        <source>Back to the bookshelf</source>
-        <translation>返回书架</translation>
-    </message>
-    <message>
-        <source>Choose a chapter to start writing</source>
-        <translation>选择一个章节开始写作</translation>
+        <source>Pin the chapter list</source>
+        <translation>固定章节列表</translation>
     </message>
 </context>
 <context>
@@ -345,6 +384,107 @@
     <message>
         <source>Idle</source>
         <translation>偷闲中</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation_Content</name>
+    <message>
+        <source>Format</source>
+        <translation>格式</translation>
+    </message>
+    <message>
+        <source>Focus mode</source>
+        <translation>专注模式</translation>
+    </message>
+    <message>
+        <source>Currently locked</source>
+        <translation>客户端已锁定</translation>
+    </message>
+    <message>
+        <source>sound open</source>
+        <translation>打字音效已开启</translation>
+    </message>
+    <message>
+        <source>sound close</source>
+        <translation>打字音效已关闭</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation_Left</name>
+    <message>
+        <source>My books</source>
+        <translation>我的作品</translation>
+    </message>
+    <message>
+        <source>Reverse order</source>
+        <translation>倒序</translation>
+    </message>
+    <message>
+        <source>Recycle bin</source>
+        <translation>章节回收站</translation>
+    </message>
+    <message>
+        <source>New chapter</source>
+        <translation>新建章节</translation>
+    </message>
+    <message>
+        <source>Open Tag</source>
+        <translation>新标签页打开</translation>
+    </message>
+    <message>
+        <source>Create Chapter</source>
+        <translation>创建新章</translation>
+    </message>
+    <message>
+        <source>Rename Chapter</source>
+        <translation>重命名</translation>
+    </message>
+    <message>
+        <source>Export Chapter</source>
+        <translation>导出本章</translation>
+    </message>
+    <message>
+        <source>Time Machine</source>
+        <translation>时光机</translation>
+    </message>
+    <message>
+        <source>Previous Chapter</source>
+        <translation>上移一章</translation>
+    </message>
+    <message>
+        <source>Next Chapter</source>
+        <translation>下移一章</translation>
+    </message>
+    <message>
+        <source>Delete Chapter</source>
+        <translation>删除本章</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation_Top</name>
+    <message>
+        <source>Tools</source>
+        <translation>工具</translation>
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation>全屏</translation>
+    </message>
+    <message>
+        <source>Power</source>
+        <translation>关机选项</translation>
+    </message>
+    <message>
+        <source>Minimize</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>Maximize</source>
+        <translation>最大化</translation>
+    </message>
+    <message>
+        <source>Back to the bookshelf</source>
+        <translation>返回书架</translation>
     </message>
 </context>
 <context>
