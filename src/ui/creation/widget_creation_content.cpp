@@ -4,12 +4,16 @@
 #include "creationclock.h"
 #include "db/cquorvindb.h"
 #include "db/records.h"
+#include "dialog_remuneration.h"
 #include "manager/cbookjobmanager.h"
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
 #include "titemdata.h"
 #include "ui/ztmessagebox.h"
+#include "widget_creation_bottom.h"
+#include "widget_creation_plane2.h"
+#include "widget_creation_plane3.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -103,6 +107,9 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
     slotLayout->setContentsMargins(0, 0, 0, 0);
     slotLayout->setSpacing(0);
     column->addWidget(m_bottomSlot);
+    m_bottom = new Widget_Creation_Bottom(m_bottomSlot);
+    slotLayout->addWidget(m_bottom);
+    m_bottom->attachFloatingLabels(this);
 
     m_btnSetup2 = new QPushButton(this);
     m_btnSetup2->setObjectName("btn_creation_setup2");
@@ -139,6 +146,10 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
     connect(ui, &CUiManager::sig_GlobalKeyPress_Win, m_edit, &Creation_TextEdit::on_GlobalKeyPressWin);
     connect(m_timer, &QTimer::timeout, this, &Widget_Creation_Content::onCreationTimer);
     connect(m_placeTimer, &QTimer::timeout, this, &Widget_Creation_Content::placeFloatingButtons);
+    connect(this, &Widget_Creation_Content::sig_CreationTick, m_bottom,
+            &Widget_Creation_Bottom::onCreationTick);
+    connect(m_bottom, &Widget_Creation_Bottom::sig_openSetMoneyDlg, this,
+            &Widget_Creation_Content::on_OpenSetMoneyDlg);
 
     m_edit->installEventFilter(this);
     m_edit->viewport()->installEventFilter(this);
@@ -702,6 +713,16 @@ void Widget_Creation_Content::creation_hotKeyPress(QKeyEvent *evt)
     if (!evt)
         return;
     const bool ctrl = evt->modifiers() & Qt::ControlModifier;
+    // The format panel's marks follow what the keys changed.
+    struct MarksInStep
+    {
+        QPointer<Widget_Creation_Plane2> panel;
+        ~MarksInStep()
+        {
+            if (panel)
+                panel->syncWithSettings();
+        }
+    } marks{m_plane2};
     if (ctrl) {
         switch (evt->key()) {
         case Qt::Key_F1:
@@ -771,13 +792,45 @@ void Widget_Creation_Content::on_EnterItem(T_ItemData *pItem)
 void Widget_Creation_Content::on_Plane2_1_hide()
 {
     m_hoverCode = 0;
+    if (m_plane2)
+        m_plane2->on_Plane2_1_hide();
 }
 
-void Widget_Creation_Content::on_btn_creation_setup2_clicked() {}
+Widget_Creation_Plane2 *Widget_Creation_Content::formatPanel() const
+{
+    return m_plane2;
+}
 
-void Widget_Creation_Content::on_btn_creation_setup3_clicked() {}
+Widget_Creation_Plane3 *Widget_Creation_Content::focusPanel() const
+{
+    return m_plane3;
+}
 
-void Widget_Creation_Content::on_OpenSetMoneyDlg() {}
+void Widget_Creation_Content::on_btn_creation_setup2_clicked()
+{
+    if (!m_plane2) {
+        m_plane2 = new Widget_Creation_Plane2(this);
+        connect(m_plane2, &Widget_Creation_Plane2::sig_EnterItem, this,
+                &Widget_Creation_Content::on_EnterItem);
+    }
+    // The content area's right and bottom edges are the page's.
+    m_plane2->showFor(this);
+}
+
+void Widget_Creation_Content::on_btn_creation_setup3_clicked()
+{
+    if (!m_plane3)
+        m_plane3 = new Widget_Creation_Plane3(this);
+    m_plane3->showFor(this);
+}
+
+void Widget_Creation_Content::on_OpenSetMoneyDlg()
+{
+    if (!m_book)
+        return;
+    if (Dialog_Remuneration::editRate(this, m_book))
+        m_bottom->updateStatus(m_session.writingSession.typing);
+}
 
 // ---- Export and import --------------------------------------------------------
 
@@ -903,6 +956,7 @@ bool Widget_Creation_Content::eventFilter(QObject *watched, QEvent *event)
 void Widget_Creation_Content::setFullScreenMode(bool on)
 {
     m_fullScreen = on;
+    m_bottom->setFullScreen(on);
     if (!on) {
         m_btnSetup2->show();
         m_btnSetup3->show();
@@ -932,6 +986,10 @@ void Widget_Creation_Content::hideEvent(QHideEvent *event)
 {
     // Hidden by the boss key, the tray or a page switch: keep what was typed.
     saveChapter();
+    if (m_plane2)
+        m_plane2->hide();
+    if (m_plane3)
+        m_plane3->hide();
     QWidget::hideEvent(event);
 }
 

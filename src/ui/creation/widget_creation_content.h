@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QFont>
+#include <QPointer>
 #include <QWidget>
 
 class QPushButton;
 class QTimer;
 class QVBoxLayout;
 class Creation_TextEdit;
+class Widget_Creation_Bottom;
+class Widget_Creation_Plane2;
+class Widget_Creation_Plane3;
 struct T_Book;
 struct T_Chapter;
 struct T_ItemData;
@@ -44,6 +48,10 @@ public:
     QPushButton *formatButton() const { return m_btnSetup2; }
     QPushButton *focusButton() const { return m_btnSetup3; }
     QTimer *creationTimer() const { return m_timer; }
+    Widget_Creation_Bottom *statusLine() const { return m_bottom; }
+    // The format and focus panels, once opened.
+    Widget_Creation_Plane2 *formatPanel() const;
+    Widget_Creation_Plane3 *focusPanel() const;
 
     // Export and import of the open chapter; the commands ask for the path.
     // Export writes the open chapter, or `chapter` when given.
@@ -113,6 +121,9 @@ private:
     T_SessionData &m_session;
     Creation_TextEdit *m_edit = nullptr;
     QWidget *m_bottomSlot = nullptr;
+    Widget_Creation_Bottom *m_bottom = nullptr;
+    QPointer<Widget_Creation_Plane2> m_plane2;
+    QPointer<Widget_Creation_Plane3> m_plane3;
     QPushButton *m_btnSetup2 = nullptr;
     QPushButton *m_btnSetup3 = nullptr;
     QTimer *m_timer = nullptr;
