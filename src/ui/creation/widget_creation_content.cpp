@@ -30,6 +30,7 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -222,15 +223,19 @@ void Widget_Creation_Content::loadText(const QString &text)
     m_loading = true;
     QTextDocument *doc = m_edit->document();
     doc->setUndoRedoEnabled(false);
-    m_edit->setPlainText(joined);
-    applyFormat();
+    m_edit->clear();
+    // The font and the paragraph format go in first, so the text is laid
+    // out once, already formatted.
+    applyFont();
+    applyMargins();
+    recolour();
+    QTextCursor cursor(doc);
+    cursor.setBlockFormat(paragraphFormat());
+    cursor.insertText(joined);
     doc->setUndoRedoEnabled(true);
     m_loading = false;
     if (m_chapter) {
-        QString shown = m_edit->toPlainText();
-        if (shown == QLatin1String("|"))
-            shown.clear();
-        m_chapter->content = shown;
+        m_chapter->content = joined == QLatin1String("|") ? QString() : joined;
         m_chapter->wordCount = m_words;
         m_session.writingSession.currentWordCount = m_words;
     }
@@ -239,6 +244,7 @@ void Widget_Creation_Content::loadText(const QString &text)
         m_edit->setFocus();
     m_edit->moveCursor(QTextCursor::End);
     m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
+    m_focusKey = -1;
     onCurrentLine();
 }
 
@@ -453,33 +459,42 @@ void Widget_Creation_Content::updateSpeedWindow()
 
 // ---- Formatting -----------------------------------------------------------------
 
-void Widget_Creation_Content::applyFormat()
+void Widget_Creation_Content::applyFont()
 {
     T_User &user = m_session.user;
     user.fontSize = qMax(kMinFontSize, user.fontSize);
-    const int size = user.fontSize;
-    QScrollBar *bar = m_edit->verticalScrollBar();
-    const int scroll = bar->value();
-
     m_font = QFont(user.fontFamily);
-    m_font.setPointSize(size);
+    m_font.setPointSize(user.fontSize);
     m_font.setWeight(user.isBlod ? 75 : 50);
     m_font.setItalic(user.isItalics != 0);
     m_font.setUnderline(user.isUnderLine != 0);
     // The character formats of the text stay empty: every character takes
     // the document's font, so the author's font is one cheap setting.
-    m_edit->setFont(m_font);
-    m_edit->document()->setDefaultFont(m_font);
+    if (m_edit->font() != m_font)
+        m_edit->setFont(m_font);
+    if (m_edit->document()->defaultFont() != m_font)
+        m_edit->document()->setDefaultFont(m_font);
+}
 
+QTextBlockFormat Widget_Creation_Content::paragraphFormat() const
+{
+    const int size = m_session.user.fontSize;
     QTextBlockFormat block;
     block.setLineHeight(size, QTextBlockFormat::LineDistanceHeight);
     block.setTopMargin(size);
     block.setTextIndent(2.8 * size);
+    return block;
+}
+
+void Widget_Creation_Content::applyFormat()
+{
+    QScrollBar *bar = m_edit->verticalScrollBar();
+    const int scroll = bar->value();
+    applyFont();
     QTextCursor all(m_edit->document());
     all.select(QTextCursor::Document);
-    all.mergeBlockFormat(block);
+    all.mergeBlockFormat(paragraphFormat());
     m_edit->setCurrentCharFormat(QTextCharFormat());
-
     applyMargins();
     recolour();
     bar->setValue(scroll);
@@ -527,10 +542,11 @@ void Widget_Creation_Content::recolour()
     m_edit->setPalette(palette);
     m_edit->viewport()->setPalette(palette);
     // The application's sheet styles every text field; the page keeps its own colours.
-    const QString sheet = QStringLiteral("#Creation_TextEdit { color: %1; background: %2; border: none; "
-                                         "border-radius: 0; selection-background-color: %3; selection-color: %1; }")
-                              .arg(text.name(), palette.color(QPalette::Base).name(),
-                                   palette.color(QPalette::Highlight).name());
+    const QString sheet =
+        QStringLiteral("#Creation_TextEdit { color: %1; background: %2; border: none; "
+                       "border-radius: 0; selection-background-color: %3; selection-color: %1; }")
+            .arg(text.name(), palette.color(QPalette::Base).name(),
+                 palette.color(QPalette::Highlight).name());
     if (m_edit->styleSheet() != sheet)
         m_edit->setStyleSheet(sheet);
     onCurrentLine();
@@ -540,22 +556,35 @@ void Widget_Creation_Content::onCurrentLine()
 {
     const T_User &user = m_session.user;
     if (!user.isFocusing || !m_chapter) {
+        m_focusKey = -1;
         if (!m_edit->extraSelections().isEmpty())
             m_edit->setExtraSelections({});
         return;
     }
-    QTextEdit::ExtraSelection line;
-    line.cursor = m_edit->textCursor();
-    line.cursor.clearSelection();
+    QTextCursor cursor = m_edit->textCursor();
+    const QTextBlock block = cursor.block();
+    int line = 0;
+    if (user.isFocusLine && block.layout() && block.layout()->lineCount() > 0)
+        line = block.layout()->lineForTextPosition(cursor.positionInBlock()).lineNumber();
+    // Typing along the same line keeps the selection, whose cursors follow
+    // the text by themselves: only a move to another line redraws it.
+    const qint64 key =
+        (qint64(block.blockNumber()) << 20) + (line << 2) + (user.isFocusLine ? 1 : 0) + (isDark() ? 2 : 0);
+    if (key == m_focusKey && !m_edit->extraSelections().isEmpty())
+        return;
+    m_focusKey = key;
+    QTextEdit::ExtraSelection focus;
+    focus.cursor = cursor;
+    focus.cursor.clearSelection();
     if (user.isFocusLine) {
-        line.cursor.movePosition(QTextCursor::StartOfLine);
-        line.cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+        focus.cursor.movePosition(QTextCursor::StartOfLine);
+        focus.cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
     } else {
-        line.cursor.movePosition(QTextCursor::StartOfBlock);
-        line.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        focus.cursor.movePosition(QTextCursor::StartOfBlock);
+        focus.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     }
-    line.format.setForeground(isDark() ? kTextDark : kTextLight);
-    m_edit->setExtraSelections({line});
+    focus.format.setForeground(isDark() ? kTextDark : kTextLight);
+    m_edit->setExtraSelections({focus});
 }
 
 // ---- Commands and hot keys ------------------------------------------------------

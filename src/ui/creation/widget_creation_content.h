@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QPointer>
+#include <QTextBlockFormat>
 #include <QWidget>
 
 class QPushButton;
@@ -97,6 +98,8 @@ protected:
 
 private:
     void loadText(const QString &text);
+    void applyFont();
+    QTextBlockFormat paragraphFormat() const;
     void resetSession();
     void onContentsChange(int position, int removed, int added);
     void recountAll();
@@ -139,6 +142,7 @@ private:
     int m_hoverCode = 0;
     int m_lastScrollMax = 0;
     int m_lastSaveTime = 0;
+    qint64 m_focusKey = -1; // block and line the focus selection covers
     QFont m_font;
 
     // The document's characters as they stand, and the count of them that
