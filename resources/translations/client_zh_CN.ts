@@ -33,6 +33,33 @@
         <source>The book could not be created</source>
         <translation>书籍创建失败</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; is still being imported: delete it once the import has finished</source>
+        <translation>《%1》正在导入，请在导入完成后再删除</translation>
+    </message>
+</context>
+<context>
+    <name>CJobManager</name>
+    <message>
+        <source>error %1</source>
+        <translation>错误 %1</translation>
+    </message>
+    <message>
+        <source>A memo could not be saved to the server: %1</source>
+        <translation>便签未能保存到服务器：%1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; of &quot;%2&quot; could not be saved to the server: %3</source>
+        <translation>《%2》的“%1”未能保存到服务器：%3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be saved to the server: %2</source>
+        <translation>《%1》未能保存到服务器：%2</translation>
+    </message>
+    <message>
+        <source>A change could not be saved to the server: %1</source>
+        <translation>一项修改未能保存到服务器：%1</translation>
+    </message>
 </context>
 <context>
     <name>CUiManager</name>
@@ -47,6 +74,13 @@
     <message>
         <source>Client close locked</source>
         <translation>客户端取消锁定</translation>
+    </message>
+</context>
+<context>
+    <name>CUserJobManager</name>
+    <message>
+        <source>The profile could not be saved to the server: %1</source>
+        <translation>个人资料未能保存到服务器：%1</translation>
     </message>
 </context>
 <context>

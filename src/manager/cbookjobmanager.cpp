@@ -216,6 +216,13 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
     T_Book *book = bookOf(req);
     if (!book)
         return false;
+    if (m_importThreadBooks.contains(book->localId)) {
+        // The import thread still hands this book its chapters.
+        m_ui->showTips(
+            tr("\"%1\" is still being imported: delete it once the import has finished").arg(book->bookName),
+            0);
+        return false;
+    }
     takeServerIds(req, book, nullptr);
     req.uid = uid();
     if (!m_db->deleteBook(book->localId))

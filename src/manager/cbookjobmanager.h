@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -127,4 +128,7 @@ private:
     CQuorvinDb *m_db;
     T_SessionData *m_session;
     CUiManager *m_ui;
+    // Books whose import thread still stores chapters and hands them over
+    // (GUI thread): they cannot be deleted until it is done.
+    QSet<int> m_importThreadBooks;
 };

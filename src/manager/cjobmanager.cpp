@@ -202,14 +202,16 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     T_Http_C route;
     const bool routed =
         HttpUtil::parseUserdata(QString::fromLatin1(reply->request().rawHeader("userdata")), route);
-    if (reply->error() != QNetworkReply::NoError) {
+    QByteArray body;
+    if (reply->error() != QNetworkReply::NoError && !CHttpBase::refusalEnvelope(reply, body)) {
         qWarning() << "network error" << reply->error() << reply->errorString()
                    << ", jobType =" << route.jobType << ", jobId =" << route.jobId;
         reply->deleteLater();
         onNetworkError(route);
         return;
     }
-    const QByteArray body = reply->readAll();
+    if (reply->error() == QNetworkReply::NoError)
+        body = reply->readAll();
     reply->deleteLater();
 
     T_Http_S envelope;
@@ -256,6 +258,8 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
         m_ui->showLogin();
         return;
     }
+    if (route.jobId > 0 && !stale && envelope.code != 200)
+        reportRefusal(route, envelope);
     if (route.jobId > 0 && !stale && !settled)
         m_db->deleteJob(route.jobId);
     routeReply(route, body);

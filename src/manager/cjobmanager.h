@@ -120,6 +120,10 @@ private:
     bool dispatchJob(const T_JobData &job);
     void routeReply(const T_Http_C &route, const QByteArray &body);
     void onNetworkError(const T_Http_C &route);
+    // cjobmanager_refusal.cpp: the server refused a queued job. The author
+    // is told what could not be saved and why; refused chapter text is kept
+    // as a local snapshot of the chapter. The job then leaves the queue.
+    void reportRefusal(const T_Http_C &route, const T_Http_S &envelope);
     // Ends a replay pass: the pull stops, the flag and the animation clear.
     void endSync(bool ok);
     // The send gate of the transport: whether an asynchronous request may go now.

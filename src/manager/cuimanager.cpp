@@ -303,6 +303,7 @@ void CUiManager::toggleTheme()
 
 void CUiManager::showTips(const QString &text, int type)
 {
+    emit sig_TipShown(text, type);
     if (m_mainWindow)
         m_mainWindow->showTips(text, type);
 }

@@ -89,6 +89,8 @@ signals:
     void sig_BookListChanged();
     void sig_BookChanged(T_Book *book);
     void sig_ChapterListChanged(T_Book *book);
+    // Every tip shown (or asked for before the main window exists).
+    void sig_TipShown(const QString &text, int type);
 
 private:
     explicit CUiManager(QObject *parent = nullptr);

@@ -347,6 +347,141 @@ private slots:
         QVERIFY(replay());
         QCOMPARE(serverMemo(memoId).value("content").toString(), QStringLiteral("钉住后又改了"));
     }
+
+    // Whatever the server answers is a refusal, not a network failure: the
+    // author is told, refused text is kept as a snapshot, the queue goes on.
+    void refusalsAreToldKeptAndTheQueueGoesOn_data()
+    {
+        QTest::addColumn<bool>("tooLarge");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("text too large (HTTP 413)")
+            << true << QStringLiteral("larger than this server accepts");
+        QTest::newRow("name refused") << false << QStringLiteral("chapter name");
+    }
+
+    void refusalsAreToldKeptAndTheQueueGoesOn()
+    {
+        QFETCH(bool, tooLarge);
+        QFETCH(QString, why);
+        T_Book *book = onlineBook(tooLarge ? QStringLiteral("太长") : QStringLiteral("名长"));
+        QVERIFY(book);
+        T_Chapter *chapter = book->chapterList.first();
+        const QString chapterName = chapter->name;
+        QVERIFY(goOffline());
+        // 17 MB on the wire once percent-encoded, above the server's 16 MB.
+        const QString text = QString(1900000, QChar(0x4E00));
+        TC_Chapter_Edit change;
+        change.localBookId = book->localId;
+        change.localChapterId = chapter->localId;
+        if (tooLarge) {
+            change.content = text;
+            QVERIFY(m_jobs->chapterSaveContent(change));
+        } else {
+            change.chapterName = QString(120, QChar(0x540D));
+            QVERIFY(m_jobs->chapterRename(change));
+        }
+        TC_Books_Edit after;
+        after.localBookId = book->localId;
+        after.bookName = book->bookName;
+        after.intro = QStringLiteral("排在被拒之后");
+        QVERIFY(m_jobs->booksEdit(after));
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
+
+        QStringList tips;
+        auto connection =
+            connect(m_ui, &CUiManager::sig_TipShown, this, [&tips](const QString &tip, int type) {
+                if (type == 0)
+                    tips << tip;
+            });
+        QVERIFY(goOnline());
+        QVERIFY(replay());
+        disconnect(connection);
+        QCOMPARE(api()
+                     .get("/books/bookinfo", {{"book_id", QString::number(book->bookId)}})
+                     .object()
+                     .value("intro")
+                     .toString(),
+                 QStringLiteral("排在被拒之后"));
+        QCOMPARE(tips.size(), 1);
+        QVERIFY2(tips.first().contains(book->bookName) && tips.first().contains(why),
+                 qPrintable(tips.first()));
+        if (tooLarge) {
+            QVERIFY2(tips.first().contains(chapterName), qPrintable(tips.first()));
+            QList<T_ContentBlade> snapshots;
+            QVERIFY(CQuorvinDb::instance()->getContentBlades(chapter->localId, snapshots));
+            QCOMPARE(snapshots.size(), 1);
+            QCOMPARE(snapshots.first().content.size(), text.size());
+        }
+    }
+
+    // Deleting a book while its import thread still hands over chapters is
+    // refused with a tip (it freed the book under the thread before); once
+    // the import is done the book goes, with every row and job of it.
+    void deletingABookWhileItIsImportedWaitsForTheImport()
+    {
+        QVERIFY(goOffline());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("长篇.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 1; i <= 20000; ++i)
+            file.write(QStringLiteral("第%1章 题\n正文%1\n").arg(i).toUtf8());
+        file.close();
+        QStringList tips;
+        auto connection =
+            connect(m_ui, &CUiManager::sig_TipShown, this, [&tips](const QString &tip, int type) {
+                if (type == 0)
+                    tips << tip;
+            });
+        TC_Books_AddBook req;
+        req.filePath = path;
+        QCOMPARE(m_jobs->booksImport(req), 200);
+        T_Book *book = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((book = m_session.books.isEmpty() ? nullptr : m_session.books.first()) &&
+                                     book->bookName == QStringLiteral("长篇"),
+                                 20000);
+        const int localBookId = book->localId;
+        TC_Books_Delete del;
+        del.localBookId = localBookId;
+        QVERIFY(!m_jobs->booksDelete(del));
+        disconnect(connection);
+        QCOMPARE(tips.size(), 1);
+        QVERIFY2(tips.first().contains(QStringLiteral("长篇")), qPrintable(tips.first()));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_ui->importRunning(), 120000);
+        QCOMPARE(book->chapterList.size(), 20000);
+        QVERIFY(m_jobs->booksDelete(del));
+        const QString of = QStringLiteral(" where localBookId = %1").arg(localBookId);
+        QCOMPARE(value("select count(*) from tb_chapter" + of), 0);
+        QCOMPARE(value("select count(*) from tb_job" + of), 0);
+        QVERIFY(goOnline());
+    }
+
+    // A profile change the server refuses leaves the queue like any other.
+    void refusedProfileJobDoesNotHoldTheQueue()
+    {
+        T_Book *book = onlineBook(QStringLiteral("资料"));
+        QVERIFY(book);
+        CQuorvinDb *db = CQuorvinDb::instance();
+        QVERIFY(goOffline());
+        T_Http_C profile;
+        profile.uid = int(m_uid);
+        profile.jobType = JobType_AuthorInfo;
+        QVERIFY(db->addJob(profile, QStringLiteral("{\"sex\":\"X\",\"name\":\"某\"}"), db->currentTime()));
+        TC_Books_Edit after;
+        after.localBookId = book->localId;
+        after.bookName = book->bookName;
+        after.intro = QStringLiteral("资料之后");
+        QVERIFY(m_jobs->booksEdit(after));
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
+        QVERIFY(goOnline());
+        QVERIFY(replay());
+        QCOMPARE(api()
+                     .get("/books/bookinfo", {{"book_id", QString::number(book->bookId)}})
+                     .object()
+                     .value("intro")
+                     .toString(),
+                 QStringLiteral("资料之后"));
+    }
 };
 
 QUORVIN_TEST_MAIN(TstQueueIntegrity)
