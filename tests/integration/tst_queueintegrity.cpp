@@ -14,9 +14,11 @@
 #include "testserver.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
 #include <QSqlQuery>
+#include <QTcpServer>
 
 namespace {
 
@@ -452,8 +454,113 @@ private slots:
         QVERIFY(m_jobs->booksDelete(del));
         const QString of = QStringLiteral(" where localBookId = %1").arg(localBookId);
         QCOMPARE(value("select count(*) from tb_chapter" + of), 0);
-        QCOMPARE(value("select count(*) from tb_job" + of), 0);
+        // The book's creation went out (and failed): it stays, with the delete behind it.
+        QCOMPARE(value("select count(*) from tb_job" + of + " and jobType not in (8, 11)"), 0);
         QVERIFY(goOnline());
+        QVERIFY(replay());
+    }
+
+    // A creation that went out and got no answer may still have reached the
+    // server. Deleting the object then keeps the creation queued with the
+    // delete behind it: the creation's (idempotent) answer brings the
+    // server id, and the delete removes the object there too.
+    void deletedAfterItsCreationWentOutIsDeletedThere_data()
+    {
+        QTest::addColumn<bool>("wholeBook");
+        QTest::newRow("book") << true;
+        QTest::newRow("chapter") << false;
+    }
+
+    void deletedAfterItsCreationWentOutIsDeletedThere()
+    {
+        QFETCH(bool, wholeBook);
+        T_Book *book = wholeBook ? nullptr : onlineBook(QStringLiteral("章亡"));
+        QVERIFY(wholeBook || book);
+        QVERIFY(goOffline());
+        const QString name = wholeBook ? QStringLiteral("书亡") : QStringLiteral("第2章 亡");
+        TC_Chapter_Create create;
+        if (wholeBook) {
+            TC_Books_AddBook add;
+            add.bookName = name;
+            book = m_jobs->booksAddBook(add); // sent at once, fails
+            QVERIFY(book);
+        } else {
+            create.localBookId = book->localId;
+            create.chapterName = name;
+            create.order_num = 2;
+            QVERIFY(m_jobs->chapterCreate(create)); // sent at once, fails
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
+        QVERIFY(goOnline());
+        // What the lost request did on the server.
+        TestHttp client = api();
+        client.setUniqueCode(kUniqueCode);
+        const TestHttpReply created =
+            wholeBook
+                ? client.post("/books/addBook",
+                              {{"book_name", name}, {"local_id", QString::number(book->localId)}})
+                : client.post("/chapter/createChapter", {{"book_id", QString::number(book->bookId)},
+                                                         {"local_id", QString::number(create.localChapterId)},
+                                                         {"chapter_name", name},
+                                                         {"order_num", "2"}});
+        QCOMPARE(created.code(), 200);
+        const int bookId = wholeBook ? created.object().value("book_id").toInt() : book->bookId;
+        if (wholeBook) {
+            TC_Books_Delete del;
+            del.localBookId = book->localId;
+            QVERIFY(m_jobs->booksDelete(del));
+        } else {
+            TC_Chapter_Del del;
+            del.localBookId = book->localId;
+            del.localChapterId = create.localChapterId;
+            QVERIFY(m_jobs->chapterDelete(del));
+        }
+        QVERIFY(replay());
+        if (wholeBook) {
+            for (const QJsonValue &v : api().get("/books/booksList").content().toArray())
+                QVERIFY(v.toObject().value("book_name").toString() != name);
+        } else {
+            const QJsonArray menu = api()
+                                        .get("/chapter/chapterMenu", {{"book_id", QString::number(bookId)}})
+                                        .object()
+                                        .value("menu")
+                                        .toArray();
+            for (const QJsonValue &v : menu)
+                QVERIFY(v.toObject().value("chapter_name").toString() != name);
+            QCOMPARE(menu.size(), 1);
+        }
+    }
+
+    // Start-up against a server that accepts connections and never answers:
+    // the main window comes from the local data at once (the version check
+    // of the reference data used to hold it for the whole request time-out).
+    void firstWindowDoesNotWaitForTheServer()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        CQuorvinHttp *http = CQuorvinHttp::instance();
+        QVERIFY(CQuorvinDb::instance()->setLastUser(int(m_uid)));
+        http->setSyncTimeout(120000);
+        http->setAsynIdleTimeout(2000);
+        QVERIFY(http->setBaseUrl(QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort())));
+        m_session.clearBooks();
+        m_session.author = TS_Author_Info();
+        http->clearIdentity();
+
+        QElapsedTimer started;
+        started.start();
+        QVERIFY(m_jobs->init());
+        const qint64 elapsed = started.elapsed();
+        QVERIFY(m_ui->mainWindow());
+        QCOMPARE(m_session.author.uid, int(m_uid));
+        // Far below the 120 s a blocking request would take.
+        QVERIFY2(elapsed < 60000, qPrintable(QString::number(elapsed)));
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 60000);
+
+        http->setSyncTimeout(0);
+        http->setAsynIdleTimeout(0);
+        QVERIFY(http->setBaseUrl(m_server.baseUrl()));
+        QVERIFY(m_jobs->uninit());
     }
 
     // A profile change the server refuses leaves the queue like any other.
