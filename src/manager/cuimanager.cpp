@@ -6,6 +6,7 @@
 #include "manager/cqssmanager.h"
 #include "platform/autostart.h"
 #include "platform/topmost.h"
+#include "ui/bookshelf/dialog_userinfo.h"
 #include "ui/bookshelf/widget_bookshelf.h"
 #include "ui/creation/widget_creation.h"
 #include "ui/dialog_loginplaceholder.h"
@@ -133,6 +134,15 @@ void CUiManager::showLogin()
         m_login = m_loginFactory();
     if (m_login)
         m_login->show();
+}
+
+void CUiManager::showUserInfo()
+{
+    Dialog_UserInfo dialog(m_mainWindow);
+    dialog.adjustSize();
+    if (m_mainWindow)
+        centreOn(&dialog, m_mainWindow);
+    dialog.exec();
 }
 
 void CUiManager::closeWindows()
@@ -306,9 +316,9 @@ void CUiManager::setWindowFullScreen(bool on)
 void CUiManager::toggleTheme()
 {
     m_session.author.style = m_session.author.style == StyleLight ? StyleDark : StyleLight;
+    m_qss->setStyle(m_session.author.style);
     if (m_bookshelf)
         m_bookshelf->onStyleChanged(m_session.author.style);
-    m_qss->setStyle(m_session.author.style);
 }
 
 void CUiManager::showTips(const QString &text, int type)
@@ -362,13 +372,31 @@ void CUiManager::onSyncEnded(bool ok)
         m_bookshelf->endSync(ok);
 }
 
+void CUiManager::addBook(T_Book *book, int row, bool isImport)
+{
+    if (m_bookshelf)
+        m_bookshelf->addBook(book, row, isImport);
+    emit sig_BookListChanged();
+}
+
+void CUiManager::removeBook(int row, T_Book *book)
+{
+    if (m_bookshelf)
+        m_bookshelf->removeBook(row, book ? book->localId : 0);
+    emit sig_BookListChanged();
+}
+
 void CUiManager::onBookListChanged()
 {
+    if (m_bookshelf)
+        m_bookshelf->refreshBooks();
     emit sig_BookListChanged();
 }
 
 void CUiManager::onBookChanged(T_Book *book)
 {
+    if (m_bookshelf)
+        m_bookshelf->refreshBook(book);
     emit sig_BookChanged(book);
 }
 

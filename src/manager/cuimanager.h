@@ -38,6 +38,9 @@ public:
 
     void showMain();
     void showLogin();
+    // Opens the author's profile (Dialog_UserInfo) modally over the main
+    // window; returns when it is closed.
+    void showUserInfo();
     void showBookshelf();
     void showCreation(T_Book *book);
     void toggleMaximized();
@@ -65,7 +68,14 @@ public:
     // Set while a book import runs (GUI thread only).
     bool importRunning() const { return m_importRunning; }
     void setImportRunning(bool running) { m_importRunning = running; }
+    // Set while a chapter name is edited in place in the chapter list.
+    bool isRenaming() const { return m_renaming; }
+    void setRenaming(bool renaming) { m_renaming = renaming; }
 
+    // The book jobs changed the shared book list: a book was put in at `row`
+    // (always 0), or the book that stood at `row` was taken out.
+    void addBook(T_Book *book, int row, bool isImport);
+    void removeBook(int row, T_Book *book);
     // The book list or one book changed: the pages that show them redraw.
     void onBookListChanged();
     void onBookChanged(T_Book *book);
@@ -111,6 +121,7 @@ private:
 
     int m_syncRunning = 0;
     bool m_importRunning = false;
+    bool m_renaming = false;
     CQuorvinDb *m_db;
     T_SessionData &m_session;
     CQssManager *m_qss;
