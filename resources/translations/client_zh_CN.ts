@@ -137,6 +137,49 @@
     </message>
 </context>
 <context>
+    <name>Creation_TextEdit</name>
+    <message>
+        <source>&lt;</source>
+        <translation>《</translation>
+    </message>
+    <message>
+        <source>&gt;</source>
+        <translation>》</translation>
+    </message>
+    <message>
+        <source>(</source>
+        <translation>（</translation>
+    </message>
+    <message>
+        <source>)</source>
+        <translation>）</translation>
+    </message>
+    <message>
+        <source>[</source>
+        <translation>【</translation>
+    </message>
+    <message>
+        <source>]</source>
+        <translation>】</translation>
+    </message>
+    <message>
+        <source>doubleLeft</source>
+        <translation>“</translation>
+    </message>
+    <message>
+        <source>doubleRight</source>
+        <translation>”</translation>
+    </message>
+    <message>
+        <source>singleLeft</source>
+        <translation>‘</translation>
+    </message>
+    <message>
+        <source>singleRight</source>
+        <translation>’</translation>
+    </message>
+</context>
+<context>
     <name>Dialog_BookInfo</name>
     <message>
         <source>BookInfo</source>

@@ -6,6 +6,7 @@
 #include "ui/creation/creation_textedit.h"
 #include "ui/creation/widget_creation_content.h"
 #include "ui/creation/widget_creation_left.h"
+#include "ui/creation/widget_creation_plane1.h"
 #include "ui/creation/widget_creation_top.h"
 
 #include <QApplication>
@@ -83,6 +84,13 @@ Widget_Creation::Widget_Creation(QWidget *parent) : QWidget(parent)
     connect(m_left, &Widget_Creation_Left::sig_openChapter, this,
             [this](int id, bool newTab) { openChapter(id, newTab); });
     connect(m_left, &Widget_Creation_Left::sig_chapterRenamed, this, &Widget_Creation::renameTab);
+    connect(m_left, &Widget_Creation_Left::sig_chapterDeleting, this, [this](int id) {
+        T_Chapter *open = m_content->chapter();
+        if (open && open->localId == id) {
+            m_content->saveChapter();
+            m_content->clearChapter();
+        }
+    });
     connect(m_left, &Widget_Creation_Left::sig_chapterDeleted, this, &Widget_Creation::onChapterDeleted);
     connect(m_left, &Widget_Creation_Left::sig_exportChapter, this, [this](int id) {
         m_content->exportChapter(m_book ? CBookJobManager::findChapter(m_book, id) : nullptr);
@@ -139,11 +147,6 @@ void Widget_Creation::exportCurrentChapter()
 
 void Widget_Creation::onChapterDeleted(int localChapterId, int neighbour)
 {
-    T_Chapter *open = m_content->chapter();
-    if (open && open->localId == localChapterId) {
-        m_content->saveChapter();
-        m_content->clearChapter();
-    }
     m_top->forgetChapter(localChapterId);
     if (neighbour > 0) {
         openChapter(neighbour, false);
@@ -160,10 +163,17 @@ void Widget_Creation::onBookshelfShown()
     m_left->hidePreview();
 }
 
+Widget_Creation_Plane1 *Widget_Creation::toolsPanel() const
+{
+    return m_plane1;
+}
+
 void Widget_Creation::on_creation_setup1_clicked(bool isChecked)
 {
     Q_UNUSED(isChecked)
-    // The tools panel opens here once it exists.
+    if (!m_plane1)
+        m_plane1 = new Widget_Creation_Plane1(this);
+    m_plane1->showBelow(m_top->setupButton());
 }
 
 void Widget_Creation::on_creation_setup2_clicked()
