@@ -28,6 +28,7 @@ public:
 private:
     static bool createSchema(QSqlDatabase &db);
     static bool upgradeCreations(QSqlDatabase &db);
+    static bool addColumn(QSqlDatabase &db, const char *table, const char *column, const char *fill);
 };
 
 // One write transaction holding the write mutex for its lifetime; rolled
