@@ -48,7 +48,9 @@ bool CChangeFeed::insertItem(qint64 uid, const QString &code, int type, qint64 b
                              const QJsonObject &extra, qint64 now)
 {
     bool ok = false;
-    if (isRefetch(type)) {
+    // A plain refetch adds nothing while an equal one waits; one that carries
+    // details of its own is always queued.
+    if (isRefetch(type) && extra.isEmpty()) {
         const QVariant waiting = CStore::scalar(
             QStringLiteral("select 1 from changes where uid = ? and unique_code = ? and change_type = ? and "
                            "book_id = ? and chapter_id = ? limit 1"),
@@ -82,6 +84,12 @@ bool CChangeFeed::record(qint64 uid, const QString &fromCode, int type, qint64 b
             return false;
     }
     return true;
+}
+
+bool CChangeFeed::recordFor(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
+                            const QJsonObject &extra, qint64 now)
+{
+    return insertItem(uid, code, type, bookId, chapterId, extra, now);
 }
 
 bool CChangeFeed::ensureClient(qint64 uid, const QString &uniqueCode, qint64 now)

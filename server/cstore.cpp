@@ -133,6 +133,39 @@ bool CStore::createSchema(QSqlDatabase &db)
             return false;
         }
     }
+    return addMissingColumns(db);
+}
+
+// Columns added after the first release: a data folder of an older server
+// gets them on start.
+bool CStore::addMissingColumns(QSqlDatabase &db)
+{
+    struct Column
+    {
+        const char *table, *name, *declaration;
+    };
+    // The time (client clock of the save, server seconds) and the client code
+    // of the chapter's current text.
+    static const Column kColumns[] = {
+        {"chapters", "content_time", "integer not null default 0"},
+        {"chapters", "content_code", "text not null default ''"},
+    };
+    QSqlQuery q(db);
+    for (const Column &column : kColumns) {
+        if (!q.exec(QStringLiteral("pragma table_info(%1)").arg(QLatin1String(column.table))))
+            return false;
+        bool present = false;
+        while (q.next())
+            present = present || q.value(1).toString() == QLatin1String(column.name);
+        if (present)
+            continue;
+        if (!q.exec(QStringLiteral("alter table %1 add column %2 %3")
+                        .arg(QLatin1String(column.table), QLatin1String(column.name),
+                             QLatin1String(column.declaration)))) {
+            qWarning() << "cannot add the column" << column.name << ":" << q.lastError().text();
+            return false;
+        }
+    }
     return true;
 }
 

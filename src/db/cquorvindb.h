@@ -105,6 +105,11 @@ public:
     bool deleteJob(int jobId);
     // How many jobs of `uid` wait in the queue; -1 when the count fails.
     int countJobs(int uid);
+    // Whether a job whose `column` (localBookId, localChapterId, localMemoId)
+    // is `localId` waits in the queue, of one of `types` (any type when empty).
+    bool hasWaitingJob(const QString &column, int localId, const QList<int> &types = {});
+    // One queued job by its id; false when it is not there.
+    bool getJob(int jobId, T_JobData &job);
 
     // Memos.
     bool getMemos(int uid, QList<T_Memo *> &memos);

@@ -218,6 +218,28 @@ int CQuorvinDb::addStatisticsJobUnlocked(int uid, const QString &date, int wordC
     return lastInsertId(QStringLiteral("tb_job"));
 }
 
+namespace {
+
+void readJob(const QSqlQuery &query, T_JobData &job)
+{
+    const QSqlRecord record = query.record();
+    auto value = [&](const char *column) { return query.value(record.indexOf(QLatin1String(column))); };
+    job.uid = value("uid").toInt();
+    job.jobId = value("jobId").toInt();
+    job.jobType = value("jobType").toInt();
+    job.localBookId = value("localBookId").toInt();
+    job.bookId = value("bookId").toInt();
+    job.localChapterId = value("localChapterId").toInt();
+    job.chapterId = value("chapterId").toInt();
+    job.localMemoId = value("localMemoId").toInt();
+    job.memoId = value("memoId").toInt();
+    job.content = value("content").toString();
+    job.createTime = value("createTime").toInt();
+    job.ext1 = value("ext1").toInt();
+}
+
+} // namespace
+
 bool CQuorvinDb::getUserJobData(T_JobData &job, int uid)
 {
     job = T_JobData();
@@ -229,22 +251,39 @@ bool CQuorvinDb::getUserJobData(T_JobData &job, int uid)
                            {uid})))
         return false;
     if (query.next()) {
-        const QSqlRecord record = query.record();
-        auto value = [&](const char *column) { return query.value(record.indexOf(QLatin1String(column))); };
-        job.jobId = value("jobId").toInt();
-        job.jobType = value("jobType").toInt();
-        job.localBookId = value("localBookId").toInt();
-        job.bookId = value("bookId").toInt();
-        job.localChapterId = value("localChapterId").toInt();
-        job.chapterId = value("chapterId").toInt();
-        job.localMemoId = value("localMemoId").toInt();
-        job.memoId = value("memoId").toInt();
-        job.content = value("content").toString();
-        job.createTime = value("createTime").toInt();
-        job.ext1 = value("ext1").toInt();
+        readJob(query, job);
+        job.uid = uid;
     }
     qDebug() << "getUserJobData type=" << job.jobType << ",id=" << job.jobId;
     return true;
+}
+
+bool CQuorvinDb::getJob(int jobId, T_JobData &job)
+{
+    job = T_JobData();
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where jobId = %1;"), {jobId})) ||
+        !query.next())
+        return false;
+    readJob(query, job);
+    return true;
+}
+
+bool CQuorvinDb::hasWaitingJob(const QString &column, int localId, const QList<int> &types)
+{
+    if (localId < 1)
+        return false;
+    QString sql = QStringLiteral("select 1 from tb_job where %1 = %2").arg(column).arg(localId);
+    if (!types.isEmpty()) {
+        QStringList numbers;
+        for (int type : types)
+            numbers << QString::number(type);
+        sql += QStringLiteral(" and jobType in (%1)").arg(numbers.join(QLatin1Char(',')));
+    }
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    return sqlExec(query, sql + QStringLiteral(" limit 1;")) && query.next();
 }
 
 int CQuorvinDb::countJobs(int uid)

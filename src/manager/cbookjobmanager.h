@@ -36,6 +36,9 @@ public:
     // Looks in both the live list and the recycle bin.
     static T_Chapter *findChapter(const T_Book *book, int localChapterId);
     static T_Chapter *findChapterByServerId(const T_Book *book, int chapterId);
+    // The order of a book's chapter lists: order number, then server id, with
+    // chapters not yet on the server after the others by local id.
+    static bool listsBefore(const T_Chapter *a, const T_Chapter *b);
     // "第N章 " with N one above the book's highest order number.
     QString defaultChapterName(int localBookId) const;
 
@@ -61,6 +64,11 @@ public:
     int books_importStart(const TC_Books_AddBook &req);
     // The import itself (import thread): a QuorvinError, 200 on success.
     int books_import(const QString &path, int uid);
+
+    // Fetches a book's information (kind Book), a chapter (Chapter) or a
+    // book's chapter list (Order) again, outside any pull; false when the
+    // object is gone or not on the server.
+    bool fetchAgain(int kind, int localId);
 
     // Sends a queued job of types 8 to 26; false when it sends nothing for it.
     bool execUserJob(const T_JobData &job);

@@ -1,6 +1,7 @@
 #include "cjobmanager.h"
 
 #include "cbookjobmanager.h"
+#include "clocaledits.h"
 #include "cmemomanager.h"
 #include "csyndatamanager.h"
 #include "csystemmanager.h"
@@ -254,6 +255,8 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     if (route.jobId > 0 && !stale)
         m_db->deleteJob(route.jobId);
     routeReply(route, body);
+    if (route.jobId > 0)
+        afterJobAnswered(route, envelope.code);
     if (route.next == 1 || (resume && m_ui->syncRunning()))
         replayNext();
     else if (stale || deferred ||
@@ -263,6 +266,22 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
         checkUserJob(); // the jobs that waited for this one, or for its server id, can go now
     if (route.synStep != 0)
         m_synData->nextStep();
+}
+
+void CJobManager::afterJobAnswered(const T_Http_C &route, int code)
+{
+    CLocalEdits &edits = CLocalEdits::instance();
+    edits.jobAnswered(route);
+    // After a move or a recycle the server's order is what counts: the
+    // neighbour it swapped with may differ from ours.
+    if (code == 200 && (route.jobType == JobType_ChapterMove || route.jobType == JobType_ChapterRecycle))
+        edits.requestRefetch(CLocalEdits::Order, route.localBookId);
+    for (const CLocalEdits::Key &key : edits.takeSettledRefetches()) {
+        if (key.first == CLocalEdits::Memo)
+            m_memo->fetchAgain(key.second);
+        else
+            m_bookJob->fetchAgain(key.first, key.second);
+    }
 }
 
 void CJobManager::routeReply(const T_Http_C &route, const QByteArray &body)

@@ -119,6 +119,9 @@ private:
     void syncServerClock();
     bool dispatchJob(const T_JobData &job);
     void routeReply(const T_Http_C &route, const QByteArray &body);
+    // A queued job's reply was handled: values kept back from fetches while
+    // it was on its way are fetched again once their object is settled.
+    void afterJobAnswered(const T_Http_C &route, int code);
     void onNetworkError(const T_Http_C &route);
     // Ends a replay pass: the pull stops, the flag and the animation clear.
     void endSync(bool ok);
