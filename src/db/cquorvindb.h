@@ -108,6 +108,8 @@ public:
     // Whether a job whose `column` (localBookId, localChapterId, localMemoId)
     // is `localId` waits in the queue, of one of `types` (any type when empty).
     bool hasWaitingJob(const QString &column, int localId, const QList<int> &types = {});
+    // The chapter's waiting edit job (type 23); false when there is none.
+    bool waitingChapterEdit(int localChapterId, T_JobData &job);
     // One queued job by its id; false when it is not there.
     bool getJob(int jobId, T_JobData &job);
 

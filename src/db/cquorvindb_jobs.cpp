@@ -270,6 +270,20 @@ bool CQuorvinDb::getJob(int jobId, T_JobData &job)
     return true;
 }
 
+bool CQuorvinDb::waitingChapterEdit(int localChapterId, T_JobData &job)
+{
+    job = T_JobData();
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where localChapterId = %1 and jobType = "
+                                                 "%2 order by jobId desc limit 1;"),
+                                  {localChapterId, int(JobType_ChapterEdit)})) ||
+        !query.next())
+        return false;
+    readJob(query, job);
+    return true;
+}
+
 bool CQuorvinDb::hasWaitingJob(const QString &column, int localId, const QList<int> &types)
 {
     if (localId < 1)

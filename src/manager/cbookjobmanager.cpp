@@ -229,6 +229,13 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
         return false;
     takeServerIds(req, book, nullptr);
     req.uid = uid();
+    if (req.synStep != 0) {
+        // Deleted on another machine: text not yet on the server is kept.
+        for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
+            for (T_Chapter *chapter : *list)
+                if (hasUnsentText(*chapter))
+                    recoverText(book, *chapter, true);
+    }
     if (!m_db->deleteBook(book->localId))
         return false;
     m_session->books.removeOne(book);
@@ -546,6 +553,9 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
         return false;
     req.uid = uid();
     takeServerIds(req, book, chapter);
+    // Deleted for good on another machine: text not yet on the server is kept.
+    if (req.synStep != 0 && hasUnsentText(*chapter))
+        recoverText(book, *chapter, false);
     // The row and every waiting job of the chapter go first; the delete job
     // is queued after that clean-up, never swept away by it.
     if (!m_db->deleteChapter(chapter->localId))

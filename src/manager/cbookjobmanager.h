@@ -70,6 +70,12 @@ public:
     // object is gone or not on the server.
     bool fetchAgain(int kind, int localId);
 
+    // A queued job about a book or chapter was refused with `code`; `job` is
+    // its row as it was (empty for a request sent at once whose row is gone).
+    void onRefused(const T_Http_C &route, int code, const T_JobData &job);
+    // The folder texts that have nowhere else to go are saved in.
+    static QString recoveredFolder();
+
     // Sends a queued job of types 8 to 26; false when it sends nothing for it.
     bool execUserJob(const T_JobData &job);
     // Applies the reply of a job or call routed to types 8 to 26.
@@ -112,6 +118,14 @@ private:
     QString copyCover(const QString &localCover) const;
     T_Chapter *storeChapter(T_Book *book, const QString &name, int orderNum, int createTime, int chapterId);
     void printJobData(const T_JobData &job) const;
+
+    // cbookjobmanager_recover.cpp
+    // Whether the chapter holds text the server has not been sent yet.
+    bool hasUnsentText(T_Chapter &chapter);
+    // Keeps the chapter's text: a new chapter at the end of the book, or,
+    // when the book is gone, a file in the recovered folder. Tells the author.
+    bool recoverText(T_Book *book, T_Chapter &chapter, bool bookGone);
+    static QString writeRecoveredFile(const QString &bookName, const QString &chapterName, const QString &text);
 
     // Replies, by type.
     void onBookAdded(const T_Http_C &route, const QByteArray &body);

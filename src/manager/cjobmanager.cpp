@@ -252,9 +252,15 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
         m_ui->showLogin();
         return;
     }
+    T_JobData refused;
+    if (route.jobId > 0 && envelope.code != 200 && route.jobType >= 8 && route.jobType <= 26)
+        m_db->getJob(route.jobId, refused);
     if (route.jobId > 0 && !stale)
         m_db->deleteJob(route.jobId);
     routeReply(route, body);
+    // A stale job goes again with its newer content; its own refusal comes then.
+    if (route.jobId > 0 && !stale && envelope.code != 200 && route.jobType >= 8 && route.jobType <= 26)
+        m_bookJob->onRefused(route, envelope.code, refused);
     if (route.jobId > 0)
         afterJobAnswered(route, envelope.code);
     if (route.next == 1 || (resume && m_ui->syncRunning()))
