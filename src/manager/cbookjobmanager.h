@@ -98,6 +98,9 @@ signals:
     // The result of an import (a QuorvinError) with the book name and the
     // number of chapters stored.
     void sig_ImportBookFinished(int code, const QString &bookName, int chapterCount);
+    // The text of a chapter deleted on the server was kept: as the new
+    // chapter `toLocalChapterId`, or (0) in the file `path`.
+    void sig_TextRecovered(int fromLocalChapterId, int toLocalChapterId, const QString &path);
 
 private slots:
     void on_ImportBookThreadComplete(TC_Books_AddBook *tData);

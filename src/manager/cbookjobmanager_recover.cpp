@@ -94,6 +94,7 @@ bool CBookJobManager::recoverText(T_Book *book, T_Chapter &chapter, bool bookGon
                                   "the new chapter \"%2\" at the end of the book")
                                    .arg(name.trimmed(), create.chapterName),
                                2);
+                emit sig_TextRecovered(chapter.localId, create.localChapterId, QString());
                 return true;
             }
         }
@@ -105,6 +106,7 @@ bool CBookJobManager::recoverText(T_Book *book, T_Chapter &chapter, bool bookGon
     m_ui->showTips(tr("\"%1\" was deleted on another machine; the text written here was saved to %2")
                        .arg(name.trimmed(), QDir::toNativeSeparators(path)),
                    2);
+    emit sig_TextRecovered(chapter.localId, 0, path);
     return true;
 }
 

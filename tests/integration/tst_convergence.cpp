@@ -70,6 +70,10 @@ public:
             return 4;
         if (first && m_machine == 0)
             addBook();
+        QObject::connect(CBookJobManager::instance(), &CBookJobManager::sig_TextRecovered,
+                         [](int from, int to, const QString &) {
+                             report(QStringLiteral("RECOVER %1 %2").arg(from).arg(to));
+                         });
         // Changes made while the start-up sync replays and pulls.
         for (int i = 0; i < ops; ++i) {
             QTest::qWait(int(m_rng.bounded(40)));
@@ -295,13 +299,15 @@ private:
 
 // The test -----------------------------------------------------------------------
 
-// A text saved on a machine, and where it went.
+// A text saved on a machine, or (with a text moved to another chapter) a
+// text kept as a new chapter after its own was deleted elsewhere.
 struct T_Saved
 {
     int machine = 0;
     int session = 0; // index of the session that saved it
     int localChapterId = 0;
     QString text;
+    int movedTo = 0;
 };
 
 struct T_Deleted
@@ -334,6 +340,11 @@ class TstConvergence : public QObject
     bool runSession(int machine, quint64 seed, int ops, QStringList flags, bool restartDuring)
     {
         const int session = ++m_session;
+        qDebug().noquote() << QStringLiteral("session %1: machine %2 %3%4")
+                                  .arg(session)
+                                  .arg(machine)
+                                  .arg(flags.join(QLatin1Char(',')))
+                                  .arg(restartDuring ? QStringLiteral(" server restart during") : QString());
         const bool offline = flags.contains(QStringLiteral("offline"));
         const QString url = offline ? deadAddress() : m_server->baseUrl();
         QProcess child;
@@ -369,9 +380,13 @@ class TstConvergence : public QObject
             if (!raw.startsWith(kMark))
                 continue;
             const QString line = QString::fromUtf8(raw.mid(kMark.size()));
+            qDebug().noquote() << "machine" << machine << line;
             const QStringList parts = line.split(QLatin1Char(' '));
             if (parts.value(0) == QLatin1String("SAVE")) {
                 m_saved << T_Saved{machine, session, parts.value(1).toInt(), line.section(QLatin1Char(' '), 2)};
+            } else if (parts.value(0) == QLatin1String("RECOVER")) {
+                if (parts.value(2).toInt() > 0)
+                    m_saved << T_Saved{machine, session, parts.value(1).toInt(), QString(), parts.value(2).toInt()};
             } else if (parts.value(0) == QLatin1String("MAP")) {
                 if (parts.value(2).toInt() > 0)
                     m_map[machine][parts.value(1).toInt()] = {parts.value(2).toInt(), parts.value(3).toInt()};
@@ -483,8 +498,19 @@ class TstConvergence : public QObject
         }
         // Every machine's last text of each chapter is still there.
         QHash<QPair<int, int>, T_Saved> last;
-        for (const T_Saved &saved : qAsConst(m_saved))
-            last[{saved.machine, saved.localChapterId}] = saved;
+        for (const T_Saved &saved : qAsConst(m_saved)) {
+            if (saved.movedTo == 0) {
+                last[{saved.machine, saved.localChapterId}] = saved;
+                continue;
+            }
+            // The text lives on in the new chapter, until this machine writes there.
+            const QPair<int, int> from{saved.machine, saved.localChapterId};
+            if (!last.contains(from))
+                continue;
+            T_Saved moved = last.take(from);
+            moved.localChapterId = saved.movedTo;
+            last[{saved.machine, saved.movedTo}] = moved;
+        }
         const QString kept = (dbRows("select content from chapters", server) +
                               dbRows("select content from blades", server) + recoveredTexts())
                                  .join(QLatin1Char('\n'));
@@ -569,9 +595,18 @@ private slots:
                                  .arg(dbRows("select count(*) from chapters", serverDb()).value(0))
                                  .arg(dbRows("select count(*) from blades", serverDb()).value(0))
                                  .arg(dbRows("select count(*) from memos", serverDb()).value(0));
+        const QString keep = qEnvironmentVariable("QUORVIN_CONVERGENCE_KEEP");
+        if (!m_problems.isEmpty() && !keep.isEmpty()) {
+            // For a closer look: every machine's folder and the server's database.
+            const QString into = QStringLiteral("%1/seed-%2").arg(keep).arg(seed);
+            QDir().mkpath(into);
+            for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+                QFile::copy(serverDb() + suffix, into + QStringLiteral("/server.db") + suffix);
+            for (size_t m = 0; m < m_machines.size(); ++m)
+                QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), m_machines[m]->path(),
+                                                         into + QStringLiteral("/machine-%1").arg(m)});
+        }
         if (!m_problems.isEmpty()) {
-            for (const auto &machine : m_machines)
-                qWarning().noquote() << "machine log:" << machine->path() + QStringLiteral("/machine.log");
             QFAIL(qPrintable(m_problems.join(QLatin1Char('\n'))));
         }
     }
