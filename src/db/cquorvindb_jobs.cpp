@@ -275,9 +275,10 @@ bool CQuorvinDb::waitingChapterEdit(int localChapterId, T_JobData &job)
     job = T_JobData();
     QSqlQuery query(connection());
     query.setForwardOnly(true);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where localChapterId = %1 and jobType = "
-                                                 "%2 order by jobId desc limit 1;"),
-                                  {localChapterId, int(JobType_ChapterEdit)})) ||
+    if (!sqlExec(query,
+                 sqlFormat(QStringLiteral("select * from tb_job where localChapterId = %1 and jobType = "
+                                          "%2 order by jobId desc limit 1;"),
+                           {localChapterId, int(JobType_ChapterEdit)})) ||
         !query.next())
         return false;
     readJob(query, job);

@@ -128,7 +128,8 @@ private:
     // Keeps the chapter's text: a new chapter at the end of the book, or,
     // when the book is gone, a file in the recovered folder. Tells the author.
     bool recoverText(T_Book *book, T_Chapter &chapter, bool bookGone);
-    static QString writeRecoveredFile(const QString &bookName, const QString &chapterName, const QString &text);
+    static QString writeRecoveredFile(const QString &bookName, const QString &chapterName,
+                                      const QString &text);
 
     // Replies, by type.
     void onBookAdded(const T_Http_C &route, const QByteArray &body);

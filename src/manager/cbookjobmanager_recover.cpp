@@ -119,10 +119,10 @@ void CBookJobManager::onRefused(const T_Http_C &route, int code, const T_JobData
     T_Chapter *chapter = findChapter(book, route.localChapterId);
     if (!book || !chapter)
         return;
-    const bool carriedText = route.jobType == JobType_ChapterText ||
-                             (job.jobType == JobType_ChapterEdit &&
-                              QJsonDocument::fromJson(job.content.toUtf8()).object().contains(
-                                  QStringLiteral("content")));
+    const bool carriedText =
+        route.jobType == JobType_ChapterText ||
+        (job.jobType == JobType_ChapterEdit &&
+         QJsonDocument::fromJson(job.content.toUtf8()).object().contains(QStringLiteral("content")));
     if (route.jobType == JobType_ChapterAdd) {
         // The book is gone on the server: nothing can be created in it.
         recoverText(book, *chapter, true);

@@ -339,7 +339,9 @@ void CBookJobManager::onChapterMenu(const T_Http_C &route, const QByteArray &bod
     const bool takeOrder = edits.mayApply(CLocalEdits::Order, book->localId, route);
     for (const T_Chapter_MenuItemPtr &item : qAsConst(res.menu)) {
         T_Chapter *chapter = findChapterByServerId(book, item->chapterId);
-        if (!chapter && edits.isDeletedChapter(item->chapterId))
+        // An unknown chapter may be one created here whose answer is still
+        // on its way: the list is fetched again once it has come.
+        if (!chapter && (!takeOrder || edits.isDeletedChapter(item->chapterId)))
             continue;
         if (!chapter) {
             chapter =
@@ -349,6 +351,10 @@ void CBookJobManager::onChapterMenu(const T_Http_C &route, const QByteArray &bod
             chapter->status = item->status == 0 ? 0 : 1;
             m_db->setChapterOrder(chapter->localId, chapter->orderNum, chapter->status);
             insertByOrder(chapter->status == 0 ? book->recycleList : book->chapterList, chapter);
+            // The list carries no text.
+            T_Http_C ids;
+            takeServerIds(ids, book, chapter);
+            chapter_content(ids);
             continue;
         }
         if (chapter->name != item->chapterName &&
@@ -408,7 +414,7 @@ void CBookJobManager::onChapterBatchFetched(const T_Http_C &route, const QByteAr
     for (const T_Chapter_ChapterItemPtr &item : qAsConst(res.chapters)) {
         T_Chapter *chapter = findChapterByServerId(book, item->chapterId);
         const bool isNew = !chapter;
-        if (isNew && edits.isDeletedChapter(item->chapterId))
+        if (isNew && (!takeOrder || edits.isDeletedChapter(item->chapterId)))
             continue;
         if (isNew) {
             chapter =

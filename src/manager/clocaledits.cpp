@@ -78,8 +78,11 @@ bool CLocalEdits::hasWaitingChange(Kind kind, int localId)
                                  {JobType_ChapterAdd, JobType_ChapterEdit, JobType_ChapterRecycle,
                                   JobType_ChapterDelete, JobType_ChapterMove});
     case Order:
+        // A creation on its way counts too: a list fetched meanwhile may hold
+        // the new chapter before its answer tells us its server id.
         return db->hasWaitingJob(QStringLiteral("localBookId"), localId,
-                                 {JobType_ChapterRecycle, JobType_ChapterDelete, JobType_ChapterMove});
+                                 {JobType_ChapterAdd, JobType_ChapterBatchAdd, JobType_ChapterRecycle,
+                                  JobType_ChapterDelete, JobType_ChapterMove});
     case Memo:
         return db->hasWaitingJob(QStringLiteral("localMemoId"), localId, {JobType_MemoAdd, JobType_MemoEdit});
     }

@@ -24,7 +24,7 @@ public:
     {
         Book,    // name, introduction, category of a book
         Chapter, // name and text of a chapter
-        Order,   // order and bin of a book's chapters
+        Order,   // order, bin and membership of a book's chapter list
         Memo,
     };
     using Key = QPair<int, int>; // kind, local id

@@ -131,7 +131,8 @@ public:
             // Jobs sent at once are answered first: a replay started while
             // they are on their way would send them a second time. Their
             // answers may start a replay and a pull of their own.
-            if (QTest::qWaitFor([] { return dbRows("select count(*) from tb_job") == QStringList{"0"}; }, 3000)) {
+            if (QTest::qWaitFor([] { return dbRows("select count(*) from tb_job") == QStringList{"0"}; },
+                                3000)) {
                 QTest::qWait(50);
                 if (idle() && dbRows("select count(*) from tb_job") == QStringList{"0"})
                     return;

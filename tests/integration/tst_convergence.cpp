@@ -58,8 +58,8 @@ public:
         m_counter = args.value(2).toInt() * 100;
         AppPaths::setAppDirOverride(dir);
         const QString dbFile = dir + QStringLiteral("/data/db/wrt.db");
-        const QStringList before = dbRows(kClientBooks, dbFile) + dbRows(kClientChapters, dbFile) +
-                                   dbRows(kClientMemos, dbFile);
+        const QStringList before =
+            dbRows(kClientBooks, dbFile) + dbRows(kClientChapters, dbFile) + dbRows(kClientMemos, dbFile);
         const bool jobsBefore = dbRows("select count(*) from tb_job", dbFile) != QStringList{"0"};
 
         if (!CQuorvinHttp::instance()->setBaseUrl(url) || !m_jobs->init())
@@ -134,7 +134,10 @@ private:
         return false;
     }
 
-    QString token(const char *kind) { return QStringLiteral("%1%2-%3").arg(QLatin1String(kind)).arg(m_machine).arg(++m_counter); }
+    QString token(const char *kind)
+    {
+        return QStringLiteral("%1%2-%3").arg(QLatin1String(kind)).arg(m_machine).arg(++m_counter);
+    }
 
     template <class T> T *pick(const QList<T *> &list)
     {
@@ -331,8 +334,9 @@ class TstConvergence : public QObject
     QList<T_Saved> m_saved;
     QList<T_Deleted> m_deleted;
     QHash<int, QHash<int, QPair<int, int>>> m_map; // machine → local chapter → server chapter, book
-    QHash<int, QList<int>> m_reachedSessions;       // machine → sessions that settled online
+    QHash<int, QList<int>> m_reachedSessions;      // machine → sessions that settled online
     QStringList m_problems;
+    QSet<int> m_offlineSessions;
 
     QString serverDb() const { return m_server->dataDir() + QStringLiteral("/server.db"); }
 
@@ -346,6 +350,8 @@ class TstConvergence : public QObject
                                   .arg(flags.join(QLatin1Char(',')))
                                   .arg(restartDuring ? QStringLiteral(" server restart during") : QString());
         const bool offline = flags.contains(QStringLiteral("offline"));
+        if (offline)
+            m_offlineSessions.insert(session);
         const QString url = offline ? deadAddress() : m_server->baseUrl();
         QProcess child;
         child.setProcessChannelMode(QProcess::SeparateChannels);
@@ -383,10 +389,12 @@ class TstConvergence : public QObject
             qDebug().noquote() << "machine" << machine << line;
             const QStringList parts = line.split(QLatin1Char(' '));
             if (parts.value(0) == QLatin1String("SAVE")) {
-                m_saved << T_Saved{machine, session, parts.value(1).toInt(), line.section(QLatin1Char(' '), 2)};
+                m_saved << T_Saved{machine, session, parts.value(1).toInt(),
+                                   line.section(QLatin1Char(' '), 2)};
             } else if (parts.value(0) == QLatin1String("RECOVER")) {
                 if (parts.value(2).toInt() > 0)
-                    m_saved << T_Saved{machine, session, parts.value(1).toInt(), QString(), parts.value(2).toInt()};
+                    m_saved << T_Saved{machine, session, parts.value(1).toInt(), QString(),
+                                       parts.value(2).toInt()};
             } else if (parts.value(0) == QLatin1String("MAP")) {
                 if (parts.value(2).toInt() > 0)
                     m_map[machine][parts.value(1).toInt()] = {parts.value(2).toInt(), parts.value(3).toInt()};
@@ -418,7 +426,11 @@ class TstConvergence : public QObject
     bool deletedLater(const T_Saved &saved) const
     {
         const QPair<int, int> ids = m_map.value(saved.machine).value(saved.localChapterId);
-        const int reached = reachedAfter(saved.machine, saved.session);
+        // A session that reached the server may have delivered the text
+        // before it ended (or was killed); an offline one certainly did not.
+        const int reached = m_offlineSessions.contains(saved.session)
+                                ? reachedAfter(saved.machine, saved.session)
+                                : saved.session;
         for (const T_Deleted &d : m_deleted) {
             const bool sameMachine = d.machine == saved.machine;
             bool hits = false;
@@ -430,9 +442,10 @@ class TstConvergence : public QObject
             if (sameMachine && d.wholeBook && !hits) {
                 // A book deleted on the saving machine itself before the
                 // chapter had a server id.
-                const QStringList gone = dbRows(
-                    QStringLiteral("select count(*) from tb_chapter where localId = %1").arg(saved.localChapterId),
-                    m_machines[size_t(saved.machine)]->dbFile());
+                const QStringList gone =
+                    dbRows(QStringLiteral("select count(*) from tb_chapter where localId = %1")
+                               .arg(saved.localChapterId),
+                           m_machines[size_t(saved.machine)]->dbFile());
                 hits = gone == QStringList{"0"} && ids.first == 0;
             }
             if (!hits)
@@ -466,9 +479,10 @@ class TstConvergence : public QObject
         for (size_t m = 0; m < m_machines.size(); ++m) {
             const QString db = m_machines[m]->dbFile();
             if (dbRows("select count(*) from tb_job", db) != QStringList{"0"})
-                m_problems << QStringLiteral("machine %1 keeps jobs: %2")
-                                  .arg(m)
-                                  .arg(dbRows("select jobType,localChapterId,content from tb_job", db).join(';'));
+                m_problems
+                    << QStringLiteral("machine %1 keeps jobs: %2")
+                           .arg(m)
+                           .arg(dbRows("select jobType,localChapterId,content from tb_job", db).join(';'));
             auto differ = [&](const char *what, const QStringList &mine, const QStringList &theirs) {
                 if (mine == theirs)
                     return;
@@ -488,10 +502,10 @@ class TstConvergence : public QObject
             differ("memos", dbRows(kClientMemos, db), memos);
         }
         // Nothing twice: names and memo texts are unique tokens.
-        for (const char *sql :
-             {"select book_id,chapter_name from chapters group by book_id,chapter_name,content having count(*) > 1",
-              "select book_name from books group by book_name having count(*) > 1",
-              "select content from memos group by content having count(*) > 1"}) {
+        for (const char *sql : {"select book_id,chapter_name from chapters group by "
+                                "book_id,chapter_name,content having count(*) > 1",
+                                "select book_name from books group by book_name having count(*) > 1",
+                                "select content from memos group by content having count(*) > 1"}) {
             const QStringList twice = dbRows(QString::fromLatin1(sql), server);
             if (!twice.isEmpty())
                 m_problems << QStringLiteral("duplicated on the server: ") + twice.join(';');
@@ -549,6 +563,7 @@ private slots:
         m_deleted.clear();
         m_map.clear();
         m_reachedSessions.clear();
+        m_offlineSessions.clear();
         m_problems.clear();
         m_session = 0;
         MachinesFixture f;
@@ -586,8 +601,9 @@ private slots:
         if (!quiet)
             m_problems << QStringLiteral("the machines did not settle in five rounds");
         checkEnd();
-        qInfo().noquote() << QStringLiteral("%1 sessions, %2 texts saved, %3 deletions; the server holds %4 books, "
-                                            "%5 chapters, %6 snapshots, %7 memos")
+        qInfo().noquote() << QStringLiteral(
+                                 "%1 sessions, %2 texts saved, %3 deletions; the server holds %4 books, "
+                                 "%5 chapters, %6 snapshots, %7 memos")
                                  .arg(m_session)
                                  .arg(m_saved.size())
                                  .arg(m_deleted.size())

@@ -26,10 +26,10 @@ QString listOf(const T_Book *book)
 QString storedListOf(int localBookId)
 {
     QStringList live, bin;
-    for (const QString &row :
-         dbRows(QStringLiteral("select trim(name)||':'||orderNum,status from tb_chapter where localBookId = %1 "
-                               "order by orderNum,chapterId = 0,chapterId,localId")
-                    .arg(localBookId)))
+    for (const QString &row : dbRows(
+             QStringLiteral("select trim(name)||':'||orderNum,status from tb_chapter where localBookId = %1 "
+                            "order by orderNum,chapterId = 0,chapterId,localId")
+                 .arg(localBookId)))
         (row.endsWith(QLatin1String("|0")) ? bin : live) << row.section('|', 0, 0);
     return live.join(QLatin1Char(',')) + QLatin1Char('|') + bin.join(QLatin1Char(','));
 }
@@ -48,10 +48,11 @@ class TstSyncItems : public QObject
     QString serverListOf(int bookId) const
     {
         QStringList live, bin;
-        for (const QString &row : dbRows(QStringLiteral("select trim(chapter_name)||':'||order_num,status from "
-                                                        "chapters where book_id = %1 order by order_num,chapter_id")
-                                             .arg(bookId),
-                                         m_f.serverDb()))
+        for (const QString &row :
+             dbRows(QStringLiteral("select trim(chapter_name)||':'||order_num,status from "
+                                   "chapters where book_id = %1 order by order_num,chapter_id")
+                        .arg(bookId),
+                    m_f.serverDb()))
             (row.endsWith(QLatin1String("|0")) ? bin : live) << row.section('|', 0, 0);
         return live.join(QLatin1Char(',')) + QLatin1Char('|') + bin.join(QLatin1Char(','));
     }
@@ -269,7 +270,9 @@ private slots:
         // A changes it while its pull fetches it; the change waits in A's queue.
         m_f.load(*m_a);
         bookNow = bookName;
-        const int fetchType = kind <= 1 ? JobType_ChapterContent : kind == 2 ? JobType_BookInfo : JobType_MemoDetail;
+        const int fetchType = kind <= 1   ? JobType_ChapterContent
+                              : kind == 2 ? JobType_BookInfo
+                                          : JobType_MemoDetail;
         CQuorvinHttp *http = CQuorvinHttp::instance();
         const CQuorvinHttp::SendGate gate = http->sendGate();
         bool changed = false, holding = false;
@@ -303,8 +306,9 @@ private slots:
         m_f.activate(*m_a);
         QCOMPARE(valueHere(), expected);
         if (kind == 2)
-            QCOMPARE(dbRows(QStringLiteral("select count(*) from books where book_name = '甲改'"), m_f.serverDb()),
-                     QStringList{"1"});
+            QCOMPARE(
+                dbRows(QStringLiteral("select count(*) from books where book_name = '甲改'"), m_f.serverDb()),
+                QStringList{"1"});
         if (kind == 2) {
             // Leave the name free for the next row.
             TC_Books_Delete drop;
@@ -328,10 +332,11 @@ private slots:
         m_f.load(*m_a);
         QVERIFY(recycle(name, QStringLiteral("甲"), 0));
         m_f.settle();
-        QCOMPARE(dbRows(QStringLiteral("select status from chapters where chapter_name = '甲' and book_id = %1")
-                            .arg(m_f.book(name)->bookId),
-                        m_f.serverDb()),
-                 QStringList{"0"});
+        QCOMPARE(
+            dbRows(QStringLiteral("select status from chapters where chapter_name = '甲' and book_id = %1")
+                       .arg(m_f.book(name)->bookId),
+                   m_f.serverDb()),
+            QStringList{"0"});
         compareBookWithServer(name);
         m_f.activate(*m_b);
         compareBookWithServer(name);
@@ -384,14 +389,16 @@ private slots:
         QCOMPARE(dbRows(QStringLiteral("select content from blades where chapter_id = %1").arg(chapterId),
                         m_f.serverDb()),
                  QStringList{QStringLiteral("乙的新稿")});
-        QCOMPARE(dbRows(QStringLiteral("select content from tb_contentblade where chapterId = %1").arg(chapterId)),
-                 QStringList{QStringLiteral("乙的新稿")});
+        QCOMPARE(
+            dbRows(QStringLiteral("select content from tb_contentblade where chapterId = %1").arg(chapterId)),
+            QStringList{QStringLiteral("乙的新稿")});
 
         QSignalSpy kept(CSynDataManager::instance(), &CSynDataManager::sig_VersionKept);
         m_f.activate(*m_b);
         QCOMPARE(storedText(name, QStringLiteral("章")), QStringLiteral("甲的旧稿"));
-        QCOMPARE(dbRows(QStringLiteral("select content from tb_contentblade where chapterId = %1").arg(chapterId)),
-                 QStringList{QStringLiteral("乙的新稿")});
+        QCOMPARE(
+            dbRows(QStringLiteral("select content from tb_contentblade where chapterId = %1").arg(chapterId)),
+            QStringList{QStringLiteral("乙的新稿")});
         QCOMPARE(kept.size(), 1);
         QCOMPARE(kept.first().at(1).toInt(),
                  MachinesFixture::chapter(m_f.book(name), QStringLiteral("章"))->localId);
