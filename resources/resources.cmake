@@ -39,6 +39,23 @@ add_custom_command(OUTPUT ${ICON_OUT}/icons.qrc
     VERBATIM)
 quorvin_rcc(icons ${ICON_OUT}/icons.qrc)
 
+# Typing sounds, synthesised at build time.
+set(SOUND_OUT ${RES_GEN}/sound)
+set(SOUND_FILES ${SOUND_OUT}/writing.wav ${SOUND_OUT}/delete.wav ${SOUND_OUT}/enter.wav)
+add_custom_command(OUTPUT ${SOUND_FILES}
+    COMMAND $<TARGET_FILE:quorvin-soundgen> ${SOUND_OUT}
+    DEPENDS quorvin-soundgen
+    COMMENT "Synthesising typing sounds"
+    VERBATIM)
+set(sound_qrc "<RCC>\n  <qresource prefix=\"/res/sound/creation\">\n")
+foreach(f ${SOUND_FILES})
+    get_filename_component(fname ${f} NAME)
+    string(APPEND sound_qrc "    <file alias=\"${fname}\">${f}</file>\n")
+endforeach()
+string(APPEND sound_qrc "  </qresource>\n</RCC>\n")
+file(CONFIGURE OUTPUT ${RES_GEN}/sound.qrc CONTENT "${sound_qrc}")
+quorvin_rcc(sound ${RES_GEN}/sound.qrc ${SOUND_FILES})
+
 # Translations.
 set(TS_FILE ${RES_ROOT}/translations/client_zh_CN.ts)
 set_source_files_properties(${TS_FILE} PROPERTIES OUTPUT_LOCATION ${RES_GEN})

@@ -15,7 +15,7 @@ T_UserData T_UserData::parse(const QString &text)
     return d;
 }
 
-bool T_ApiCall::integer(const QString &key, qint64 &out, qint64 fallback)
+bool T_ApiCall::integer(const QString &key, qint64 &out, qint64 fallback, qint64 min, qint64 max)
 {
     const auto it = params.constFind(key);
     if (it == params.constEnd() || it->isEmpty()) {
@@ -23,9 +23,14 @@ bool T_ApiCall::integer(const QString &key, qint64 &out, qint64 fallback)
         return true;
     }
     bool ok = false;
-    out = it->trimmed().toLongLong(&ok);
+    out = it->toLongLong(&ok);
     if (!ok) {
         refuse(Api_BadRequest, QStringLiteral("\"%1\" must be an integer").arg(key));
+        return false;
+    }
+    if (out < min || out > max) {
+        refuse(Api_BadRequest,
+               QStringLiteral("\"%1\" must lie between %2 and %3").arg(key).arg(min).arg(max));
         return false;
     }
     return true;

@@ -51,8 +51,12 @@ struct T_ApiCall
     bool has(const QString &key) const { return params.contains(key); }
     QString text(const QString &key) const { return params.value(key); }
     // Reads an integer field. A missing field gives `fallback`; a field that
-    // is not an integer refuses the call and returns false.
-    bool integer(const QString &key, qint64 &out, qint64 fallback = 0);
+    // is not an integer, or lies outside [min, max], refuses the call and
+    // returns false. The default range is what the client's records hold.
+    bool integer(const QString &key, qint64 &out, qint64 fallback = 0, qint64 min = kMinInt,
+                 qint64 max = kMaxInt);
+    static constexpr qint64 kMinInt = -2147483647LL - 1;
+    static constexpr qint64 kMaxInt = 2147483647LL;
     // A field that must be present and a positive integer.
     bool requireId(const QString &key, qint64 &out);
     // A text field that must be present and not empty.

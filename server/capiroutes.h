@@ -5,12 +5,14 @@
 #include <QVector>
 
 // One endpoint of the catalogue: its path, whether it needs a signed-in
-// author, and the function that answers it.
+// author, the function that answers it and whether it changes anything.
 struct T_ApiRoute
 {
     const char *path;
     bool needsAuthor;
     void (*handler)(T_ApiCall &call);
+    // Changes something: answered for POST only. Reads take GET and POST.
+    bool writes;
 };
 
 const QVector<T_ApiRoute> &apiRoutes();

@@ -1,6 +1,7 @@
 #include "capiserver.h"
 
 #include "cchangefeed.h"
+#include "chttpfront.h"
 #include "csessions.h"
 #include "cwebpages.h"
 
@@ -10,15 +11,13 @@
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QJsonDocument>
+#include <QTextCodec>
 #include <QUrl>
 
 #if defined(Q_OS_LINUX)
-#include <arpa/inet.h>
-#include <dirent.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -29,50 +28,6 @@ thread_local QElapsedTimer t_timer;
 thread_local int t_envelopeCode = 0;
 
 #if defined(Q_OS_LINUX) && defined(TCP_QUICKACK)
-// The port of a socket address, or -1 when it is not an internet address.
-int portOf(const sockaddr_storage &addr)
-{
-    if (addr.ss_family == AF_INET)
-        return ntohs(reinterpret_cast<const sockaddr_in &>(addr).sin_port);
-    if (addr.ss_family == AF_INET6)
-        return ntohs(reinterpret_cast<const sockaddr_in6 &>(addr).sin6_port);
-    return -1;
-}
-
-// Whether fd is the connection the request came in on: the same two ports at both ends.
-bool isConnectionOf(int fd, const httplib::Request &req)
-{
-    sockaddr_storage peer{};
-    sockaddr_storage local{};
-    socklen_t peerLength = sizeof peer;
-    socklen_t localLength = sizeof local;
-    return getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &peerLength) == 0 &&
-           getsockname(fd, reinterpret_cast<sockaddr *>(&local), &localLength) == 0 &&
-           portOf(peer) == req.remote_port && portOf(local) == req.local_port;
-}
-
-// The socket of the connection a request came in on, or -1. A worker serves
-// one connection at a time, so the socket found is kept for the requests
-// that follow on the same connection.
-int connectionSocket(const httplib::Request &req)
-{
-    thread_local int t_socket = -1;
-    if (t_socket >= 0 && isConnectionOf(t_socket, req))
-        return t_socket;
-    t_socket = -1;
-    if (DIR *dir = opendir("/proc/self/fd")) {
-        while (const dirent *entry = readdir(dir)) {
-            const int fd = atoi(entry->d_name);
-            if (fd > 2 && fd != dirfd(dir) && isConnectionOf(fd, req)) {
-                t_socket = fd;
-                break;
-            }
-        }
-        closedir(dir);
-    }
-    return t_socket;
-}
-
 // A client that writes the request head and its body in pieces (Qt does)
 // holds each piece back until the one before is acknowledged, and Linux
 // delays acknowledgements by 40 ms on a connection that has answered before:
@@ -85,11 +40,6 @@ void acknowledgeAtOnce(int fd)
         setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
 }
 #else
-int connectionSocket(const httplib::Request &)
-{
-    return -1;
-}
-
 void acknowledgeAtOnce(int) {}
 #endif
 
@@ -125,15 +75,14 @@ QString envelopeText(int code, const QString &msg)
 
 CApiServer::CApiServer(const T_ServerOptions &options) : m_options(options)
 {
-    if (!options.certFile.isEmpty() && !options.keyFile.isEmpty())
-        m_server = std::make_unique<httplib::SSLServer>(options.certFile.toLocal8Bit().constData(),
-                                                        options.keyFile.toLocal8Bit().constData());
-    else
-        m_server = std::make_unique<httplib::Server>();
-    const int threads = options.threads;
-    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    T_ConnectionLimits limits;
+    limits.headSeconds = options.requestTimeout;
+    limits.bodySeconds = options.requestTimeout;
+    limits.idleSeconds = options.idleTimeout;
+    limits.perAddress = options.maxPerAddress;
+    limits.maxBody = options.maxBody;
+    m_server = std::make_unique<CHttpFront>(options.threads, limits, options.certFile, options.keyFile);
     m_server->set_payload_max_length(static_cast<size_t>(options.maxBody));
-    m_server->set_keep_alive_max_count(10000);
     m_server->set_tcp_nodelay(true);
     installHooks();
     installRoutes();
@@ -164,13 +113,46 @@ void CApiServer::stop()
     m_server->stop();
 }
 
+namespace {
+
+void answerWith(httplib::Response &res, int status, int code, const QString &msg)
+{
+    t_envelopeCode = code;
+    res.status = status;
+    res.set_content(envelopeText(code, msg).toStdString(), "application/json; charset=utf-8");
+}
+
+bool hasBody(const httplib::Request &req)
+{
+    return req.get_header_value<uint64_t>("Content-Length") > 0 || req.has_header("Transfer-Encoding");
+}
+
+} // namespace
+
 void CApiServer::installHooks()
 {
-    m_server->set_pre_routing_handler([](const httplib::Request &req, httplib::Response &) {
+    for (const T_ApiRoute &route : apiRoutes())
+        m_routes.emplace(route.path, route);
+    // Writes take POST only: a GET or HEAD that reached them would change
+    // data. Reads take GET (and HEAD) and POST.
+    m_server->set_pre_routing_handler([this](const httplib::Request &req, httplib::Response &res) {
         t_timer.start();
-        acknowledgeAtOnce(connectionSocket(req));
+        acknowledgeAtOnce(CHttpFront::currentSocket());
         t_envelopeCode = 0;
-        return httplib::Server::HandlerResponse::Unhandled;
+        const auto found = m_routes.find(req.path);
+        if (found == m_routes.end())
+            return httplib::Server::HandlerResponse::Unhandled;
+        const T_ApiRoute *route = &found->second;
+        const bool allowed =
+            req.method == "POST" || (!route->writes && (req.method == "GET" || req.method == "HEAD"));
+        if (allowed)
+            return httplib::Server::HandlerResponse::Unhandled;
+        res.set_header("Allow", route->writes ? "POST" : "GET, HEAD, POST");
+        answerWith(res, 405, 405,
+                   QStringLiteral("this path does not take %1").arg(QString::fromStdString(req.method)));
+        if (hasBody(req))
+            CHttpFront::closeAfterAnswer(res);
+        return httplib::Server::HandlerResponse::Handled;
     });
     // Never the query or body: they may carry codes and passwords.
     m_server->set_logger([](const httplib::Request &req, const httplib::Response &res) {
@@ -195,44 +177,69 @@ void CApiServer::installHooks()
         res.set_content(envelopeText(res.status, msg).toStdString(), "application/json; charset=utf-8");
     });
     m_server->set_exception_handler([](const httplib::Request &, httplib::Response &res, std::exception_ptr) {
-        res.status = 500;
-        t_envelopeCode = Api_StoreFailure;
-        res.set_content(envelopeText(Api_StoreFailure, QStringLiteral("internal error")).toStdString(),
-                        "application/json; charset=utf-8");
+        answerWith(res, 500, Api_StoreFailure, QStringLiteral("internal error"));
     });
 }
 
 void CApiServer::installRoutes()
 {
     for (const T_ApiRoute &route : apiRoutes()) {
-        m_server->Get(route.path, [this, route](const httplib::Request &req, httplib::Response &res) {
-            answer(route, req, std::string(), res);
-        });
+        if (!route.writes)
+            m_server->Get(route.path, [this, route](const httplib::Request &req, httplib::Response &res) {
+                answer(route, req, std::string(), res);
+            });
         // The body is read here rather than by the library, whose own reading
         // refuses form bodies beyond 8 KB; the overall size limit still holds.
         m_server->Post(route.path, [this, route](const httplib::Request &req, httplib::Response &res,
                                                  const httplib::ContentReader &reader) {
-            std::string body;
-            const int socket = connectionSocket(req);
-            const bool read = reader([&body, socket](const char *data, size_t length) {
-                acknowledgeAtOnce(socket);
-                body.append(data, length);
-                return true;
-            });
-            if (!read) {
-                t_envelopeCode = Api_TooLarge;
-                res.status = 413;
-                res.set_content(
-                    envelopeText(Api_TooLarge, QStringLiteral("the request body is larger than this "
-                                                              "server accepts"))
-                        .toStdString(),
-                    "application/json; charset=utf-8");
-                return;
-            }
-            answer(route, req, body, res);
+            readAndAnswer(route, req, reader, res);
         });
     }
     CWebPages::install(*m_server, m_options);
+}
+
+// A body is read only for a request that may be answered: a form, within
+// the size limit, with a valid token where the path needs one. Whatever is
+// refused before its body is read closes the connection after the answer.
+void CApiServer::readAndAnswer(const T_ApiRoute &route, const httplib::Request &req,
+                               const httplib::ContentReader &reader, httplib::Response &res)
+{
+    const qint64 limit = m_options.maxBody;
+    if (req.is_multipart_form_data()) {
+        CHttpFront::closeAfterAnswer(res);
+        return answerWith(res, 400, Api_BadRequest,
+                          QStringLiteral("send the fields as a form, not as multipart"));
+    }
+    if (req.get_header_value<uint64_t>("Content-Length") > static_cast<quint64>(limit)) {
+        CHttpFront::closeAfterAnswer(res);
+        return answerWith(res, 413, Api_TooLarge,
+                          QStringLiteral("the request body is larger than this server accepts"));
+    }
+    if (route.needsAuthor && CSessions::instance().authorOf(headerText(req, "token")) < 1) {
+        if (hasBody(req))
+            CHttpFront::closeAfterAnswer(res);
+        return answer(route, req, std::string(), res);
+    }
+    std::string body;
+    bool tooLarge = false;
+    const int socket = CHttpFront::currentSocket();
+    const bool read = reader([&body, &tooLarge, socket, limit](const char *data, size_t length) {
+        acknowledgeAtOnce(socket);
+        if (static_cast<qint64>(body.size() + length) > limit) {
+            tooLarge = true;
+            return false;
+        }
+        body.append(data, length);
+        return true;
+    });
+    if (!read || tooLarge) {
+        CHttpFront::closeAfterAnswer(res);
+        if (tooLarge || res.status == 413)
+            return answerWith(res, 413, Api_TooLarge,
+                              QStringLiteral("the request body is larger than this server accepts"));
+        return answerWith(res, 400, Api_BadRequest, QStringLiteral("the request body could not be read"));
+    }
+    answer(route, req, body, res);
 }
 
 QHash<QString, QString> CApiServer::parseForm(const std::string &text)
@@ -251,14 +258,62 @@ QHash<QString, QString> CApiServer::parseForm(const std::string &text)
     return out;
 }
 
-void CApiServer::fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https)
+namespace {
+
+// Percent-decodes one key or value; false for a broken escape, bytes that
+// are not UTF-8, or a NUL character.
+bool decodeFormText(const QByteArray &raw, QString &out)
 {
+    QByteArray bytes;
+    bytes.reserve(raw.size());
+    for (int i = 0; i < raw.size(); ++i) {
+        if (raw.at(i) != '%') {
+            bytes += raw.at(i);
+            continue;
+        }
+        bool ok = false;
+        const int value = i + 2 < raw.size() ? raw.mid(i + 1, 2).toInt(&ok, 16) : 0;
+        if (!ok || !isxdigit(static_cast<unsigned char>(raw.at(i + 1))) ||
+            !isxdigit(static_cast<unsigned char>(raw.at(i + 2))))
+            return false;
+        bytes += static_cast<char>(value);
+        i += 2;
+    }
+    if (bytes.contains('\0'))
+        return false;
+    QTextCodec::ConverterState state;
+    out = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0;
+}
+
+} // namespace
+
+bool CApiServer::parseFormStrict(const std::string &text, QHash<QString, QString> &out)
+{
+    const QByteArray all = QByteArray::fromStdString(text);
+    for (const QByteArray &pair : all.split('&')) {
+        if (pair.isEmpty())
+            continue;
+        const int eq = pair.indexOf('=');
+        QString key, value;
+        if (!decodeFormText(eq < 0 ? pair : pair.left(eq), key) ||
+            !decodeFormText(eq < 0 ? QByteArray() : pair.mid(eq + 1), value))
+            return false;
+        out.insert(key, value);
+    }
+    return true;
+}
+
+bool CApiServer::fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https)
+{
+    bool wellFormed = true;
     const size_t q = req.target.find('?');
     if (q != std::string::npos)
-        call.params = parseForm(req.target.substr(q + 1));
+        wellFormed = parseFormStrict(req.target.substr(q + 1), call.params);
     const std::string type = req.get_header_value("Content-Type");
     if (!body.empty() && type.find("multipart") == std::string::npos) {
-        const QHash<QString, QString> fields = parseForm(body);
+        QHash<QString, QString> fields;
+        wellFormed = parseFormStrict(body, fields) && wellFormed;
         for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
             call.params.insert(it.key(), it.value());
     }
@@ -272,17 +327,23 @@ void CApiServer::fillCall(const httplib::Request &req, const std::string &body, 
     call.userdata = T_UserData::parse(call.userdataText);
     call.baseUrl = (https ? QStringLiteral("https://") : QStringLiteral("http://")) + hostOf(req);
     call.now = QDateTime::currentSecsSinceEpoch();
+    return wellFormed;
 }
 
 void CApiServer::answer(const T_ApiRoute &route, const httplib::Request &req, const std::string &body,
                         httplib::Response &res)
 {
     T_ApiCall call;
-    fillCall(req, body, call, !m_options.certFile.isEmpty());
+    const bool wellFormed = fillCall(req, body, call, !m_options.certFile.isEmpty());
     if (!call.token.isEmpty())
         call.uid = CSessions::instance().authorOf(call.token);
     if (route.needsAuthor && call.uid < 1) {
         call.refuse(Api_SignInInvalid, QStringLiteral("please sign in again"));
+    } else if (!wellFormed) {
+        // Stored as sent or not at all: a field that cannot be read exactly
+        // is never guessed at.
+        call.refuse(Api_BadRequest, QStringLiteral("a field holds a broken %-escape, text that is not UTF-8, "
+                                                   "or a NUL character"));
     } else {
         if (call.uid > 0 && !CChangeFeed::instance().ensureClient(call.uid, call.uniqueCode, call.now))
             call.storeFailure();

@@ -4,11 +4,16 @@
 #include "capiroutes.h"
 #include "cserveroptions.h"
 
+#include <QHash>
+
+#include <map>
 #include <memory>
 #include <string>
 
+class CHttpFront;
+
 namespace httplib {
-class Server;
+class ContentReader;
 struct Request;
 struct Response;
 } // namespace httplib
@@ -31,15 +36,22 @@ public:
 
     // Form or query text "a=1&b=2" into fields, percent-decoded ("+" stays).
     static QHash<QString, QString> parseForm(const std::string &text);
+    // The same, refusing (false) broken escapes, text that is not UTF-8 and
+    // NUL characters.
+    static bool parseFormStrict(const std::string &text, QHash<QString, QString> &out);
 
 private:
     void installRoutes();
     void installHooks();
+    void readAndAnswer(const T_ApiRoute &route, const httplib::Request &req,
+                       const httplib::ContentReader &reader, httplib::Response &res);
     void answer(const T_ApiRoute &route, const httplib::Request &req, const std::string &body,
                 httplib::Response &res);
-    static void fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https);
+    // False when a field could not be read exactly.
+    static bool fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https);
     static void writeEnvelope(const T_ApiCall &call, httplib::Response &res);
 
     T_ServerOptions m_options;
-    std::unique_ptr<httplib::Server> m_server;
+    std::unique_ptr<CHttpFront> m_server;
+    std::map<std::string, T_ApiRoute> m_routes;
 };

@@ -47,27 +47,44 @@ bool ownChapter(T_ApiCall &c, qint64 bookId, qint64 chapterId)
     return true;
 }
 
-qint64 createdBefore(const T_ApiCall &c, CreationKind kind, qint64 localId)
+qint64 createdBefore(const T_ApiCall &c, CreationKind kind, qint64 localId, qint64 parentId)
 {
     if (localId < 1 || c.uniqueCode.isEmpty())
         return 0;
     bool ok = false;
-    return CStore::scalar(
-               QStringLiteral("select server_id from creations where uid = ? and unique_code = ? and "
-                              "kind = ? and local_id = ?"),
-               {c.uid, c.uniqueCode, static_cast<int>(kind), localId}, &ok)
-        .toLongLong();
+    const qint64 id =
+        CStore::scalar(QStringLiteral("select server_id from creations where uid = ? and unique_code = ? and "
+                                      "kind = ? and parent_id = ? and local_id = ?"),
+                       {c.uid, c.uniqueCode, static_cast<int>(kind), parentId, localId}, &ok)
+            .toLongLong();
+    if (id < 1)
+        return 0;
+    QString sql;
+    QVariantList binds{id, c.uid};
+    switch (kind) {
+    case Creation_Book:
+        sql = QStringLiteral("select 1 from books where book_id = ? and uid = ?");
+        break;
+    case Creation_Chapter:
+        sql = QStringLiteral("select 1 from chapters where chapter_id = ? and uid = ? and book_id = ?");
+        binds << parentId;
+        break;
+    case Creation_Memo:
+        sql = QStringLiteral("select 1 from memos where memo_id = ? and uid = ?");
+        break;
+    }
+    return CStore::scalar(sql, binds, &ok).isValid() ? id : 0;
 }
 
-bool rememberCreation(const T_ApiCall &c, CreationKind kind, qint64 localId, qint64 serverId)
+bool rememberCreation(const T_ApiCall &c, CreationKind kind, qint64 localId, qint64 serverId, qint64 parentId)
 {
     if (localId < 1 || c.uniqueCode.isEmpty())
         return true;
     bool ok = false;
     CStore::run(
-        QStringLiteral("insert or replace into creations(uid, unique_code, kind, local_id, server_id) "
-                       "values(?, ?, ?, ?, ?)"),
-        {c.uid, c.uniqueCode, static_cast<int>(kind), localId, serverId}, &ok);
+        QStringLiteral("insert or replace into creations(uid, unique_code, kind, parent_id, local_id, "
+                       "server_id) values(?, ?, ?, ?, ?, ?)"),
+        {c.uid, c.uniqueCode, static_cast<int>(kind), parentId, localId, serverId}, &ok);
     return ok;
 }
 

@@ -7,8 +7,8 @@
 
 namespace {
 
-// Changes that make the receiver fetch the current state: a second one of
-// the same kind for the same object adds nothing while the first waits.
+// Changes that make the receiver fetch the current state: one waiting item
+// per kind and object is enough, as long as it is the newest one.
 bool isRefetch(int type)
 {
     switch (type) {
@@ -47,19 +47,18 @@ CChangeFeed &CChangeFeed::instance()
 bool CChangeFeed::insertItem(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
                              const QJsonObject &extra, qint64 now)
 {
-    bool ok = false;
-    // A plain refetch adds nothing while an equal one waits; one that carries
-    // details of its own is always queued.
-    if (isRefetch(type) && extra.isEmpty()) {
-        const QVariant waiting = CStore::scalar(
-            QStringLiteral("select 1 from changes where uid = ? and unique_code = ? and change_type = ? and "
-                           "book_id = ? and chapter_id = ? limit 1"),
-            {uid, code, type, bookId, chapterId}, &ok);
-        if (!ok)
-            return false;
-        if (waiting.isValid())
-            return true;
-    }
+    bool ok = true;
+    // The client may already have fetched the waiting item and acknowledge
+    // it after this change: it goes, and the change is announced anew
+    // behind everything the client has seen. An item with details of its
+    // own replaces only an equal one.
+    if (isRefetch(type))
+        CStore::run(
+            QStringLiteral("delete from changes where uid = ? and unique_code = ? and change_type = ? "
+                           "and book_id = ? and chapter_id = ? and extra = ?"),
+            {uid, code, type, bookId, chapterId, compact(extra)}, &ok);
+    if (!ok)
+        return false;
     CStore::run(
         QStringLiteral("insert into changes(uid, unique_code, change_type, book_id, chapter_id, extra, "
                        "create_time) values(?, ?, ?, ?, ?, ?, ?)"),

@@ -13,6 +13,27 @@ using namespace CAuthorData;
 namespace {
 
 constexpr int kMaxChapterName = 100;
+constexpr int kMaxChapterText = 1000000;
+
+QString tooLongText()
+{
+    return QStringLiteral("the chapter text is longer than %1 characters").arg(kMaxChapterText);
+}
+
+// An integral JSON number within the range of the client's integers.
+bool jsonInteger(const QJsonValue &v, qint64 &out, qint64 fallback = 0)
+{
+    if (v.isUndefined() || v.isNull()) {
+        out = fallback;
+        return true;
+    }
+    const double d = v.toDouble();
+    if (!v.isDouble() || d != static_cast<double>(static_cast<qint64>(d)) || d < T_ApiCall::kMinInt ||
+        d > T_ApiCall::kMaxInt)
+        return false;
+    out = static_cast<qint64>(d);
+    return true;
+}
 constexpr int kTimeMachineSize = 10;
 
 const char *const kChapterColumns =
@@ -40,7 +61,7 @@ qint64 insertChapter(T_ApiCall &c, qint64 bookId, qint64 localId, const QString 
                      qint64 orderNum, bool *created)
 {
     *created = false;
-    const qint64 earlier = createdBefore(c, Creation_Chapter, localId);
+    const qint64 earlier = createdBefore(c, Creation_Chapter, localId, bookId);
     if (earlier > 0)
         return earlier;
     bool ok = false;
@@ -50,7 +71,7 @@ qint64 insertChapter(T_ApiCall &c, qint64 bookId, qint64 localId, const QString 
             "create_time, update_time) values(?, ?, ?, ?, ?, ?, 1, ?, ?)"),
         {bookId, c.uid, name, content, wordCount(content), orderNum, c.now, c.now}, &ok);
     const qint64 id = ok ? q.lastInsertId().toLongLong() : 0;
-    if (id < 1 || !rememberCreation(c, Creation_Chapter, localId, id))
+    if (id < 1 || !rememberCreation(c, Creation_Chapter, localId, id, bookId))
         return 0;
     *created = true;
     return id;
@@ -81,10 +102,13 @@ bool readBatch(T_ApiCall &c, QJsonArray &items)
     items = doc.array();
     for (const QJsonValue &v : qAsConst(items)) {
         const QJsonObject o = v.toObject();
-        if (!v.isObject() || o.value("local_id").toDouble() < 1 || !o.value("chapter_name").isString() ||
+        qint64 localId = 0, orderNum = 0;
+        if (!v.isObject() || !jsonInteger(o.value("local_id"), localId) || localId < 1 ||
+            !jsonInteger(o.value("order_num"), orderNum) || !o.value("chapter_name").isString() ||
             o.value("chapter_name").toString().size() > kMaxChapterName) {
             c.refuse(Api_BadRequest,
-                     QStringLiteral("every item of \"list\" needs a local_id and a chapter_name"));
+                     QStringLiteral("every item of \"list\" needs a local_id and a chapter_name, "
+                                    "and integers that the client can hold"));
             return false;
         }
     }
@@ -221,11 +245,18 @@ void batchCreateChapter(T_ApiCall &c)
     QStringList createdIds;
     for (const QJsonValue &v : qAsConst(items)) {
         const QJsonObject o = v.toObject();
-        const qint64 localId = static_cast<qint64>(o.value("local_id").toDouble());
+        qint64 localId = 0, orderNum = 0;
+        jsonInteger(o.value("local_id"), localId);
+        jsonInteger(o.value("order_num"), orderNum);
+        const QString content = o.value("content").toString();
+        // An oversized chapter is refused alone; the others are created.
+        if (content.size() > kMaxChapterText) {
+            answer.append(QJsonObject{{"local_id", localId}, {"chapter_id", 0}, {"msg", tooLongText()}});
+            continue;
+        }
         bool created = false;
-        const qint64 id =
-            insertChapter(c, bookId, localId, o.value("chapter_name").toString(),
-                          o.value("content").toString(), o.value("order_num").toInt(), &created);
+        const qint64 id = insertChapter(c, bookId, localId, o.value("chapter_name").toString(), content,
+                                        orderNum, &created);
         if (id < 1)
             return c.storeFailure();
         if (created)
@@ -379,6 +410,8 @@ void editChapter(T_ApiCall &c)
     if (name.size() > kMaxChapterName)
         return c.refuse(Api_BadRequest, QStringLiteral("the chapter name is too long"));
     const QString content = c.text(QStringLiteral("content"));
+    if (content.size() > kMaxChapterText)
+        return c.refuse(Api_BadRequest, tooLongText());
     qint64 savedAt = 0;
     if (!c.integer(QStringLiteral("update_time"), savedAt, c.now))
         return;
@@ -423,6 +456,8 @@ void contentBlade(T_ApiCall &c)
         !c.integer(QStringLiteral("create_time"), createTime, c.now))
         return;
     const QString content = c.text(QStringLiteral("content"));
+    if (content.size() > kMaxChapterText)
+        return c.refuse(Api_BadRequest, tooLongText());
     CWriteTx tx;
     if (!ownChapter(c, bookId, chapterId))
         return;

@@ -134,12 +134,18 @@ void saveStatistics(T_ApiCall &c)
     bool ok = false;
     CStore::run(QStringLiteral("insert or ignore into statistics(uid, date) values(?, ?)"), {c.uid, date},
                 &ok);
+    QSqlQuery update;
     if (ok)
-        CStore::run(
+        update = CStore::run(
             QStringLiteral(
                 "update statistics set pc_word = pc_word + ?, write_time = write_time + ?, speed = ?, "
-                "channel = ?, update_time = ? where uid = ? and date = ?"),
-            {words, seconds, speed, channel, c.now, c.uid, date}, &ok);
+                "channel = ?, update_time = ? where uid = ? and date = ? and pc_word + ? <= ? and "
+                "write_time + ? <= ?"),
+            {words, seconds, speed, channel, c.now, c.uid, date, words, T_ApiCall::kMaxInt, seconds,
+             T_ApiCall::kMaxInt},
+            &ok);
+    if (ok && update.numRowsAffected() != 1)
+        return c.refuse(Api_BadRequest, QStringLiteral("the day's totals would exceed what they can hold"));
     if (!ok || !CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_Statistics, 0, 0, {}, c.now) ||
         !tx.commit())
         c.storeFailure();

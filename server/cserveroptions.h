@@ -16,6 +16,9 @@ struct T_ServerOptions
     QString keyFile;
     int threads = 48;
     qint64 maxBody = 16 * 1024 * 1024;
+    int requestTimeout = 10; // seconds for a request head; a body gets this plus time by its size
+    int idleTimeout = 5;     // seconds a connection may wait for its next request
+    int maxPerAddress = 16;  // connections at once from one client address
 };
 
 // Process-wide access to the options for the handlers.

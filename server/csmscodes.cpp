@@ -33,8 +33,10 @@ int send(const QString &phone, qint64 now, QString &msg)
     }
     CWriteTx tx;
     bool ok = false;
-    const QVariant sentAt =
-        CStore::scalar(QStringLiteral("select sent_at from sms_codes where phone = ?"), {phone}, &ok);
+    // The interval keeps a phone from being flooded; a code already used
+    // (a registration just done) does not hold the next one back.
+    const QVariant sentAt = CStore::scalar(
+        QStringLiteral("select sent_at from sms_codes where phone = ? and used = 0"), {phone}, &ok);
     if (!ok || !tx.isOpen()) {
         msg = QStringLiteral("the server could not store the code");
         return Api_StoreFailure;

@@ -55,12 +55,14 @@ const char *const kSchema[] = {
     "create table if not exists clients(uid integer not null, unique_code text not null, "
     "first_seen integer not null, primary key(uid, unique_code))",
     "create table if not exists creations(uid integer not null, unique_code text not null, kind integer not "
-    "null, "
-    "local_id integer not null, server_id integer not null, primary key(uid, unique_code, kind, local_id))",
+    "null, parent_id integer not null default 0, local_id integer not null, server_id integer not null, "
+    "primary key(uid, unique_code, kind, parent_id, local_id))",
     "create table if not exists changes(task_id integer primary key autoincrement, uid integer not null, "
     "unique_code text not null, change_type integer not null, book_id integer not null default 0, "
     "chapter_id integer not null default 0, extra text not null default '{}', create_time integer not null)",
     "create index if not exists idx_changes_client on changes(uid, unique_code, task_id)",
+    "create index if not exists idx_changes_object on changes(uid, unique_code, change_type, book_id, "
+    "chapter_id)",
     "create table if not exists feedback(id integer primary key autoincrement, uid integer not null default "
     "0, "
     "content text not null, contact text not null default '', create_time integer not null)",
@@ -116,6 +118,7 @@ bool CStore::init(const QString &dataDir)
         qWarning() << "the server database refused WAL mode";
         return false;
     }
+    q.finish();
     return createSchema(db);
 }
 
@@ -124,9 +127,50 @@ QString CStore::dataDir()
     return g_dataDir;
 }
 
+// Data folders from before chapters were told apart by their book keep
+// their creations: chapters take the book they are in as their parent.
+bool CStore::upgradeCreations(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    const bool hasTable =
+        q.exec(QStringLiteral("select 1 from sqlite_master where type = 'table' and name = 'creations'")) &&
+        q.next();
+    if (!hasTable)
+        return true;
+    q.exec(QStringLiteral("select count(*) from pragma_table_info('creations') where name = 'parent_id'"));
+    if (q.next() && q.value(0).toInt() > 0)
+        return true;
+    const char *const steps[] = {
+        "alter table creations rename to creations_old",
+        "create table creations(uid integer not null, unique_code text not null, kind integer not null, "
+        "parent_id integer not null default 0, local_id integer not null, server_id integer not null, "
+        "primary key(uid, unique_code, kind, parent_id, local_id))",
+        "insert or ignore into creations(uid, unique_code, kind, parent_id, local_id, server_id) "
+        "select o.uid, o.unique_code, o.kind, case when o.kind = 2 then coalesce((select book_id from "
+        "chapters "
+        "where chapter_id = o.server_id), 0) else 0 end, o.local_id, o.server_id from creations_old o",
+        "drop table creations_old",
+    };
+    q.finish();
+    if (!db.transaction())
+        return false;
+    for (const char *sql : steps) {
+        if (!q.exec(QString::fromLatin1(sql))) {
+            qWarning() << "upgrading the creations table failed:" << q.lastError().text();
+            db.rollback();
+            return false;
+        }
+    }
+    return db.commit();
+}
+
 bool CStore::createSchema(QSqlDatabase &db)
 {
     QSqlQuery q(db);
+    if (!upgradeCreations(db)) {
+        qWarning() << "the creations table could not be upgraded";
+        return false;
+    }
     for (const char *sql : kSchema) {
         if (!q.exec(QString::fromLatin1(sql))) {
             qWarning() << "schema statement failed:" << q.lastError().text();

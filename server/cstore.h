@@ -28,6 +28,7 @@ public:
 private:
     static bool createSchema(QSqlDatabase &db);
     static bool addMissingColumns(QSqlDatabase &db);
+    static bool upgradeCreations(QSqlDatabase &db);
 };
 
 // One write transaction holding the write mutex for its lifetime; rolled

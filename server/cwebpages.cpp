@@ -4,6 +4,7 @@
 #include "capiserver.h"
 #include "cimagestore.h"
 #include "csessions.h"
+#include "csmscodes.h"
 #include "cstore.h"
 #include "cwechat.h"
 
@@ -89,26 +90,58 @@ const char *const kPrivacy =
     "<h2>三、安全</h2><p>密码只以不可逆的摘要形式保存；登录凭证以随机令牌发放并仅保存其摘要。</p>"
     "<h2>四、删除</h2><p>您可以随时删除书籍与便签，删除后将从服务器移除。</p>";
 
-const char *const kWxPage = R"(<!DOCTYPE html>
-<html lang="zh-CN"><head><meta charset="utf-8"><title>微信扫码</title>
-<style>body{margin:0;font:14px/1.6 "Noto Sans CJK SC",sans-serif;text-align:center;padding:18px;color:#333}
-svg{width:180px;height:180px}select,button{font:inherit;padding:6px 14px;margin:6px}
-button{background:#07C160;color:#fff;border:0;border-radius:4px;cursor:pointer}</style></head>
-<body><div>%1</div><p>%2</p>%3<div><button id="ok">%4</button></div><p id="note"></p>
+const char *const kWxStyle = R"(<style>
+body{margin:0;font:13px/1.6 "Noto Sans CJK SC",sans-serif;text-align:center;padding:12px 18px;color:#333;background:#fff}
+svg{width:150px;height:150px}input{font:inherit;padding:5px 8px;margin:3px;border:1px solid #DCDFE6;border-radius:4px;width:150px}
+button{font:inherit;padding:5px 12px;margin:3px;border:0;border-radius:4px;cursor:pointer;background:#07C160;color:#fff}
+button.plain{background:#fff;color:#07C160;border:1px solid #07C160}h1{font-size:15px;margin:4px 0}
+p{margin:4px 0}#note{color:#E5484D;min-height:20px}</style>)";
+
+// The login page: the "phone" side of a scan. Confirming as an existing
+// account needs that account's phone number and an SMS code sent to it;
+// a new WeChat account needs nothing and binds a phone in the program.
+const char *const kWxLoginPage = R"(<!DOCTYPE html>
+<html lang="zh-CN"><head><meta charset="utf-8"><title>微信扫码</title>%1</head>
+<body><div>%2</div><h1>使用微信扫码登录</h1>
+<p>开发模式：在此确认扫码</p>
+<div><input id="phone" maxlength="11" placeholder="已有账号的手机号"><button id="getcode" class="plain">获取验证码</button></div>
+<div><input id="code" maxlength="6" placeholder="短信验证码"><button id="ok">以此账号登录</button></div>
+<div><button id="fresh" class="plain">以新的微信账号登录</button></div>
+<p id="note"></p>
+<script>
+var session = '%3';
+function field(k, v) { return encodeURIComponent(k) + '=' + encodeURIComponent(v); }
+function send(path, body) {
+  return fetch(path, {method: 'POST', headers: {'Content-Type': 'application/x-www-form-urlencoded'},
+                      body: field('s', session) + '&' + body})
+    .then(function (r) { return r.json(); })
+    .then(function (j) { document.getElementById('note').textContent = j.code === 200 ? '' : j.msg; return j; });
+}
+function done(j) { if (j.code === 200) document.getElementById('note').textContent = '已确认，请返回程序'; }
+document.getElementById('getcode').onclick = function () {
+  send('/wx/sendCode', field('phone', document.getElementById('phone').value)).then(function (j) {
+    if (j.code === 200) document.getElementById('note').textContent = '验证码已发送';
+  });
+};
+document.getElementById('ok').onclick = function () {
+  send('/wx/confirm', field('phone', document.getElementById('phone').value) + '&' +
+                      field('code', document.getElementById('code').value)).then(done);
+};
+document.getElementById('fresh').onclick = function () { send('/wx/confirm', 'new=1').then(done); };
+</script></body></html>)";
+
+// The bind page: the signed-in author who asked for it confirms the scan.
+const char *const kWxBindPage = R"(<!DOCTYPE html>
+<html lang="zh-CN"><head><meta charset="utf-8"><title>微信扫码</title>%1</head>
+<body><div>%2</div><h1>使用微信扫码绑定账号</h1><div><button id="ok">确认绑定</button></div><p id="note"></p>
 <script>
 document.getElementById('ok').onclick = function () {
-  var pick = document.getElementById('who');
-  var body = 's=' + encodeURIComponent('%5') + (pick ? '&uid=' + encodeURIComponent(pick.value) : '');
-  fetch('/wx/confirm', {method: 'POST', headers: {'Content-Type': 'application/x-www-form-urlencoded'}, body: body})
+  fetch('/wx/confirm', {method: 'POST', headers: {'Content-Type': 'application/x-www-form-urlencoded'},
+                        body: 's=' + encodeURIComponent('%3')})
     .then(function (r) { return r.json(); })
     .then(function (j) { document.getElementById('note').textContent = j.code === 200 ? '已确认，请返回程序' : j.msg; });
 };
 </script></body></html>)";
-
-QString escapeHtml(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
 
 QString qrSvg(const QString &text)
 {
@@ -180,26 +213,6 @@ QString sessionOf(const httplib::Request &req)
     return QString::fromStdString(req.get_param_value("s"));
 }
 
-// The dev page lets the tester pick which account "scanned" the code.
-QString accountChoice()
-{
-    bool ok = false;
-    QSqlQuery q =
-        CStore::run(QStringLiteral("select uid, author_name, coalesce(phone, '') from authors order by uid "
-                                   "limit 200"),
-                    {}, &ok);
-    QString options = QStringLiteral("<option value=\"0\">新的微信账号（未绑定手机）</option>");
-    while (ok && q.next()) {
-        const QString phone = q.value(2).toString();
-        const QString shown = phone.size() == 11 ? phone.left(3) + QStringLiteral("****") + phone.right(4)
-                                                 : QStringLiteral("未绑定手机");
-        options += QStringLiteral("<option value=\"%1\">%2（%3）</option>")
-                       .arg(q.value(0).toLongLong())
-                       .arg(escapeHtml(q.value(1).toString()), shown);
-    }
-    return QStringLiteral("<select id=\"who\">%1</select>").arg(options);
-}
-
 void wxPage(const httplib::Request &req, httplib::Response &res, bool bind)
 {
     const QString id = sessionOf(req);
@@ -210,10 +223,8 @@ void wxPage(const httplib::Request &req, httplib::Response &res, bool bind)
             QString::fromUtf8(kTextPage).arg(QStringLiteral("二维码已失效"), QString()).toStdString(), kHtml);
         return;
     }
-    const QString page = QString::fromUtf8(kWxPage).arg(
-        qrSvg(id), bind ? QStringLiteral("使用微信扫码绑定账号") : QStringLiteral("使用微信扫码登录"),
-        bind ? QString() : accountChoice(), bind ? QStringLiteral("确认绑定") : QStringLiteral("确认登录"),
-        id);
+    const QString page =
+        QString::fromUtf8(bind ? kWxBindPage : kWxLoginPage).arg(QString::fromUtf8(kWxStyle), qrSvg(id), id);
     res.set_content(page.toStdString(), kHtml);
 }
 
@@ -249,17 +260,65 @@ void feedback(const httplib::Request &req, httplib::Response &res)
     sendEnvelope(res, Api_Ok, QStringLiteral("success"));
 }
 
+// A waiting login attempt of the page's session, or a refusal.
+bool openLoginSession(const QString &id, httplib::Response &res)
+{
+    T_WxSession s;
+    if (!CWeChat::isNonce(id) || !CWeChat::instance().find(id, s) || s.bind) {
+        sendEnvelope(res, Api_Expired, QStringLiteral("二维码已失效，请在程序中刷新"));
+        return false;
+    }
+    if (s.status != 0) {
+        sendEnvelope(res, Api_Exists, QStringLiteral("二维码已使用"));
+        return false;
+    }
+    return true;
+}
+
+void wxSendCode(const httplib::Request &req, httplib::Response &res)
+{
+    const QHash<QString, QString> form = CApiServer::parseForm(req.body);
+    if (!openLoginSession(form.value(QStringLiteral("s")), res))
+        return;
+    QString msg = QStringLiteral("success");
+    const int code =
+        CSmsCodes::send(form.value(QStringLiteral("phone")), QDateTime::currentSecsSinceEpoch(), msg);
+    sendEnvelope(res, code, msg);
+}
+
+// Confirms a scan. A binding is confirmed for the author who asked for it.
+// A login signs in either a new WeChat account ("new" = 1) or the existing
+// account of "phone", whose SMS "code" proves that the tester controls it.
 void wxConfirm(const httplib::Request &req, httplib::Response &res)
 {
     const QHash<QString, QString> form = CApiServer::parseForm(req.body);
     const QString id = form.value(QStringLiteral("s"));
-    bool isNumber = false;
-    const qint64 uid = form.value(QStringLiteral("uid"), QStringLiteral("0")).toLongLong(&isNumber);
-    if (!CWeChat::isNonce(id) || !isNumber)
-        return sendEnvelope(res, Api_BadRequest, QStringLiteral("无效的请求"));
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    T_WxSession s;
+    if (!CWeChat::isNonce(id) || !CWeChat::instance().find(id, s))
+        return sendEnvelope(res, Api_Expired, QStringLiteral("二维码已失效，请在程序中刷新"));
     QString msg = QStringLiteral("success");
-    const int code = CWeChat::instance().confirm(id, uid, QDateTime::currentSecsSinceEpoch(), msg);
-    sendEnvelope(res, code, msg);
+    if (s.bind)
+        return sendEnvelope(res, CWeChat::instance().confirm(id, 0, now, msg), msg);
+    if (!openLoginSession(id, res))
+        return;
+    if (form.value(QStringLiteral("new")) == QLatin1String("1"))
+        return sendEnvelope(res, CWeChat::instance().confirm(id, 0, now, msg), msg);
+    const QString phone = form.value(QStringLiteral("phone"));
+    const QString smsCode = form.value(QStringLiteral("code"));
+    if (!CSmsCodes::isPhone(phone) || smsCode.isEmpty())
+        return sendEnvelope(res, Api_BadRequest, QStringLiteral("请输入手机号和短信验证码"));
+    const int verified = CSmsCodes::verify(phone, smsCode, now, msg);
+    if (verified != Api_Ok)
+        return sendEnvelope(res, verified, msg);
+    bool ok = false;
+    const qint64 uid =
+        CStore::scalar(QStringLiteral("select uid from authors where phone = ?"), {phone}, &ok).toLongLong();
+    if (!ok)
+        return sendEnvelope(res, Api_StoreFailure, QStringLiteral("服务器暂时无法完成登录"));
+    if (uid < 1)
+        return sendEnvelope(res, Api_NotFound, QStringLiteral("该手机号没有账号，请先注册"));
+    sendEnvelope(res, CWeChat::instance().confirm(id, uid, now, msg), msg);
 }
 
 } // namespace
@@ -316,6 +375,7 @@ void install(httplib::Server &server, const T_ServerOptions &options)
                [](const httplib::Request &req, httplib::Response &res) { wxPage(req, res, false); });
     server.Get("/wx/bind",
                [](const httplib::Request &req, httplib::Response &res) { wxPage(req, res, true); });
+    server.Post("/wx/sendCode", wxSendCode);
     server.Post("/wx/confirm", wxConfirm);
 }
 

@@ -31,8 +31,9 @@ public:
     bool find(const QString &id, T_WxSession &out);
     // The newest binding session of an author.
     bool findBind(qint64 uid, T_WxSession &out);
-    // The confirm button of the page: `chosenUid` is the account signing in
-    // (0: a new WeChat account without a phone). Returns an envelope code.
+    // The confirm button of the page: `chosenUid` is the account signing in,
+    // whose control the page has already proven (phone and SMS code), or 0
+    // for a new WeChat account without a phone. Returns an envelope code.
     int confirm(const QString &id, qint64 chosenUid, qint64 now, QString &msg);
 
 private:

@@ -46,7 +46,19 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
                                  QStringLiteral("FILE"));
     const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Worker threads."),
                                      QStringLiteral("N"), QStringLiteral("48"));
-    parser.addOptions({listen, port, portFile, data, dev, sms, smsTtl, cert, key, threads});
+    const QCommandLineOption requestTimeout(
+        QStringLiteral("request-timeout"),
+        QStringLiteral("Seconds a client has to send a request head (a body gets as long again, plus a "
+                       "second per 16 KB)."),
+        QStringLiteral("SECONDS"), QStringLiteral("10"));
+    const QCommandLineOption idleTimeout(QStringLiteral("idle-timeout"),
+                                         QStringLiteral("Seconds a connection stays open between requests."),
+                                         QStringLiteral("SECONDS"), QStringLiteral("5"));
+    const QCommandLineOption perAddress(QStringLiteral("max-per-address"),
+                                        QStringLiteral("Connections at once from one client address."),
+                                        QStringLiteral("N"), QStringLiteral("16"));
+    parser.addOptions({listen, port, portFile, data, dev, sms, smsTtl, cert, key, threads, requestTimeout,
+                       idleTimeout, perAddress});
     parser.process(app);
 
     bool portOk = false, ttlOk = false, threadsOk = false;
@@ -63,6 +75,15 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
     if (!portOk || out.port < 0 || out.port > 65535 || !ttlOk || out.smsTtl < 1 || !threadsOk ||
         out.threads < 1) {
         qWarning() << "invalid --port, --sms-ttl or --threads";
+        return false;
+    }
+    bool requestOk = false, idleOk = false, perAddressOk = false;
+    out.requestTimeout = parser.value(requestTimeout).toInt(&requestOk);
+    out.idleTimeout = parser.value(idleTimeout).toInt(&idleOk);
+    out.maxPerAddress = parser.value(perAddress).toInt(&perAddressOk);
+    if (!requestOk || out.requestTimeout < 1 || !idleOk || out.idleTimeout < 1 || !perAddressOk ||
+        out.maxPerAddress < 1) {
+        qWarning() << "invalid --request-timeout, --idle-timeout or --max-per-address";
         return false;
     }
     if (!out.smsCode.isEmpty() && (out.smsCode.size() != 6 || out.smsCode.toInt() < 0 ||

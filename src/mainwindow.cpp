@@ -34,7 +34,9 @@ MainWindow::MainWindow(QWidget *parent)
 {
     buildForm();
     m_ui->setPages(m_bookshelf, m_creation);
-    setAttribute(Qt::WA_TranslucentBackground);
+    m_translucent = FramelessHelper::prepareWindow(this);
+    if (!m_translucent)
+        setShadowMargin(0);
     setMouseTracking(true);
     setWindowTitle(tr("Quorvin Writing"));
     setWindowIcon(QIcon(":/res/skin/light/main/iquorvin.ico"));
@@ -89,7 +91,7 @@ void MainWindow::buildTray()
     m_trayMenu->setObjectName("MainWindow_TrayMenu");
     m_trayMenu->setWindowFlags(m_trayMenu->windowFlags() | Qt::FramelessWindowHint | Qt::Popup |
                                Qt::NoDropShadowWindowHint);
-    m_trayMenu->setAttribute(Qt::WA_TranslucentBackground);
+    FramelessHelper::prepareWindow(m_trayMenu);
     QAction *restore = m_trayMenu->addAction(tr("Main Client"));
     QAction *quit = m_trayMenu->addAction(tr("Quick"));
     connect(restore, &QAction::triggered, this, &MainWindow::restoreFromTray);
@@ -159,6 +161,9 @@ void MainWindow::showTips(const QString &text, int type)
 
 void MainWindow::setShadowMargin(int margin)
 {
+    // An opaque window has no shadow to make room for.
+    if (!m_translucent)
+        margin = 0;
     m_centralLayout->setContentsMargins(margin, margin, margin, margin);
     update();
 }

@@ -70,6 +70,7 @@ private:
     CUiManager *m_ui;
     T_SessionData &m_session;
     FramelessHelper *m_frameless = nullptr;
+    bool m_translucent = true; // false: opaque, no shadow margin
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     QxtGlobalShortcut *m_bossKey = nullptr;

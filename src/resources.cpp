@@ -7,4 +7,5 @@ void quorvinInitResources()
     Q_INIT_RESOURCE(res);
     Q_INIT_RESOURCE(icons);
     Q_INIT_RESOURCE(translations);
+    Q_INIT_RESOURCE(sound);
 }

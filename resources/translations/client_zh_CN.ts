@@ -50,6 +50,24 @@
     </message>
 </context>
 <context>
+    <name>CZtHeadButton</name>
+    <message>
+        <source>Edit</source>
+        <translation>编辑</translation>
+    </message>
+</context>
+<context>
+    <name>CZtHeadLabel</name>
+    <message>
+        <source>Files (%1)</source>
+        <translation>文件 (%1)</translation>
+    </message>
+    <message>
+        <source>Select one picture</source>
+        <translation>选择一张图片</translation>
+    </message>
+</context>
+<context>
     <name>Dialog_DevPanel</name>
     <message>
         <source>Developer panel</source>
@@ -113,6 +131,13 @@
     <message>
         <source>Signing in is not available in this version yet.</source>
         <translation>此版本暂不支持登录。</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_UserInfo</name>
+    <message>
+        <source>User modified successfully</source>
+        <translation>修改用户信息成功</translation>
     </message>
 </context>
 <context>
@@ -194,6 +219,17 @@
     <message>
         <source>Choose a chapter to start writing</source>
         <translation>选择一个章节开始写作</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation_Bottom</name>
+    <message>
+        <source>Typing</source>
+        <translation>输入中</translation>
+    </message>
+    <message>
+        <source>Idle</source>
+        <translation>偷闲中</translation>
     </message>
 </context>
 <context>

@@ -102,6 +102,16 @@ public:
     // The id of the statistics job that now holds the day, 0 on failure.
     int addStatisticsJob(int uid, const QString &date, int wordCount, int writeTime, int writeSpeed);
     bool getUserJobData(T_JobData &job, int uid);
+    // The stored job `jobId`; false when there is none or the read fails.
+    bool getJob(int jobId, T_JobData &job);
+    // Removes the queued jobs of a book or chapter (`column` localBookId or
+    // localChapterId) but not those of memos pinned to it, and not
+    // `keepJobId` (a creation already on its way to the server).
+    bool deleteObjectJobs(const QString &column, int localId, int keepJobId = 0);
+    // The answer to a statistics job that carried `wordCount` and
+    // `writeTime`: those leave the job; what was added meanwhile stays
+    // queued. The job goes once nothing is left.
+    bool settleStatisticsJob(int jobId, int wordCount, int writeTime);
     bool deleteJob(int jobId);
     // How many jobs of `uid` wait in the queue; -1 when the count fails.
     int countJobs(int uid);
@@ -110,8 +120,6 @@ public:
     bool hasWaitingJob(const QString &column, int localId, const QList<int> &types = {});
     // The chapter's waiting edit job (type 23); false when there is none.
     bool waitingChapterEdit(int localChapterId, T_JobData &job);
-    // One queued job by its id; false when it is not there.
-    bool getJob(int jobId, T_JobData &job);
 
     // Memos.
     bool getMemos(int uid, QList<T_Memo *> &memos);

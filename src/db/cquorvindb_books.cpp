@@ -235,9 +235,10 @@ bool CQuorvinDb::deleteChapter(int localChapterId)
 {
     const QStringList statements = {
         sqlFormat(QStringLiteral("delete from tb_chapter where localId = %1;"), {localChapterId}),
-        sqlFormat(QStringLiteral("delete from tb_job where localChapterId = %1;"), {localChapterId}),
     };
-    return inTransaction([&] { return execAll(statements); });
+    return inTransaction([&] {
+        return execAll(statements) && deleteObjectJobs(QStringLiteral("localChapterId"), localChapterId);
+    });
 }
 
 bool CQuorvinDb::setChapterServerId(int localChapterId, int chapterId)

@@ -85,12 +85,12 @@ bool CQuorvinDb::addJobUnlocked(T_Http_C &header, const QString &content, int cr
         return sqlExec(query, sqlFormat(QStringLiteral("update tb_job set content = '%1' where jobId = %2"),
                                         {content, jobId}));
     }
+    // The object's own jobs go; edits of memos pinned to it still reach the server.
     case JobType_BookDelete:
-        return deleteWhere(QStringLiteral("tb_job"), QStringLiteral("localBookId"), header.localBookId) &&
+        return deleteObjectJobs(QStringLiteral("localBookId"), header.localBookId) &&
                insertJob(header, content, createTime, ext1);
     case JobType_ChapterDelete:
-        return deleteWhere(QStringLiteral("tb_job"), QStringLiteral("localChapterId"),
-                           header.localChapterId) &&
+        return deleteObjectJobs(QStringLiteral("localChapterId"), header.localChapterId) &&
                insertJob(header, content, createTime, ext1);
     case JobType_MemoDelete:
         return deleteWhere(QStringLiteral("tb_job"), QStringLiteral("localMemoId"), header.localMemoId) &&
@@ -224,7 +224,6 @@ void readJob(const QSqlQuery &query, T_JobData &job)
 {
     const QSqlRecord record = query.record();
     auto value = [&](const char *column) { return query.value(record.indexOf(QLatin1String(column))); };
-    job.uid = value("uid").toInt();
     job.jobId = value("jobId").toInt();
     job.jobType = value("jobType").toInt();
     job.localBookId = value("localBookId").toInt();
@@ -250,10 +249,8 @@ bool CQuorvinDb::getUserJobData(T_JobData &job, int uid)
                  sqlFormat(QStringLiteral("select * from tb_job where uid = %1 order by jobId asc limit 1;"),
                            {uid})))
         return false;
-    if (query.next()) {
+    if (query.next())
         readJob(query, job);
-        job.uid = uid;
-    }
     qDebug() << "getUserJobData type=" << job.jobType << ",id=" << job.jobId;
     return true;
 }
@@ -267,7 +264,35 @@ bool CQuorvinDb::getJob(int jobId, T_JobData &job)
         !query.next())
         return false;
     readJob(query, job);
+    job.uid = query.value(query.record().indexOf(QStringLiteral("uid"))).toInt();
     return true;
+}
+
+bool CQuorvinDb::deleteObjectJobs(const QString &column, int localId, int keepJobId)
+{
+    return execAll(
+        {sqlFormat(QStringLiteral("delete from tb_job where %1 = %2 and localMemoId = 0 and jobId <> %3;"),
+                   {SqlArg::raw(column), localId, keepJobId})});
+}
+
+bool CQuorvinDb::settleStatisticsJob(int jobId, int wordCount, int writeTime)
+{
+    const QString wordKey = QStringLiteral("wordCount");
+    const QString timeKey = QStringLiteral("writeTime");
+    return inTransaction([&] {
+        T_JobData job;
+        if (!getJob(jobId, job))
+            return true; // already gone
+        QJsonObject object = parseObject(job.content);
+        const int words = object.value(wordKey).toInt() - wordCount;
+        const int time = object.value(timeKey).toInt() - writeTime;
+        if (words <= 0 && time <= 0)
+            return deleteJob(jobId);
+        object.insert(wordKey, qMax(0, words));
+        object.insert(timeKey, qMax(0, time));
+        return execAll({sqlFormat(QStringLiteral("update tb_job set content = '%1' where jobId = %2"),
+                                  {compact(object), jobId})});
+    });
 }
 
 bool CQuorvinDb::waitingChapterEdit(int localChapterId, T_JobData &job)

@@ -2,6 +2,10 @@
 #include "cquorvindb.h"
 
 #include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QPair>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -244,6 +248,8 @@ bool CQuorvinDb::addStatistics(int uid, const T_DayStatistics &day)
                    {day.writeTime, day.wordCount, day.writeSpeed, uid, day.date})});
 }
 
+// The server's days plus what this machine has not sent yet (the queued
+// statistics jobs); a day's words and time never go down.
 bool CQuorvinDb::saveStatistics(int uid, const QStringList &dates, const QList<int> &writeTimes,
                                 const QList<int> &wordCounts, const QList<int> &writeSpeeds)
 {
@@ -252,6 +258,17 @@ bool CQuorvinDb::saveStatistics(int uid, const QStringList &dates, const QList<i
         return false;
     return inTransaction([&] {
         QSqlQuery query(connection());
+        QMap<QString, QPair<int, int>> unsent; // date -> words, seconds
+        if (!sqlExec(query,
+                     sqlFormat(QStringLiteral("select content from tb_job where uid = %1 and jobType = %2;"),
+                               {uid, int(JobType_Statistics)})))
+            return false;
+        while (query.next()) {
+            const QJsonObject job = QJsonDocument::fromJson(query.value(0).toString().toUtf8()).object();
+            QPair<int, int> &day = unsent[job.value(QStringLiteral("date")).toString()];
+            day.first += job.value(QStringLiteral("wordCount")).toInt();
+            day.second += job.value(QStringLiteral("writeTime")).toInt();
+        }
         for (int i = 0; i < count; ++i) {
             if (!sqlExec(query,
                          sqlFormat(QStringLiteral("select count(id) from tb_statistics where date = '%1' and "
@@ -259,15 +276,17 @@ bool CQuorvinDb::saveStatistics(int uid, const QStringList &dates, const QList<i
                                    {dates[i], uid})))
                 return false;
             const bool exists = query.next() && query.value(0).toInt() >= 1;
+            const int words = wordCounts[i] + unsent.value(dates[i]).first;
+            const int seconds = writeTimes[i] + unsent.value(dates[i]).second;
             const QString sql =
                 exists ? sqlFormat(QStringLiteral(
-                                       "update tb_statistics set writeTime = %1,wordCount = %2,writeSpeed "
-                                       "= %3 where date = '%4' and uid = %5"),
-                                   {writeTimes[i], wordCounts[i], writeSpeeds[i], dates[i], uid})
+                                       "update tb_statistics set writeTime = max(writeTime,%1),wordCount = "
+                                       "max(wordCount,%2),writeSpeed = %3 where date = '%4' and uid = %5"),
+                                   {seconds, words, writeSpeeds[i], dates[i], uid})
                        : sqlFormat(QStringLiteral(
                                        "insert into tb_statistics(uid,date,writeTime,wordCount,writeSpeed) "
                                        "values(%1,'%2',%3,%4,%5)"),
-                                   {uid, dates[i], writeTimes[i], wordCounts[i], writeSpeeds[i]});
+                                   {uid, dates[i], seconds, words, writeSpeeds[i]});
             if (!sqlExec(query, sql))
                 return false;
         }

@@ -152,6 +152,9 @@ struct T_JobData
     QString content;
     int createTime = 0;
     int ext1 = 0;
+    // Not stored: false when the job is sent at once, outside the replay,
+    // so that its reply does not go on with the chain.
+    bool chained = true;
 };
 
 // The signed-in author's settings, writing lock, current book and chapter.

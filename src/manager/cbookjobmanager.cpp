@@ -5,6 +5,7 @@
 #include "clocaledits.h"
 #include "db/cquorvindb.h"
 #include "manager/cuimanager.h"
+#include "manager/jobheader.h"
 #include "remote/chttputil.h"
 #include "remote/cquorvinhttp.h"
 
@@ -246,7 +247,7 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
             m_http->booksDeleteAsyn(req);
         } else {
             // Never reached the server: its waiting jobs go, nothing is sent.
-            m_db->deleteWhere(QStringLiteral("tb_job"), QStringLiteral("localBookId"), book->localId);
+            m_db->deleteObjectJobs(QStringLiteral("localBookId"), book->localId);
         }
     }
     m_ui->onBookListChanged();
@@ -303,11 +304,12 @@ bool CBookJobManager::books_edit(TC_Books_Edit &req)
             {QStringLiteral("bookName"), book->bookName},       {QStringLiteral("intro"), book->intro},
             {QStringLiteral("localCover"), book->localCover},   {QStringLiteral("cateFid"), book->cateFid}};
         req.jobType = JobType_BookEdit;
-        m_db->addJob(req, compactJson(json), req.update_time > 0 ? req.update_time : m_db->currentTime());
-        if (req.bookId >= 1) {
-            req.bookName = book->bookName;
-            m_http->booksEditAsyn(req);
-        }
+        // The job may hold earlier unsent changes (a cover chosen offline):
+        // what goes at once is the whole job.
+        if (m_db->addJob(req, compactJson(json),
+                         req.update_time > 0 ? req.update_time : m_db->currentTime()) &&
+            req.bookId >= 1)
+            sendStoredJob(this, m_db, req.jobId);
     }
     m_ui->onBookChanged(book);
     return true;
@@ -408,10 +410,9 @@ bool CBookJobManager::chapter_saveContent(TC_Chapter_Edit &req)
     recountBook(book);
     if (req.synStep == 0)
         CLocalEdits::instance().touch(CLocalEdits::Chapter, chapter->localId);
-    if (req.synStep == 0 && req.bookId >= 1 && req.chapterId >= 1) {
-        req.jobType = JobType_ChapterText;
-        m_http->chapterEditContentAsyn(req);
-    }
+    // The chapter's job may also hold an unsent rename: it goes whole.
+    if (req.synStep == 0 && req.bookId >= 1 && req.chapterId >= 1)
+        sendStoredJob(this, m_db, req.jobId);
     m_ui->onBookChanged(book);
     return true;
 }
@@ -432,11 +433,9 @@ bool CBookJobManager::chapter_rename(TC_Chapter_Edit &req)
     if (req.synStep == 0) {
         CLocalEdits::instance().touch(CLocalEdits::Chapter, chapter->localId);
         req.jobType = JobType_ChapterRename;
-        m_db->addJob(req, req.chapterName, req.update_time > 0 ? req.update_time : m_db->currentTime());
-        if (req.bookId >= 1 && req.chapterId >= 1) {
-            req.jobType = JobType_ChapterRename;
-            m_http->chapterEditNameAsyn(req);
-        }
+        if (m_db->addJob(req, req.chapterName, req.update_time > 0 ? req.update_time : m_db->currentTime()) &&
+            req.bookId >= 1 && req.chapterId >= 1)
+            sendStoredJob(this, m_db, req.jobId); // with any unsent text of the chapter
     }
     m_ui->onChapterListChanged(book);
     return true;

@@ -223,6 +223,9 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     bool resume = false;   // the replay waited for this job
     bool deferred = false; // the gate kept something back for it
     bool stale = false;
+    // A statistics job is settled by its owner: the answer takes out what
+    // its request carried, and what was added since stays queued.
+    const bool settled = route.jobType == JobType_Statistics;
     if (route.jobId > 0) {
         QMutexLocker lock(&m_mutex);
         if (m_answered.contains(route.jobId)) {
@@ -243,10 +246,12 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
         m_deferred = false;
         // A job changed while on its way is answered for its older content:
         // it stays queued and goes again.
-        if (!stale && envelope.code != 300)
+        if (!stale && !settled && envelope.code != 300)
             m_answered.insert(route.jobId, route.jobType);
     }
     if (envelope.code == 300) {
+        if (settled)
+            m_system->forgetStatisticsSent(route.jobId);
         if (route.next == 1 || resume || route.jobType == JobType_SynDataFetch || route.synStep != 0)
             endSync(false);
         m_ui->showLogin();
@@ -255,7 +260,7 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     T_JobData refused;
     if (route.jobId > 0 && envelope.code != 200 && route.jobType >= 8 && route.jobType <= 26)
         m_db->getJob(route.jobId, refused);
-    if (route.jobId > 0 && !stale)
+    if (route.jobId > 0 && !stale && !settled)
         m_db->deleteJob(route.jobId);
     routeReply(route, body);
     // A stale job goes again with its newer content; its own refusal comes then.
@@ -310,6 +315,7 @@ void CJobManager::onNetworkError(const T_Http_C &route)
     // The job stays queued and leaves the sent set: the next check sends it
     // again (creations are idempotent on the server).
     bool waited = false;
+    bool deferred = false;
     {
         QMutexLocker lock(&m_mutex);
         m_sent.remove(route.jobId);
@@ -318,11 +324,18 @@ void CJobManager::onNetworkError(const T_Http_C &route)
             m_replayWaitsOn = 0;
             waited = true;
         }
+        deferred = m_deferred && route.jobId > 0;
+        if (deferred)
+            m_deferred = false;
     }
+    if (route.jobType == JobType_Statistics)
+        m_system->forgetStatisticsSent(route.jobId);
     if (route.jobType == JobType_SynDataFetch || route.next == 1 || route.synStep != 0)
         endSync(false);
     else if (waited && m_ui->syncRunning())
         replayNext(); // the replay sends it itself; a second failure ends the pass
+    else if (deferred)
+        checkUserJob(); // a change kept back for this request goes now, or waits for the next pass
 }
 
 CJobManager::T_SentJob CJobManager::sentJob(const T_Http_C &req)

@@ -265,26 +265,12 @@ bool CMemoManager::storeEdit(T_Memo &memo, const T_Http_C &req, int jobType, con
         header.bookId = memo.bookId;
         header.localChapterId = memo.localChapterId;
         header.chapterId = memo.chapterId;
+        // The memo's job may hold other unsent changes: it goes whole.
         if (m_db->addJob(header, jobContent, time) && memo.memoId > 0)
-            sendEdit(memo, header, jobType, time);
+            sendStoredJob(this, m_db, header.jobId);
     }
     emit sig_MemoChanged(memo.localId);
     return true;
-}
-
-// Only the field this change touched: edits sent at once travel side by side
-// and may reach the server in either order, so none may carry another
-// field's older value.
-void CMemoManager::sendEdit(const T_Memo &memo, const T_Http_C &header, int jobType, int time)
-{
-    TC_Memo_Edit send;
-    static_cast<T_Http_C &>(send) = header;
-    send.jobType = jobType; // the stored job is the folded one (42)
-    send.color = memo.color;
-    send.content = memo.content;
-    send.location = locationText(memo.x, memo.y);
-    send.update_time = time;
-    m_http->memoEditAsyn(send);
 }
 
 bool CMemoManager::memoDetail(const T_Http_C &req)

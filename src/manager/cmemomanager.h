@@ -60,7 +60,6 @@ private:
     bool signedIn() const;
     void fillNames(T_Memo &memo) const;
     bool storeEdit(T_Memo &memo, const T_Http_C &req, int jobType, const QString &jobContent);
-    void sendEdit(const T_Memo &memo, const T_Http_C &header, int jobType, int time);
     void onDetail(const T_Http_C &route, const QByteArray &body);
 
     CQuorvinHttp *m_http;

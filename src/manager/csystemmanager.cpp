@@ -100,6 +100,11 @@ bool CSystemManager::execUserJob(const T_JobData &job)
         req.writeTime = json.value(QStringLiteral("writeTime")).toInt();
         req.speed = json.value(QStringLiteral("writeSpeed")).toInt();
         req.update_time = job.createTime;
+        req.channel = 1;
+        // One request per job travels at a time (the coordinator's gate keeps
+        // a second back): what the first carries is what its answer settles.
+        if (!m_statisticsSent.contains(job.jobId))
+            m_statisticsSent.insert(job.jobId, qMakePair(req.pcWord, req.writeTime));
         m_http->authorCountSaveAsyn(req);
         return true;
     }
@@ -121,9 +126,26 @@ void CSystemManager::asynBack(const T_Http_C &route, const QByteArray &body)
     case JobType_StatisticsFetch:
         onStatistics(body);
         break;
+    case JobType_Statistics:
+        onStatisticsSaved(route);
+        break;
     default:
-        break; // 30 and 33: the envelope is all there is
+        break; // 30: the envelope is all there is
     }
+}
+
+void CSystemManager::forgetStatisticsSent(int jobId)
+{
+    m_statisticsSent.remove(jobId);
+}
+
+// The server adds what a request carried to its day; only that leaves the
+// job, so increments saved while it was on its way are still sent.
+void CSystemManager::onStatisticsSaved(const T_Http_C &route)
+{
+    const auto sent = m_statisticsSent.take(route.jobId);
+    if (route.jobId > 0 && !m_db->settleStatisticsJob(route.jobId, sent.first, sent.second))
+        qWarning() << "cannot settle the statistics job" << route.jobId;
 }
 
 QVector<T_Category> CSystemManager::toCategories(const TS_Books_CateList &list, int channel)

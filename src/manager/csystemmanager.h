@@ -5,7 +5,9 @@
 #include "remote/thttpresponses.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QObject>
+#include <QPair>
 
 class CQuorvinDb;
 class CQuorvinHttp;
@@ -28,6 +30,9 @@ public:
 
     // Sends a queued job of types 29 to 34; false when it sends nothing for it.
     bool execUserJob(const T_JobData &job);
+    // A statistics request that got no answer (network failure, 300): the
+    // job keeps everything and its next request carries it.
+    void forgetStatisticsSent(int jobId);
     // Applies the reply of a job or call routed to types 29 to 34.
     void asynBack(const T_Http_C &route, const QByteArray &body);
 
@@ -42,9 +47,13 @@ private:
     void onSensitiveWords(const QByteArray &body);
     void onNameData(const QByteArray &body);
     void onStatistics(const QByteArray &body);
+    void onStatisticsSaved(const T_Http_C &route);
 
     CQuorvinHttp *m_http;
     CQuorvinDb *m_db;
     T_SessionData *m_session;
     bool m_authorWordsNewer = false;
+    // Statistics jobs on their way: the words and seconds each request
+    // carried, which its answer takes out of the job.
+    QMap<int, QPair<int, int>> m_statisticsSent;
 };

@@ -6,6 +6,7 @@
 #include "manager/cqssmanager.h"
 #include "platform/autostart.h"
 #include "platform/topmost.h"
+#include "ui/bookshelf/dialog_userinfo.h"
 #include "ui/bookshelf/widget_bookshelf.h"
 #include "ui/creation/widget_creation.h"
 #include "ui/dialog_loginplaceholder.h"
@@ -129,6 +130,15 @@ void CUiManager::showLogin()
         m_login = m_loginFactory();
     if (m_login)
         m_login->show();
+}
+
+void CUiManager::showUserInfo()
+{
+    Dialog_UserInfo dialog(m_mainWindow);
+    dialog.adjustSize();
+    if (m_mainWindow)
+        centreOn(&dialog, m_mainWindow);
+    dialog.exec();
 }
 
 void CUiManager::closeWindows()

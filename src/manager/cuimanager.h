@@ -38,6 +38,9 @@ public:
 
     void showMain();
     void showLogin();
+    // Opens the author's profile (Dialog_UserInfo) modally over the main
+    // window; returns when it is closed.
+    void showUserInfo();
     void showBookshelf();
     void showCreation(T_Book *book);
     void toggleMaximized();
@@ -65,6 +68,9 @@ public:
     // Set while a book import runs (GUI thread only).
     bool importRunning() const { return m_importRunning; }
     void setImportRunning(bool running) { m_importRunning = running; }
+    // Set while a chapter name is edited in place in the chapter list.
+    bool isRenaming() const { return m_renaming; }
+    void setRenaming(bool renaming) { m_renaming = renaming; }
 
     // The book list or one book changed: the pages that show them redraw.
     void onBookListChanged();
@@ -101,6 +107,7 @@ private:
 
     int m_syncRunning = 0;
     bool m_importRunning = false;
+    bool m_renaming = false;
     CQuorvinDb *m_db;
     T_SessionData &m_session;
     CQssManager *m_qss;

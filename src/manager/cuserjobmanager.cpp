@@ -65,6 +65,8 @@ int CUserJobManager::callResult(int networkError, T_Http_S &res)
 
 QString CUserJobManager::today() const
 {
+    if (m_dateSource)
+        return m_dateSource().toString(QStringLiteral("yyyy-MM-dd"));
     return HttpUtil::todayText();
 }
 

@@ -6,7 +6,9 @@
 #include "remote/thttpresponses.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QObject>
+#include <functional>
 
 class CQuorvinDb;
 class CQuorvinHttp;
@@ -75,11 +77,14 @@ public:
     // Dates the day record today and reads today's row (creating it).
     bool startDay();
     // Adds the increments collected since the last save to today's row,
-    // queues them as the day's statistics job and sends it at once.
+    // queues them as the day's statistics job and sends it at once. The
+    // first save after midnight starts the new day and counts them there.
     bool saveDayStatistics();
     // The seven days up to today, oldest first, with the author's records,
     // as the statistics page reads them.
     QString statisticsJson();
+    // The calendar used for the day's date (today by default); tests move it.
+    void setDateSource(std::function<QDate()> source) { m_dateSource = std::move(source); }
 
 signals:
     // Name, sex or head image of the author changed.
@@ -100,10 +105,12 @@ private:
     void resetSession();
     QString downloadHeadImg(const QString &url);
     QString today() const;
+    bool rollOverDay();
 
     CQuorvinHttp *m_http;
     CQuorvinDb *m_db;
     T_SessionData *m_session;
     bool m_remember = false;
     bool m_isBindPhone = false;
+    std::function<QDate()> m_dateSource;
 };

@@ -1,8 +1,10 @@
 // CUserJobManager: the day's writing statistics and the statistics page's data.
 #include "cuserjobmanager.h"
 
+#include "csystemmanager.h"
 #include "cuimanager.h"
 #include "db/cquorvindb.h"
+#include "jobheader.h"
 #include "remote/cquorvinhttp.h"
 
 #include <QDate>
@@ -32,36 +34,38 @@ bool CUserJobManager::startDay()
     return m_db->getTodayStatistics(m_session->author.uid, day);
 }
 
+bool CUserJobManager::rollOverDay()
+{
+    // Past midnight (or never started): the new day begins here, and what was
+    // written since the last save counts for it. Yesterday's row keeps what
+    // it had.
+    T_DayStatistics &day = m_session->todayStatistics;
+    const int writeTime = day.writeTime;
+    const int wordCount = day.wordCount;
+    const bool dirty = day.dirty;
+    if (!day.date.isEmpty())
+        qDebug() << "day statistics: the day" << day.date << "is over, counting goes on for" << today();
+    if (!startDay())
+        return false;
+    day.writeTime = writeTime;
+    day.wordCount = wordCount;
+    day.dirty = dirty;
+    return true;
+}
+
 bool CUserJobManager::saveDayStatistics()
 {
     T_DayStatistics &day = m_session->todayStatistics;
     const int uid = m_session->author.uid;
     if (uid < 1)
         return false;
-    if (day.date != today()) {
-        // Past midnight: counting stops until the next start or sign-in
-        // dates the record again; yesterday's row keeps what it had.
-        if (!day.date.isEmpty())
-            qDebug() << "day statistics suspended, the day" << day.date << "is over";
-        day = T_DayStatistics();
+    if (day.date != today() && !rollOverDay())
         return false;
-    }
     const bool stored = m_db->addStatistics(uid, day);
     const int jobId = m_db->addStatisticsJob(uid, day.date, day.wordCount, day.writeTime, day.writeSpeed);
-    // While a replay runs it carries the job itself; sending it here too
-    // would count the day's words twice on the server.
-    if (jobId > 0 && !CUiManager::instance()->syncRunning()) {
-        TC_AuthorCount_Save req;
-        req.uid = uid;
-        req.jobId = jobId;
-        req.jobType = JobType_Statistics;
-        req.pcWord = day.wordCount;
-        req.writeTime = day.writeTime;
-        req.speed = day.writeSpeed;
-        req.channel = 1;
-        req.date = day.date;
-        m_http->authorCountSaveAsyn(req);
-    }
+    // The job holds every unsent increment of the day: it goes whole.
+    if (jobId > 0)
+        sendStoredJob(CSystemManager::instance(), m_db, jobId);
     day.writeTime = 0;
     day.wordCount = 0;
     day.dirty = false;

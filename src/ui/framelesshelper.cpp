@@ -1,11 +1,26 @@
 #include "framelesshelper.h"
 
+#include "platform/translucency.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QHoverEvent>
 #include <QMouseEvent>
 #include <QRubberBand>
 #include <QWidget>
+
+bool FramelessHelper::canBeTranslucent()
+{
+    return Platform::translucentWindowsWork();
+}
+
+bool FramelessHelper::prepareWindow(QWidget *window)
+{
+    const bool translucent = canBeTranslucent();
+    window->setAttribute(Qt::WA_TranslucentBackground, translucent);
+    window->setProperty("opaqueFrame", !translucent);
+    return translucent;
+}
 
 FramelessEdges FramelessEdges::at(const QPoint &point, const QRect &frame)
 {

@@ -41,6 +41,16 @@ public:
     explicit FramelessHelper(QObject *parent = nullptr);
     ~FramelessHelper() override;
 
+    // Whether a translucent frameless window is drawn as meant: always off
+    // X11, and on X11 only while a compositing manager runs (a plain X
+    // server shows the translucent parts black).
+    static bool canBeTranslucent();
+    // Makes `window` translucent when that can be drawn; otherwise leaves
+    // it opaque and marks it with the property "opaqueFrame" for the style
+    // sheets (no rounded outer corners). Returns whether it is translucent:
+    // callers keep their shadow margin only then.
+    static bool prepareWindow(QWidget *window);
+
     void activateOn(QWidget *widget);
     void removeFrom(QWidget *widget);
     bool serves(QWidget *widget) const { return m_states.contains(widget); }

@@ -9,20 +9,28 @@
 
 namespace PopupFrame {
 
+namespace {
+const int kShadowMargin = 20;
+} // namespace
+
 QWidget *build(QDialog *dialog, QPushButton **closeButton)
 {
-    dialog->setAttribute(Qt::WA_TranslucentBackground);
+    // Without a compositing manager the transparent margin would be black:
+    // the frame is then opaque, without margin and shadow.
+    const bool translucent = FramelessHelper::prepareWindow(dialog);
     dialog->setWindowFlags(dialog->windowFlags() | Qt::FramelessWindowHint);
     auto *frameless = new FramelessHelper(dialog);
     frameless->activateOn(dialog);
     frameless->setWidgetResizable(false);
 
     auto *outer = new QVBoxLayout(dialog);
-    outer->setContentsMargins(20, 20, 20, 20);
+    const int margin = translucent ? kShadowMargin : 0;
+    outer->setContentsMargins(margin, margin, margin, margin);
     auto *bg = new QWidget(dialog);
     bg->setObjectName("CommonWidgetBg");
     bg->setAttribute(Qt::WA_StyledBackground);
-    CQssManager::setShadow(bg);
+    if (translucent)
+        CQssManager::setShadow(bg);
     outer->addWidget(bg);
 
     auto *close = new QPushButton(bg);

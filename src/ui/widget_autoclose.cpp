@@ -1,5 +1,7 @@
 #include "widget_autoclose.h"
 
+#include "framelesshelper.h"
+
 #include <QApplication>
 #include <QWindow>
 
@@ -7,7 +9,7 @@ Widget_AutoClose::Widget_AutoClose(QWidget *parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint)
 {
     setObjectName("Widget_AutoClose");
-    setAttribute(Qt::WA_TranslucentBackground);
+    FramelessHelper::prepareWindow(this);
     connect(qApp, &QGuiApplication::focusWindowChanged, this,
             [this](QWindow *) { onActiveWindowChanged(QApplication::activeWindow()); });
 }

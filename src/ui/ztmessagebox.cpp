@@ -43,7 +43,7 @@ ZtMessageBox::ZtMessageBox(int type, const QString &title, const QString &text, 
     : QDialog(parent)
 {
     setObjectName("ZtMessageBox");
-    setAttribute(Qt::WA_TranslucentBackground);
+    const bool translucent = FramelessHelper::prepareWindow(this);
     setWindowFlags(windowFlags() | Qt::Tool);
     m_frameless = new FramelessHelper(this);
     m_frameless->activateOn(this);
@@ -51,11 +51,13 @@ ZtMessageBox::ZtMessageBox(int type, const QString &title, const QString &text, 
     m_frameless->setWidgetResizable(false);
 
     auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(20, 20, 20, 20);
+    const int margin = translucent ? 20 : 0;
+    outer->setContentsMargins(margin, margin, margin, margin);
     auto *bg = new QWidget(this);
     bg->setObjectName("CommonWidgetBg");
     bg->setAttribute(Qt::WA_StyledBackground);
-    giveShadow(bg);
+    if (translucent)
+        giveShadow(bg);
     outer->addWidget(bg);
 
     auto *column = new QVBoxLayout(bg);

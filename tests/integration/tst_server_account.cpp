@@ -43,6 +43,9 @@ private slots:
         QCOMPARE(
             h.post(QStringLiteral("/author/login"), {{"phone", "13900000001"}, {"password", "wrong"}}).code(),
             403);
+        // The registration used its code, so a new one may follow at once;
+        // a second unused one within the minute is refused.
+        QCOMPARE(h.post(QStringLiteral("/author/sendCode"), {{"phone", "13900000001"}}).code(), 200);
         QCOMPARE(h.post(QStringLiteral("/author/sendCode"), {{"phone", "13900000001"}}).code(), 429);
         h.setToken(token);
         TestHttpReply r =
@@ -253,9 +256,24 @@ private slots:
                      .value("status")
                      .toInt(),
                  0);
-        QCOMPARE(h.postRaw(QStringLiteral("/wx/confirm"),
-                           "s=" + nonce.toLatin1() + "&uid=" + QByteArray::number(uid))
-                     .code(),
+        // The page names no account, and a uid in the form signs in nobody.
+        QVERIFY(!html.body.contains("13900000006"));
+        QVERIFY(!html.body.contains("<option"));
+        const QByteArray session = "s=" + nonce.toLatin1();
+        QCOMPARE(h.postRaw(QStringLiteral("/wx/confirm"), session + "&uid=" + QByteArray::number(uid)).code(),
+                 400);
+        // An existing account proves itself with its phone and an SMS code.
+        QCOMPARE(h.postRaw(QStringLiteral("/wx/confirm"), session + "&phone=13900000006&code=654321").code(),
+                 403);
+        QCOMPARE(h.postRaw(QStringLiteral("/wx/sendCode"), session + "&phone=13900000006").code(), 200);
+        QCOMPARE(h.postRaw(QStringLiteral("/wx/confirm"), session + "&phone=13900000006&code=999999").code(),
+                 403);
+        QCOMPARE(h.get(QStringLiteral("/author/pollingWx"), {{"nonce_str", nonce}})
+                     .object()
+                     .value("status")
+                     .toInt(),
+                 0);
+        QCOMPARE(h.postRaw(QStringLiteral("/wx/confirm"), session + "&phone=13900000006&code=123456").code(),
                  200);
         const QJsonObject polled =
             h.get(QStringLiteral("/author/pollingWx"), {{"nonce_str", nonce}}).object();
@@ -271,7 +289,7 @@ private slots:
         TestHttp h = http();
         const QString nonce = QStringLiteral("fedcba9876543210fedcba9876543210");
         QCOMPARE(h.post(QStringLiteral("/author/wxCodeLogin"), {{"nonce_str", nonce}}).code(), 200);
-        QCOMPARE(h.postRaw(QStringLiteral("/wx/confirm"), "s=" + nonce.toLatin1() + "&uid=0").code(), 200);
+        QCOMPARE(h.postRaw(QStringLiteral("/wx/confirm"), "s=" + nonce.toLatin1() + "&new=1").code(), 200);
         const QJsonObject polled =
             h.get(QStringLiteral("/author/pollingWx"), {{"nonce_str", nonce}}).object();
         QCOMPARE(polled.value("isBindPhone").toInt(), 2);

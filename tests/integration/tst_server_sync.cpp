@@ -189,6 +189,126 @@ private slots:
                  3);
     }
 
+    // A change made after the other machine fetched the feed, but before it
+    // acknowledged what it fetched, is announced on its next pull.
+    void changeAfterTheFetchIsAnnouncedAgain_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("fields"); // "%B" book, "%C" chapter, "%M" memo, "%N" a fresh text
+        QTest::addColumn<int>("type");
+        QTest::newRow("chapter text")
+            << "/chapter/editChapter" << QStringList{"book_id", "%B", "chapter_id", "%C", "content", "%N"}
+            << 9;
+        QTest::newRow("book information")
+            << "/books/editBook" << QStringList{"book_id", "%B", "intro", "%N"} << 2;
+        QTest::newRow("memo") << "/memo/editMemo" << QStringList{"memo_id", "%M", "content", "%N"} << 16;
+        QTest::newRow("profile") << "/author/updateAuthor" << QStringList{"sign", "%N"} << 13;
+        QTest::newRow("statistics") << "/authorcount/saveData"
+                                    << QStringList{"pc_word", "7", "write_time", "9"} << 12;
+        QTest::newRow("private words") << "/sensitive/editSensitive" << QStringList{"words", "%N"} << 18;
+    }
+
+    void changeAfterTheFetchIsAnnouncedAgain()
+    {
+        QFETCH(QString, path);
+        QFETCH(QStringList, fields);
+        QFETCH(int, type);
+        const TestHttp a = machine(QStringLiteral("aaaa0008"));
+        const TestHttp b = machine(QStringLiteral("bbbb0008"));
+        static qint64 book = 0, chapter = 0, memo = 0;
+        if (!book) {
+            book = addBook(a, QStringLiteral("回声"), 801);
+            chapter = addChapter(a, book, 802, 1);
+            memo = a.post("/memo/addMemo", {{"content", "初稿"}, {"color", "#FFFFFF"}})
+                       .object()
+                       .value("memo_id")
+                       .toInt();
+            QVERIFY(book > 0 && chapter > 0 && memo > 0);
+        }
+        drain(a);
+        drain(b);
+        static int round = 0;
+        auto change = [&]() {
+            TestHttp::Fields form;
+            for (int i = 0; i + 1 < fields.size(); i += 2) {
+                QString v = fields.at(i + 1);
+                v.replace("%B", QString::number(book)).replace("%C", QString::number(chapter));
+                v.replace("%M", QString::number(memo)).replace("%N", QStringLiteral("第%1稿").arg(++round));
+                form.append({fields.at(i), v});
+            }
+            const TestHttpReply r = a.post(path, form);
+            QVERIFY2(r.code() == 200, qPrintable(r.msg()));
+        };
+        change();
+        const QJsonArray fetched = b.post("/synchronization/synBookData").content().toArray();
+        QCOMPARE(typesOf(fetched), QList<int>{type});
+        change(); // while b applies what it fetched
+        QCOMPARE(b.post("/synchronization/synAuthor",
+                        {{"task_id", QString::number(fetched.last().toObject().value("id").toInt())},
+                         {"syn_type", "2"}})
+                     .code(),
+                 200);
+        const QJsonArray next = b.post("/synchronization/synBookData").content().toArray();
+        QCOMPARE(typesOf(next), QList<int>{type});
+        QVERIFY(next.first().toObject().value("id").toInt() > fetched.last().toObject().value("id").toInt());
+        // Two changes before any fetch are still announced once.
+        drain(b);
+        change();
+        change();
+        QCOMPARE(typesOf(b.post("/synchronization/synBookData").content().toArray()), QList<int>{type});
+    }
+
+    // The same local id names different chapters in different books, and a
+    // creation resent after its object was deleted makes a live one.
+    void creationKeysAndDeletedObjects()
+    {
+        const TestHttp a = machine(QStringLiteral("aaaa0009"));
+        const qint64 first = addBook(a, QStringLiteral("甲书"), 901);
+        const qint64 second = addBook(a, QStringLiteral("乙书"), 902);
+        const qint64 c1 = addChapter(a, first, 77, 1);
+        const qint64 c2 = addChapter(a, second, 77, 1);
+        QVERIFY(c1 > 0 && c2 > 0);
+        QVERIFY(c1 != c2);
+        const TestHttpReply inSecond = a.get(
+            "/chapter/chapter", {{"book_id", QString::number(second)}, {"chapter_id", QString::number(c2)}});
+        QCOMPARE(inSecond.code(), 200);
+        QCOMPARE(addChapter(a, second, 77, 1), c2);
+
+        // Deleted elsewhere, then the creation comes again (its answer was lost).
+        QCOMPARE(a.post("/chapter/delChapter",
+                        {{"book_id", QString::number(first)}, {"chapter_id", QString::number(c1)}})
+                     .code(),
+                 200);
+        const qint64 again = addChapter(a, first, 77, 1);
+        QVERIFY(again > 0 && again != c1);
+        QCOMPARE(a.post("/chapter/editChapter", {{"book_id", QString::number(first)},
+                                                 {"chapter_id", QString::number(again)},
+                                                 {"content", "重来"}})
+                     .code(),
+                 200);
+        QCOMPARE(addChapter(a, first, 77, 1), again);
+
+        QCOMPARE(a.post("/books/deleteBook", {{"book_id", QString::number(second)}}).code(), 200);
+        const qint64 reborn = addBook(a, QStringLiteral("乙书"), 902);
+        QVERIFY(reborn > 0 && reborn != second);
+        QCOMPARE(a.get("/books/bookinfo", {{"book_id", QString::number(reborn)}}).code(), 200);
+
+        TestHttp memo = a;
+        memo.setUserdata(QStringLiteral("%1,37,0,0,0,0,5,1,0,903,0").arg(m_uid));
+        const int memoId = memo.post("/memo/addMemo", {{"content", "a"}, {"color", "#FFFFFF"}})
+                               .object()
+                               .value("memo_id")
+                               .toInt();
+        QCOMPARE(a.post("/memo/delMemo", {{"memo_id", QString::number(memoId)}}).code(), 200);
+        const int memoAgain = memo.post("/memo/addMemo", {{"content", "a"}, {"color", "#FFFFFF"}})
+                                  .object()
+                                  .value("memo_id")
+                                  .toInt();
+        QVERIFY(memoAgain > 0 && memoAgain != memoId);
+        QCOMPARE(a.post("/memo/editMemo", {{"memo_id", QString::number(memoAgain)}, {"content", "b"}}).code(),
+                 200);
+    }
+
     void freshMachineReceivesTheWholeAccount()
     {
         const TestHttp fresh = machine(QStringLiteral("ffff0003"));
@@ -220,7 +340,7 @@ private slots:
                 fetchedChapters.insert(c.toObject().value("chapter_id").toInt());
         }
         QCOMPARE(newBooks, books.size());
-        QCOMPARE(memos, 1);
+        QCOMPARE(memos, fresh.post("/memo/memoList").content().toArray().size());
         QCOMPARE(profiles, 1);
         int serverChapters = 0;
         for (const QJsonValue &b : books)

@@ -331,6 +331,8 @@ private slots:
         m_f.settle();
         m_f.load(*m_a);
         QVERIFY(recycle(name, QStringLiteral("甲"), 0));
+        // A replays, then pulls B's two older items.
+        m_f.jobs->checkUserJob();
         m_f.settle();
         QCOMPARE(
             dbRows(QStringLiteral("select status from chapters where chapter_name = '甲' and book_id = %1")

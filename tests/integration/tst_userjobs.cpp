@@ -3,6 +3,7 @@
 // and its replay, logout, and the day statistics with the statistics JSON.
 #include "db/cquorvindb.h"
 #include "dbprobe.h"
+#include "manager/cjobmanager.h"
 #include "manager/cuserjobmanager.h"
 #include "remote/chttputil.h"
 #include "remote/cquorvinhttp.h"
@@ -78,11 +79,12 @@ private slots:
         m_user = CUserJobManager::instance();
         m_session = &T_SessionData::instance();
         m_http = CQuorvinHttp::instance();
-        // Until the coordinator routes replies, the test takes them.
+        // The test looks at every reply; once the coordinator exists (the
+        // statistics tests) it routes them as well.
         connect(m_http, &CQuorvinHttp::sigGetAsynData, this, [this](QNetworkReply *reply) {
             T_Http_C route;
             HttpUtil::parseUserdata(QString::fromLatin1(reply->request().rawHeader("userdata")), route);
-            m_replies.append({route.jobType, reply->readAll()});
+            m_replies.append({route.jobType, reply->peek(reply->bytesAvailable())});
             reply->deleteLater();
         });
     }
@@ -213,8 +215,19 @@ private slots:
         QCOMPARE(json.value("historyData").toObject().value("sum_word").toInt(), 0);
     }
 
+    // Statistics replies are settled by the coordinator: each answer takes
+    // out of the day's job what its request carried.
+    int statisticsReplies() const
+    {
+        int n = 0;
+        for (const auto &reply : m_replies)
+            n += reply.first == JobType_Statistics ? 1 : 0;
+        return n;
+    }
+
     void saveSendsTheDayAndTheJsonShowsIt()
     {
+        CJobManager::instance();
         QVERIFY(signIn(true));
         const int uid = m_session->author.uid;
         T_DayStatistics &day = m_session->todayStatistics;
@@ -235,9 +248,13 @@ private slots:
         const QJsonObject job = QJsonDocument::fromJson(jobs.first().toUtf8()).object();
         QCOMPARE(job.value("wordCount").toInt(), 150);
         QCOMPARE(job.value("writeTime").toInt(), 121);
-        QTRY_COMPARE(m_replies.size(), 2);
+        // The second save waits for the first request's answer and then
+        // goes with what is left.
+        QTRY_COMPARE(statisticsReplies(), 2);
+        QTRY_COMPARE(jobCount(JobType_Statistics), 0);
         for (const auto &reply : qAsConst(m_replies)) {
-            QCOMPARE(reply.first, 33);
+            if (reply.first != JobType_Statistics)
+                continue;
             T_Http_S envelope;
             CQuorvinParser::parse(reply.second, envelope);
             QCOMPARE(envelope.code, 200);
@@ -258,25 +275,62 @@ private slots:
                  QStringList{"150|121"});
     }
 
-    void firstSaveAfterMidnightSuspendsCounting()
+    // Writing across midnight: the first save of the new day starts it,
+    // and what was written since the last save counts for the new day. The
+    // day before keeps its own totals, here and on the server.
+    void writingPastMidnightCountsForTheNewDay()
     {
+        const QDate today = QDate::currentDate();
+        const QDate yesterday = today.addDays(-1);
+        QDate shown = yesterday;
+        m_user->setDateSource([&shown] { return shown; });
         QVERIFY(signIn(true));
-        const QString yesterday = QDate::currentDate().addDays(-1).toString("yyyy-MM-dd");
+        const int uid = m_session->author.uid;
+        TestHttp http(m_server.baseUrl());
+        http.setToken(m_session->author.token);
+        // Other tests of this run wrote to the same account.
+        const auto serverWords = [&http](int fromEnd) {
+            const QJsonArray words = http.get("/authorcount/userData").object().value("wordData").toArray();
+            return words.at(words.size() - 1 - fromEnd).toInt();
+        };
+        const int before[] = {serverWords(0), serverWords(1)};
         T_DayStatistics &day = m_session->todayStatistics;
-        day.date = yesterday;
+        QCOMPARE(day.date, yesterday.toString("yyyy-MM-dd"));
         day.wordCount = 500;
         day.writeTime = 300;
-        QVERIFY(!m_user->saveDayStatistics());
-        QVERIFY(day.date.isEmpty());
+        day.writeSpeed = 3600;
+        QVERIFY(m_user->saveDayStatistics());
+
+        shown = today; // midnight passes while the author writes
+        day.wordCount = 40;
+        day.writeTime = 20;
+        QVERIFY(m_user->saveDayStatistics());
+        QCOMPARE(day.date, today.toString("yyyy-MM-dd"));
+        QCOMPARE(day.writeSpeed, 0); // the new day has its own best speed
+        day.wordCount = 2;
+        day.writeTime = 1;
+        day.writeSpeed = 1800;
+        QVERIFY(m_user->saveDayStatistics());
+        m_user->setDateSource({});
+        // A restart starts the day again from its row: the best speed stays,
+        // the increments begin at 0.
+        day = T_DayStatistics();
+        QVERIFY(m_user->loadAuthor(uid));
+        QCOMPARE(day.date, today.toString("yyyy-MM-dd"));
+        QCOMPARE(day.writeSpeed, 1800);
         QCOMPARE(day.wordCount, 0);
-        QCOMPARE(day.writeTime, 0);
-        // Further saves store nothing until the day is started again.
-        day.wordCount = 10;
-        QVERIFY(!m_user->saveDayStatistics());
-        QCOMPARE(jobCount(33), 0);
-        QCOMPARE(rows("select sum(wordCount) from tb_statistics"), QStringList{"0"});
-        QVERIFY(m_user->startDay());
-        QCOMPARE(day.date, QDate::currentDate().toString("yyyy-MM-dd"));
+
+        QCOMPARE(rows(QStringLiteral("select date,wordCount,writeTime from tb_statistics where uid = %1 "
+                                     "order by date")
+                          .arg(uid)),
+                 (QStringList{yesterday.toString("yyyy-MM-dd") + "|500|300",
+                              today.toString("yyyy-MM-dd") + "|42|21"}));
+        // The server ends up with both days.
+        QTRY_COMPARE(jobCount(JobType_Statistics), 0);
+        QTRY_COMPARE(serverWords(0), before[0] + 42);
+        QCOMPARE(serverWords(1), before[1] + 500);
+        const QJsonArray dates = http.get("/authorcount/userData").object().value("timeData").toArray();
+        QCOMPARE(dates.last().toString(), today.toString("yyyy-MM-dd"));
     }
 };
 

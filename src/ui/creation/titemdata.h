@@ -8,7 +8,8 @@
 struct T_ItemData
 {
     // Row kinds.
-    enum Kind {
+    enum Kind
+    {
         KindTool = 1,
         KindFormatValue = 2,
         KindFormatToggle = 3,
@@ -18,7 +19,8 @@ struct T_ItemData
         KindEmpty = 101,
     };
     // Panel numbers.
-    enum Panel {
+    enum Panel
+    {
         PanelTools = 1,
         PanelFormat = 2,
         PanelFocus = 3,

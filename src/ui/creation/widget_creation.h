@@ -2,11 +2,21 @@
 
 #include <QWidget>
 
-class QLabel;
+class QHBoxLayout;
+class QParallelAnimationGroup;
+class QPropertyAnimation;
+class QPushButton;
+class QVBoxLayout;
+class Widget_Creation_Content;
+class Widget_Creation_Left;
+class Widget_Creation_Top;
 struct T_Book;
+struct T_Chapter;
 
-// The creation page (page 1 of the main window): the writing workspace of
-// the open book.
+// The creation page (page 1 of the main window): the chapter list on the
+// left, the tabs and window buttons on top, the editor below them. In full
+// screen the list and the top bar float over the editor and slide in when
+// the pointer reaches the window's left or top edge.
 class Widget_Creation : public QWidget
 {
     Q_OBJECT
@@ -18,9 +28,57 @@ public:
     void onBookshelfShown();
     void onWindowStateChanged(Qt::WindowStates state);
 
+    // Opens a chapter of the open book in the current tab or a new one.
+    bool openChapter(int localChapterId, bool newTab = false);
+    void renameTab(int localChapterId, const QString &name);
+    void exportCurrentChapter();
+
     T_Book *book() const { return m_book; }
+    Widget_Creation_Left *left() const { return m_left; }
+    Widget_Creation_Top *top() const { return m_top; }
+    Widget_Creation_Content *content() const { return m_content; }
+    QPushButton *pinButton() const { return m_btnLockLeft; }
+    bool isTopShown() const { return m_topShown; }
+    bool isLeftShown() const { return m_leftShown; }
+    bool isFullScreenLayout() const { return m_fullScreen; }
+
+signals:
+    void sig_setBook(T_Book *book);
+
+public slots:
+    void on_creation_setup1_clicked(bool isChecked);
+    void on_creation_setup2_clicked();
+    void on_creation_setup3_clicked();
+    void on_creation_close();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void enterFullScreen();
+    void leaveFullScreen();
+    void slideTop(bool in);
+    void slideLeft(bool in);
+    void onPointerMoved(const QPoint &pos);
+    void placePin();
+    bool handleKey(QKeyEvent *event);
+    void onChapterDeleted(int localChapterId, int neighbour);
+
     T_Book *m_book = nullptr;
-    QLabel *m_bookName = nullptr;
+    Widget_Creation_Left *m_left = nullptr;
+    Widget_Creation_Top *m_top = nullptr;
+    Widget_Creation_Content *m_content = nullptr;
+    QHBoxLayout *m_row = nullptr;
+    QVBoxLayout *m_column = nullptr;
+    QPushButton *m_btnLockLeft = nullptr;
+    QPropertyAnimation *m_topAnimation = nullptr;
+    QPropertyAnimation *m_leftAnimation = nullptr;
+    QPropertyAnimation *m_pinAnimation = nullptr;
+    QParallelAnimationGroup *m_leftGroup = nullptr;
+    bool m_fullScreen = false;
+    bool m_topShown = true;
+    bool m_leftShown = true;
+    bool m_leftPinned = true;
+    bool m_pinRemembered = true;
 };

@@ -1,0 +1,10 @@
+#include "translucency.h"
+
+namespace Platform {
+
+bool translucentWindowsWork()
+{
+    return true;
+}
+
+} // namespace Platform

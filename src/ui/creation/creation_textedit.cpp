@@ -1,0 +1,269 @@
+#include "creation_textedit.h"
+
+#include "creationclock.h"
+#include "db/records.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QSoundEffect>
+#include <QTimer>
+
+namespace {
+
+const int kPairDelayMs = 50;
+
+// Key-down codes that are not typing: F1-F9, F11, F12, Ctrl, the Windows
+// and menu keys and the arrows.
+bool isIgnoredKey(int code)
+{
+    if (code >= 59 && code <= 67)
+        return true;
+    switch (code) {
+    case 87:
+    case 88:
+    case 29:
+    case 285:
+    case 347:
+    case 348:
+    case 349:
+    case 328:
+    case 331:
+    case 333:
+    case 336:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QSoundEffect *makeSound(const char *name)
+{
+    auto *effect = new QSoundEffect;
+    effect->setSource(QUrl(QStringLiteral("qrc:/res/sound/creation/%1").arg(QLatin1String(name))));
+    return effect;
+}
+
+} // namespace
+
+Creation_TextEdit::Creation_TextEdit(QWidget *parent) : QTextEdit(parent)
+{
+    setObjectName("Creation_TextEdit");
+    setAcceptRichText(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setFrameShape(QFrame::NoFrame);
+    installEventFilter(this);
+}
+
+bool Creation_TextEdit::isCountedKey(int keyCode)
+{
+    return keyCode != 0 && !isIgnoredKey(keyCode);
+}
+
+Creation_TextEdit::Sound Creation_TextEdit::soundFor(int keyCode)
+{
+    if (!isCountedKey(keyCode))
+        return SoundNone;
+    switch (keyCode) {
+    case 14:
+    case 338:
+    case 16398:
+    case 16722:
+        return SoundDelete;
+    case 28:
+    case 284:
+    case 16412:
+        return SoundEnter;
+    default:
+        return SoundWriting;
+    }
+}
+
+void Creation_TextEdit::playSound(Sound sound)
+{
+    T_SessionData &session = T_SessionData::instance();
+    if (!session.soundsLoaded) {
+        session.soundWriting = makeSound("writing.wav");
+        session.soundDelete = makeSound("delete.wav");
+        session.soundEnter = makeSound("enter.wav");
+        session.soundsLoaded = true;
+    }
+    QSoundEffect *effect = sound == SoundDelete  ? session.soundDelete
+                           : sound == SoundEnter ? session.soundEnter
+                                                 : session.soundWriting;
+    // Without an audio device the effect never loads and stays quiet.
+    if (effect && effect->status() != QSoundEffect::Error)
+        effect->play();
+}
+
+void Creation_TextEdit::on_GlobalKeyPressWin(int keyCode)
+{
+    if (!m_focused || !isCountedKey(keyCode))
+        return;
+    T_SessionData &session = T_SessionData::instance();
+    T_WritingSession &writing = session.writingSession;
+    writing.started = true;
+    writing.typing = true;
+    writing.lastKeyTime = CreationClock::now();
+    if (session.user.isSound == 0)
+        return;
+    const Sound sound = soundFor(keyCode);
+    playSound(sound);
+    emit sig_soundPlayed(sound);
+}
+
+bool Creation_TextEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == this) {
+        if (event->type() == QEvent::KeyPress)
+            pairForKey(static_cast<QKeyEvent *>(event));
+        else if (event->type() == QEvent::InputMethod)
+            pairForCommit(static_cast<QInputMethodEvent *>(event)->commitString());
+    }
+    return QTextEdit::eventFilter(watched, event);
+}
+
+void Creation_TextEdit::pairForKey(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::NoModifier) {
+        if (event->key() == Qt::Key_Apostrophe)
+            m_insertAfter = QStringLiteral("'");
+        else if (event->key() == Qt::Key_BracketLeft)
+            m_insertAfter = QStringLiteral("]");
+    } else if (mods == Qt::ShiftModifier) {
+        switch (event->key()) {
+        case Qt::Key_QuoteDbl:
+            m_insertAfter = QStringLiteral("\"");
+            break;
+        case Qt::Key_ParenLeft:
+            m_insertAfter = QStringLiteral(")");
+            break;
+        case Qt::Key_Less:
+            m_insertAfter = QStringLiteral(">");
+            break;
+        case Qt::Key_BraceLeft:
+            m_insertAfter = QStringLiteral("}");
+            break;
+        default:
+            break;
+        }
+    }
+    schedulePairs();
+}
+
+void Creation_TextEdit::pairForCommit(const QString &commit)
+{
+    if (commit.isEmpty())
+        return;
+    // The Chinese marks come from the translation; the literal stands in
+    // where no translation is installed.
+    auto mark = [](const char *source, const char *fallback) {
+        const QString text = tr(source);
+        return text == QLatin1String(source) ? QString::fromUtf8(fallback) : text;
+    };
+    struct Pair
+    {
+        QString typed;
+        QString after;
+        QString before;
+    };
+    const Pair pairs[] = {
+        {mark("<", "《"), mark(">", "》"), QString()},
+        {mark("(", "（"), mark(")", "）"), QString()},
+        {mark("[", "【"), mark("]", "】"), QString()},
+        {mark("doubleLeft", "“"), mark("doubleRight", "”"), QString()},
+        {mark("singleLeft", "‘"), mark("singleRight", "’"), QString()},
+        {QStringLiteral("{"), QStringLiteral("}"), QString()},
+        {mark("doubleRight", "”"), QString(), mark("doubleLeft", "“")},
+        {mark("singleRight", "’"), QString(), mark("singleLeft", "‘")},
+    };
+    for (const Pair &pair : pairs) {
+        if (commit != pair.typed)
+            continue;
+        m_insertAfter = pair.after;
+        m_insertBefore = pair.before;
+        break;
+    }
+    schedulePairs();
+}
+
+void Creation_TextEdit::schedulePairs()
+{
+    if (!m_insertAfter.isEmpty())
+        QTimer::singleShot(kPairDelayMs, this, &Creation_TextEdit::autoPunctuation);
+    if (!m_insertBefore.isEmpty())
+        QTimer::singleShot(kPairDelayMs, this, &Creation_TextEdit::autoFrontPunctuation);
+}
+
+void Creation_TextEdit::autoPunctuation()
+{
+    if (m_insertAfter.isEmpty())
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.insertText(m_insertAfter);
+    m_insertAfter.clear();
+    cursor.setPosition(qMax(0, cursor.position() - 1));
+    setTextCursor(cursor);
+}
+
+void Creation_TextEdit::autoFrontPunctuation()
+{
+    if (m_insertBefore.isEmpty())
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(qMax(0, cursor.position() - 1));
+    cursor.insertText(m_insertBefore);
+    m_insertBefore.clear();
+    setTextCursor(cursor);
+}
+
+void Creation_TextEdit::focusInEvent(QFocusEvent *event)
+{
+    m_focused = true;
+    QTextEdit::focusInEvent(event);
+}
+
+void Creation_TextEdit::focusOutEvent(QFocusEvent *event)
+{
+    m_focused = false;
+    QTextEdit::focusOutEvent(event);
+}
+
+bool Creation_TextEdit::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source->hasText();
+}
+
+void Creation_TextEdit::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void Creation_TextEdit::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void Creation_TextEdit::dropEvent(QDropEvent *event)
+{
+    // A drop never inserts text: it carries the local id of a memo whose card
+    // is to be pinned here.
+    bool ok = false;
+    const int localMemoId = event->mimeData()->text().trimmed().toInt(&ok);
+    bool known = false;
+    for (const T_Memo *memo : T_SessionData::instance().memos)
+        known = known || (ok && memo->localId == localMemoId);
+    if (known)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QTextEdit>
+
+// The chapter editor: plain text only, no context menu. Pairs brackets and
+// quotation marks typed on the keyboard or committed by an input method,
+// marks the writing session as typing and plays the typing sounds for the
+// key-down codes of the platform layer.
+class Creation_TextEdit : public QTextEdit
+{
+    Q_OBJECT
+public:
+    enum Sound
+    {
+        SoundNone = 0,
+        SoundWriting = 1,
+        SoundDelete = 2,
+        SoundEnter = 3,
+    };
+
+    explicit Creation_TextEdit(QWidget *parent = nullptr);
+
+    bool isFocused() const { return m_focused; }
+    QString pendingAfter() const { return m_insertAfter; }
+    QString pendingBefore() const { return m_insertBefore; }
+
+    // Whether a key-down code counts as typing, and which sound it plays.
+    static bool isCountedKey(int keyCode);
+    static Sound soundFor(int keyCode);
+
+public slots:
+    void autoPunctuation();
+    void autoFrontPunctuation();
+    void on_GlobalKeyPressWin(int keyCode);
+
+signals:
+    // A typing sound was asked for (played when the system has an audio device).
+    void sig_soundPlayed(int sound);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+
+private:
+    void pairForKey(const QKeyEvent *event);
+    void pairForCommit(const QString &commit);
+    void schedulePairs();
+    static void playSound(Sound sound);
+
+    QString m_insertAfter;
+    QString m_insertBefore;
+    bool m_focused = false;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// One chapter tab of the creation page's top bar: the chapter's name, a
+// close button and a separator line on its right.
+class CTabButton : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CTabButton(QWidget *parent = nullptr);
+
+    int localId() const { return m_localId; }
+    void setChapter(int localId, const QString &name);
+    QString text() const;
+    void setCurrent(bool current);
+    bool isCurrent() const { return m_current; }
+    void setLineVisible(bool visible);
+    bool isLineVisible() const;
+    QPushButton *closeButton() const { return m_close; }
+
+signals:
+    void sig_pressed();
+    void sig_close();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    int m_localId = 0;
+    bool m_current = false;
+    QString m_name;
+    QLabel *m_text = nullptr;
+    QPushButton *m_close = nullptr;
+    QWidget *m_line = nullptr;
+};

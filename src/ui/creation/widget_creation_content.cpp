@@ -1,0 +1,936 @@
+#include "widget_creation_content.h"
+
+#include "creation_textedit.h"
+#include "creationclock.h"
+#include "db/cquorvindb.h"
+#include "db/records.h"
+#include "manager/cbookjobmanager.h"
+#include "manager/cjobmanager.h"
+#include "manager/cqssmanager.h"
+#include "manager/cuimanager.h"
+#include "titemdata.h"
+#include "ui/ztmessagebox.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QDebug>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const int kTickMs = 1000;
+const int kAutoSaveChanges = 300;
+const int kTypingGapSeconds = 3;
+const int kIdleLimit = 301;
+const int kSpeedWindow = 20;
+const int kSpeedScale = 180; // words in 20 seconds to words per hour
+const int kBestSpeedLimit = 18000;
+const int kLockSpeedLimit = 15600;
+const int kTypingSaveSeconds = 10;
+const int kMinFontSize = 12;
+const int kColumnWidth = 820;
+const int kMarginTopBottom = 12;
+const int kMarginSide = 108;
+const int kRebuildThreshold = 4096;
+const int kPlaceDelayMs = 100;
+
+const QColor kTextLight(33, 33, 33);
+const QColor kTextDark(33, 204, 71);
+const QColor kDimLight(195, 196, 199);
+const QColor kDimDark(15, 94, 33);
+const QColor kPageLight(0xFF, 0xFF, 0xFF);
+const QColor kPageDark(0x1F, 0x21, 0x25);
+
+bool isWordChar(QChar c)
+{
+    switch (c.unicode()) {
+    case ' ':
+    case '\n':
+    case '\r':
+    case 0x00A0: // shown as a blank in the plain text
+    case 0x2028:
+    case 0x2029:
+        return false;
+    default:
+        return true;
+    }
+}
+
+int countWordChars(const QStringRef &text)
+{
+    int n = 0;
+    for (const QChar c : text)
+        n += isWordChar(c) ? 1 : 0;
+    return n;
+}
+
+QString separatorLine()
+{
+    return QStringLiteral("\n--------------------------------------\n");
+}
+
+} // namespace
+
+Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
+    : QWidget(parent), m_session(T_SessionData::instance())
+{
+    setObjectName("Widget_Creation_Content");
+    setAttribute(Qt::WA_StyledBackground);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_edit = new Creation_TextEdit(this);
+    m_edit->setReadOnly(true);
+    column->addWidget(m_edit, 1);
+
+    m_bottomSlot = new QWidget(this);
+    m_bottomSlot->setObjectName("Widget_Creation_BottomSlot");
+    auto *slotLayout = new QVBoxLayout(m_bottomSlot);
+    slotLayout->setContentsMargins(0, 0, 0, 0);
+    slotLayout->setSpacing(0);
+    column->addWidget(m_bottomSlot);
+
+    m_btnSetup2 = new QPushButton(this);
+    m_btnSetup2->setObjectName("btn_creation_setup2");
+    m_btnSetup2->setToolTip(tr("Format"));
+    m_btnSetup3 = new QPushButton(this);
+    m_btnSetup3->setObjectName("btn_creation_setup3");
+    m_btnSetup3->setToolTip(tr("Focus mode"));
+    for (QPushButton *button : {m_btnSetup2, m_btnSetup3}) {
+        button->setFixedSize(36, 36);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->raise();
+    }
+
+    m_timer = new QTimer(this);
+    m_timer->setInterval(kTickMs);
+    m_placeTimer = new QTimer(this);
+    m_placeTimer->setSingleShot(true);
+    m_placeTimer->setInterval(kPlaceDelayMs);
+
+    connect(m_edit, &QTextEdit::cursorPositionChanged, this, &Widget_Creation_Content::onCurrentLine);
+    connect(m_edit, &QTextEdit::textChanged, this, &Widget_Creation_Content::onTextChanged);
+    connect(m_edit->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            &Widget_Creation_Content::onTextScrollBarRangeChanged);
+    connect(m_edit->document(), &QTextDocument::contentsChange, this,
+            &Widget_Creation_Content::onContentsChange);
+    connect(m_btnSetup2, &QPushButton::clicked, this,
+            &Widget_Creation_Content::on_btn_creation_setup2_clicked);
+    connect(m_btnSetup3, &QPushButton::clicked, this,
+            &Widget_Creation_Content::on_btn_creation_setup3_clicked);
+    CUiManager *ui = CUiManager::instance();
+    connect(ui, &CUiManager::sig_Creation_Btn_Press, this, &Widget_Creation_Content::creation_btnPress);
+    connect(ui, &CUiManager::sig_Creation_HotKey_Press, this, &Widget_Creation_Content::creation_hotKeyPress);
+    connect(ui, &CUiManager::sig_GlobalKeyPress_Win, m_edit, &Creation_TextEdit::on_GlobalKeyPressWin);
+    connect(m_timer, &QTimer::timeout, this, &Widget_Creation_Content::onCreationTimer);
+    connect(m_placeTimer, &QTimer::timeout, this, &Widget_Creation_Content::placeFloatingButtons);
+
+    m_edit->installEventFilter(this);
+    m_edit->viewport()->installEventFilter(this);
+    qApp->installEventFilter(this);
+    recountAll();
+    recolour();
+}
+
+Widget_Creation_Content::~Widget_Creation_Content()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool Widget_Creation_Content::isDark() const
+{
+    return m_session.author.style == StyleDark;
+}
+
+QString Widget_Creation_Content::currentText() const
+{
+    return m_edit->toPlainText();
+}
+
+// ---- Opening, loading, saving ----------------------------------------------
+
+bool Widget_Creation_Content::openChapter(T_Book *book, T_Chapter *chapter)
+{
+    if (!book || !chapter)
+        return false;
+    if (!chapter->isContentLoaded && !CQuorvinDb::instance()->ensureChapterContent(*chapter)) {
+        qWarning() << "could not read the text of chapter" << chapter->localId;
+        saveChapter();
+        clearChapter();
+        return false;
+    }
+    if (m_chapter && m_chapter != chapter)
+        saveChapter();
+    m_chapter = chapter;
+    m_book = book;
+    resetSession();
+    m_session.user.localChapterId = chapter->localId;
+    m_session.money = book->money;
+    m_edit->setReadOnly(false);
+    // The text is shown at once: a key typed before it appears would land in
+    // the previous chapter's text under the new chapter's name.
+    loadText(chapter->content);
+    m_lastSaveTime = CreationClock::now();
+    m_ready = true;
+    if (!m_timer->isActive())
+        m_timer->start();
+    return true;
+}
+
+void Widget_Creation_Content::resetSession()
+{
+    T_WritingSession &w = m_session.writingSession;
+    w.typing = false;
+    w.started = false;
+    w.idleSeconds = 0;
+    w.windowWords = 0;
+    w.changeCounter = 0;
+    w.currentWordCount = m_chapter ? m_chapter->wordCount : 0;
+    m_savedIdle = false;
+}
+
+void Widget_Creation_Content::loadText(const QString &text)
+{
+    static const QRegularExpression breaks(QStringLiteral("[\r\n]"));
+    const QString joined = text.split(breaks, Qt::SkipEmptyParts).join('\n');
+    m_loading = true;
+    QTextDocument *doc = m_edit->document();
+    doc->setUndoRedoEnabled(false);
+    m_edit->setPlainText(joined);
+    applyFormat();
+    doc->setUndoRedoEnabled(true);
+    m_loading = false;
+    if (m_chapter) {
+        QString shown = m_edit->toPlainText();
+        if (shown == QLatin1String("|"))
+            shown.clear();
+        m_chapter->content = shown;
+        m_chapter->wordCount = m_words;
+        m_session.writingSession.currentWordCount = m_words;
+    }
+    clearSearchHighlight();
+    if (!CUiManager::instance()->isRenaming())
+        m_edit->setFocus();
+    m_edit->moveCursor(QTextCursor::End);
+    m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
+    onCurrentLine();
+}
+
+void Widget_Creation_Content::clearChapter()
+{
+    m_ready = false;
+    m_chapter = nullptr;
+    m_book = nullptr;
+    m_session.user.localChapterId = 0;
+    m_loading = true;
+    m_edit->clear();
+    m_loading = false;
+    m_edit->setReadOnly(true);
+    m_edit->setExtraSelections({});
+}
+
+void Widget_Creation_Content::closeChapter()
+{
+    saveChapter();
+    m_timer->stop();
+    if (m_book)
+        CQuorvinDb::instance()->updateBook(*m_book);
+    clearChapter();
+}
+
+bool Widget_Creation_Content::saveChapter(bool force)
+{
+    if (!m_chapter || !m_book)
+        return false;
+    m_lastSaveTime = CreationClock::now();
+    const QString text = m_edit->toPlainText();
+    if (!force && text == m_chapter->content)
+        return false;
+    CQuorvinDb *db = CQuorvinDb::instance();
+    if (CUiManager::instance()->isLocked())
+        db->updateLock(m_session.user);
+    CJobManager *jobs = CJobManager::instance();
+    jobs->saveDayStatistics();
+    m_book->lastEditChapterId = m_chapter->localId;
+    TC_Chapter_Edit req;
+    req.localBookId = m_book->localId;
+    req.bookId = m_book->bookId;
+    req.localChapterId = m_chapter->localId;
+    req.chapterId = m_chapter->chapterId;
+    req.content = text;
+    req.update_time = m_lastSaveTime;
+    if (!jobs->chapterSaveContent(req)) {
+        qWarning() << "could not save chapter" << m_chapter->localId;
+        return false;
+    }
+    m_book->lastEditChapterId = m_chapter->localId;
+    db->setLastEditChapter(m_book->localId, m_chapter->localId);
+    db->updateBook(*m_book);
+    emit sig_ChapterSaved(m_chapter->localId);
+    return true;
+}
+
+void Widget_Creation_Content::queueSnapshot(const QString &text)
+{
+    TC_Chapter_ContentBlade req;
+    req.localBookId = m_book->localId;
+    req.bookId = m_book->bookId;
+    req.localChapterId = m_chapter->localId;
+    req.chapterId = m_chapter->chapterId;
+    req.content = text;
+    req.chapterName = m_chapter->name;
+    req.createTime = CreationClock::now();
+    req.update_time = req.createTime;
+    if (req.localBookId < 1 || req.localChapterId < 1)
+        return;
+    CJobManager::instance()->chapterContentBlade(req);
+}
+
+// ---- Word count and text changes --------------------------------------------
+
+void Widget_Creation_Content::recountAll()
+{
+    QTextDocument *doc = m_edit->document();
+    m_shadow.clear();
+    m_shadow.reserve(doc->characterCount());
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        m_shadow += block.text();
+        m_shadow += QChar(QChar::ParagraphSeparator);
+    }
+    m_words = countWordChars(QStringRef(&m_shadow));
+}
+
+void Widget_Creation_Content::onContentsChange(int position, int removed, int added)
+{
+    QTextDocument *doc = m_edit->document();
+    if (position < 0 || position + removed > m_shadow.size() || added > kRebuildThreshold) {
+        recountAll();
+        return;
+    }
+    QString inserted;
+    inserted.reserve(added);
+    for (int i = 0; i < added; ++i)
+        inserted += doc->characterAt(position + i);
+    m_words += countWordChars(QStringRef(&inserted)) - countWordChars(m_shadow.midRef(position, removed));
+    m_shadow.replace(position, removed, inserted);
+    if (m_shadow.size() != doc->characterCount())
+        recountAll();
+}
+
+void Widget_Creation_Content::onTextChanged()
+{
+    if (!m_chapter || !m_ready || m_loading)
+        return;
+    T_WritingSession &w = m_session.writingSession;
+    const int n = m_words;
+    const int d = n - m_chapter->wordCount;
+    w.changeCounter += qAbs(d);
+    if (w.changeCounter >= kAutoSaveChanges) {
+        saveChapter();
+        const QString text = m_edit->toPlainText();
+        // With an empty text the counter stays, so each further change saves.
+        if (!text.isEmpty()) {
+            queueSnapshot(text);
+            w.changeCounter = 0;
+        }
+    }
+    if (d > 0) {
+        w.windowWords += d;
+        m_session.todayStatistics.wordCount += d;
+        T_User &user = m_session.user;
+        if (user.lockType == 1 && w.speed >= 1 && w.speed < kLockSpeedLimit) {
+            user.writeWords += d;
+            if (user.writeWords >= user.lockWords)
+                finishLock();
+        }
+    }
+    m_chapter->wordCount = n;
+    w.currentWordCount = n;
+    if (m_edit->textCursor().atEnd())
+        m_edit->verticalScrollBar()->setValue(m_lastScrollMax);
+}
+
+void Widget_Creation_Content::onTextScrollBarRangeChanged(int min, int max)
+{
+    Q_UNUSED(min)
+    m_lastScrollMax = max;
+}
+
+void Widget_Creation_Content::finishLock()
+{
+    T_User &user = m_session.user;
+    user.lockType = 0;
+    user.lockWords = 0;
+    user.lockTime = 0;
+    user.writeWords = 0;
+    user.writeTime = 0;
+    CQuorvinDb::instance()->updateLock(user);
+    CUiManager::instance()->setLock(false);
+}
+
+// ---- The writing timer ---------------------------------------------------------
+
+void Widget_Creation_Content::onCreationTimer()
+{
+    if (!m_chapter)
+        return;
+    const int now = CreationClock::now();
+    T_WritingSession &w = m_session.writingSession;
+    T_DayStatistics &day = m_session.todayStatistics;
+    if (!w.typing) {
+        if (w.started && w.idleSeconds < kIdleLimit) {
+            ++w.freeSeconds;
+            ++w.idleSeconds;
+            if (!m_savedIdle) {
+                saveChapter();
+                m_savedIdle = true;
+            }
+        }
+    } else if (now - w.lastKeyTime < kTypingGapSeconds) {
+        ++w.writeSeconds;
+        ++day.writeTime;
+        day.dirty = true;
+        m_savedIdle = false;
+        T_User &user = m_session.user;
+        if (user.lockType == 2 && w.speed < kLockSpeedLimit) {
+            ++user.writeTime;
+            if (user.writeTime >= user.lockTime * 60)
+                finishLock();
+        }
+        // A long spell of typing is saved every few seconds, so a crash
+        // loses little of it.
+        if (now - m_lastSaveTime >= kTypingSaveSeconds)
+            saveChapter();
+    } else {
+        w.typing = false;
+    }
+    if (w.started)
+        updateSpeedWindow();
+    emit sig_CreationTick(w.typing);
+}
+
+void Widget_Creation_Content::updateSpeedWindow()
+{
+    T_WritingSession &w = m_session.writingSession;
+    if (++w.windowTicks < kSpeedWindow)
+        return;
+    w.windowTicks = 0;
+    int s = w.windowWords * kSpeedScale;
+    if (w.speed > 0)
+        s = (s + w.speed) / 2;
+    w.speed = s;
+    T_DayStatistics &day = m_session.todayStatistics;
+    if (s <= kBestSpeedLimit && s > day.writeSpeed)
+        day.writeSpeed = s;
+    w.windowWords = 0;
+}
+
+// ---- Formatting -----------------------------------------------------------------
+
+void Widget_Creation_Content::applyFormat()
+{
+    T_User &user = m_session.user;
+    user.fontSize = qMax(kMinFontSize, user.fontSize);
+    const int size = user.fontSize;
+    QScrollBar *bar = m_edit->verticalScrollBar();
+    const int scroll = bar->value();
+
+    m_font = QFont(user.fontFamily);
+    m_font.setPointSize(size);
+    m_font.setWeight(user.isBlod ? 75 : 50);
+    m_font.setItalic(user.isItalics != 0);
+    m_font.setUnderline(user.isUnderLine != 0);
+    // The character formats of the text stay empty: every character takes
+    // the document's font, so the author's font is one cheap setting.
+    m_edit->setFont(m_font);
+    m_edit->document()->setDefaultFont(m_font);
+
+    QTextBlockFormat block;
+    block.setLineHeight(size, QTextBlockFormat::LineDistanceHeight);
+    block.setTopMargin(size);
+    block.setTextIndent(2.8 * size);
+    QTextCursor all(m_edit->document());
+    all.select(QTextCursor::Document);
+    all.mergeBlockFormat(block);
+    m_edit->setCurrentCharFormat(QTextCharFormat());
+
+    applyMargins();
+    recolour();
+    bar->setValue(scroll);
+}
+
+void Widget_Creation_Content::applyMargins()
+{
+    const T_User &user = m_session.user;
+    qreal side = kMarginSide;
+    qreal topBottom = kMarginTopBottom;
+    if (user.isFocusing || user.isCenter)
+        side = qMax<qreal>(kMarginTopBottom, (m_edit->width() - kColumnWidth) / 2);
+    if (user.isFocusing)
+        topBottom = m_edit->height() / 2;
+    QTextFrame *root = m_edit->document()->rootFrame();
+    QTextFrameFormat format = root->frameFormat();
+    if (format.leftMargin() == side && format.topMargin() == topBottom && format.rightMargin() == side &&
+        format.bottomMargin() == topBottom)
+        return;
+    format.setLeftMargin(side);
+    format.setRightMargin(side);
+    format.setTopMargin(topBottom);
+    format.setBottomMargin(topBottom);
+    root->setFrameFormat(format);
+}
+
+QMargins Widget_Creation_Content::pageMargins() const
+{
+    const QTextFrameFormat format = m_edit->document()->rootFrame()->frameFormat();
+    return QMargins(qRound(format.leftMargin()), qRound(format.topMargin()), qRound(format.rightMargin()),
+                    qRound(format.bottomMargin()));
+}
+
+void Widget_Creation_Content::recolour()
+{
+    const bool dark = isDark();
+    const bool focusing = m_session.user.isFocusing != 0;
+    const QColor text = focusing ? (dark ? kDimDark : kDimLight) : (dark ? kTextDark : kTextLight);
+    QPalette palette = m_edit->palette();
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::HighlightedText, text);
+    palette.setColor(QPalette::Base, dark ? kPageDark : kPageLight);
+    palette.setColor(QPalette::Window, dark ? kPageDark : kPageLight);
+    palette.setColor(QPalette::Highlight, dark ? QColor(0x2E, 0x4A, 0x80) : QColor(0xCC, 0xDB, 0xFF));
+    m_edit->setPalette(palette);
+    m_edit->viewport()->setPalette(palette);
+    onCurrentLine();
+}
+
+void Widget_Creation_Content::onCurrentLine()
+{
+    const T_User &user = m_session.user;
+    if (!user.isFocusing || !m_chapter) {
+        if (!m_edit->extraSelections().isEmpty())
+            m_edit->setExtraSelections({});
+        return;
+    }
+    QTextEdit::ExtraSelection line;
+    line.cursor = m_edit->textCursor();
+    line.cursor.clearSelection();
+    if (user.isFocusLine) {
+        line.cursor.movePosition(QTextCursor::StartOfLine);
+        line.cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+    } else {
+        line.cursor.movePosition(QTextCursor::StartOfBlock);
+        line.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    }
+    line.format.setForeground(isDark() ? kTextDark : kTextLight);
+    m_edit->setExtraSelections({line});
+}
+
+// ---- Commands and hot keys ------------------------------------------------------
+
+void Widget_Creation_Content::creation_btnPress(T_ItemData *pItem)
+{
+    if (!pItem)
+        return;
+    const QString value = pItem->shortcut.isEmpty() ? pItem->label : pItem->shortcut;
+    runCommand(pItem->code, value);
+}
+
+void Widget_Creation_Content::runCommand(int code, const QString &value)
+{
+    QTextCursor cursor = m_edit->textCursor();
+    const int position = cursor.position();
+    const int anchor = cursor.anchor();
+    cursor.beginEditBlock();
+    T_User &user = m_session.user;
+    switch (code) {
+    case 2:
+        exportChapter();
+        break;
+    case 3:
+        importChapter();
+        break;
+    case 4:
+        showRandomNames();
+        break;
+    case 5:
+        if (m_chapter) {
+            saveChapter();
+            loadText(m_chapter->content);
+        }
+        break;
+    case 6:
+        clearSearchHighlight();
+        showSensitiveWords();
+        break;
+    case 7:
+        switchTheme();
+        break;
+    case 8:
+        if (CUiManager::instance()->isLocked())
+            CUiManager::instance()->showTips(tr("Currently locked"), 0);
+        else
+            openLockDialog();
+        break;
+    case 9:
+        toggleSound(false);
+        break;
+    case 10:
+        showMemoList();
+        break;
+    case 13:
+        if (!m_edit->isReadOnly())
+            cursor.insertText(separatorLine());
+        break;
+    case 14:
+        if (cursor.hasSelection() && !m_edit->isReadOnly()) {
+            QApplication::clipboard()->setText(cursor.selection().toPlainText());
+            cursor.removeSelectedText();
+        }
+        break;
+    case 15:
+        if (cursor.hasSelection())
+            QApplication::clipboard()->setText(cursor.selection().toPlainText());
+        break;
+    case 16: {
+        const QString text = QApplication::clipboard()->text();
+        if (!text.isEmpty() && !m_edit->isReadOnly())
+            cursor.insertText(text);
+        break;
+    }
+    case 17:
+        showFindDialog();
+        break;
+    case 18:
+        if (!user.isFocusing) {
+            user.isCenter = user.isCenter ? 0 : 1;
+            applyMargins();
+        }
+        break;
+    case 22:
+        user.isBlod = user.isBlod ? 0 : 1;
+        applyFormat();
+        break;
+    case 23:
+        user.isItalics = user.isItalics ? 0 : 1;
+        applyFormat();
+        break;
+    case 24:
+        user.isUnderLine = user.isUnderLine ? 0 : 1;
+        applyFormat();
+        break;
+    case 26:
+        user.isFocusing = 0;
+        recolour();
+        applyMargins();
+        break;
+    case 27:
+    case 28:
+        user.isFocusing = 1;
+        user.isFocusLine = code == 27 ? 1 : 0;
+        applyMargins();
+        recolour();
+        break;
+    case 29: {
+        static const QRegularExpression digits(QStringLiteral("\\d+"));
+        const int size = digits.match(value).captured().toInt();
+        if (size > 0) {
+            user.fontSize = qMax(kMinFontSize, size);
+            applyFormat();
+        }
+        break;
+    }
+    case 30:
+        if (!value.isEmpty()) {
+            user.fontFamily = value;
+            applyFormat();
+        }
+        break;
+    default:
+        break;
+    }
+    cursor.endEditBlock();
+    if (code == 13 || code == 14 || code == 16 || code == 3 || code == 5) {
+        // The text changed: the cursor stays where the edit left it.
+    } else if (m_chapter) {
+        QTextCursor back = m_edit->textCursor();
+        const int end = m_edit->document()->characterCount() - 1;
+        back.setPosition(qMin(anchor, end));
+        back.setPosition(qMin(position, end), QTextCursor::KeepAnchor);
+        m_edit->setTextCursor(back);
+    }
+    m_edit->setFocus();
+}
+
+void Widget_Creation_Content::switchTheme()
+{
+    CUiManager::instance()->toggleTheme();
+    recolour();
+}
+
+void Widget_Creation_Content::toggleSound(bool showTip)
+{
+    T_User &user = m_session.user;
+    user.isSound = user.isSound ? 0 : 1;
+    if (showTip)
+        CUiManager::instance()->showTips(user.isSound ? tr("sound open") : tr("sound close"), 1);
+}
+
+void Widget_Creation_Content::creation_hotKeyPress(QKeyEvent *evt)
+{
+    if (!evt)
+        return;
+    const bool ctrl = evt->modifiers() & Qt::ControlModifier;
+    if (ctrl) {
+        switch (evt->key()) {
+        case Qt::Key_F1:
+            runCommand(22, QString());
+            break;
+        case Qt::Key_F2:
+            runCommand(23, QString());
+            break;
+        case Qt::Key_F3:
+            runCommand(24, QString());
+            break;
+        case Qt::Key_F4:
+            runCommand(13, QString());
+            break;
+        case Qt::Key_F6:
+            runCommand(18, QString());
+            break;
+        case Qt::Key_F:
+            runCommand(17, QString());
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    switch (evt->key()) {
+    case Qt::Key_F1:
+        runCommand(2, QString());
+        break;
+    case Qt::Key_F2:
+        runCommand(3, QString());
+        break;
+    case Qt::Key_F3:
+        runCommand(4, QString());
+        break;
+    case Qt::Key_F4:
+        runCommand(5, QString());
+        break;
+    case Qt::Key_F5:
+        runCommand(6, QString());
+        break;
+    case Qt::Key_F6:
+        switchTheme();
+        applyFormat();
+        break;
+    case Qt::Key_F7:
+        runCommand(8, QString());
+        break;
+    case Qt::Key_F8:
+        toggleSound(true);
+        break;
+    case Qt::Key_F9:
+        runCommand(10, QString());
+        break;
+    default:
+        break;
+    }
+}
+
+void Widget_Creation_Content::on_EnterItem(T_ItemData *pItem)
+{
+    // The pop-out lists of sizes and families belong to the format panel,
+    // which reacts to the hovered code.
+    m_hoverCode = pItem ? pItem->code : 0;
+}
+
+void Widget_Creation_Content::on_Plane2_1_hide()
+{
+    m_hoverCode = 0;
+}
+
+void Widget_Creation_Content::on_btn_creation_setup2_clicked() {}
+
+void Widget_Creation_Content::on_btn_creation_setup3_clicked() {}
+
+void Widget_Creation_Content::on_OpenSetMoneyDlg() {}
+
+// ---- Export and import --------------------------------------------------------
+
+void Widget_Creation_Content::exportChapter(T_Chapter *chapter)
+{
+    if (!chapter)
+        chapter = m_chapter;
+    if (!chapter) {
+        ZtMessageBox::question(this, QStringLiteral("导出无效"), QStringLiteral("请先选择需要导出的章节!"));
+        return;
+    }
+    saveChapter();
+    const QString name =
+        chapter->name.trimmed().isEmpty() ? QStringLiteral("保存章节") : chapter->name.trimmed();
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("请选择保存章节的位置"),
+                                     name + QStringLiteral(".txt"), QStringLiteral("Text File(*.txt)"));
+    if (!path.isEmpty())
+        exportChapterTo(path, chapter);
+}
+
+bool Widget_Creation_Content::exportChapterTo(const QString &path, T_Chapter *chapter)
+{
+    if (!chapter)
+        chapter = m_chapter;
+    if (!chapter || (!chapter->isContentLoaded && !CQuorvinDb::instance()->ensureChapterContent(*chapter)))
+        return false;
+    if (chapter == m_chapter)
+        saveChapter();
+    // The file is replaced only once the whole text is written.
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok) {
+        file.write(chapter->content.toUtf8());
+        ok = file.commit();
+    }
+    if (!ok)
+        ZtMessageBox::question(this, QStringLiteral("创建文件出错"),
+                               QStringLiteral("创建文件出错，请检查软件的系统权限！"));
+    return ok;
+}
+
+void Widget_Creation_Content::importChapter()
+{
+    if (!m_chapter) {
+        ZtMessageBox::question(this, QStringLiteral("导入无效"), QStringLiteral("请先选择需要导入的章节!"));
+        return;
+    }
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("导入章节"), QStringLiteral("."),
+                                                      QStringLiteral("Text File (*.txt)"));
+    if (!path.isEmpty())
+        importChapterFrom(path);
+}
+
+bool Widget_Creation_Content::importChapterFrom(const QString &path)
+{
+    if (!m_chapter)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ZtMessageBox::question(this, QStringLiteral("错误"), QStringLiteral("打开文件失败!"));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        ZtMessageBox::question(this, QStringLiteral("错误"), QStringLiteral("读取文件失败!"));
+        return false;
+    }
+    const QString text = CBookJobManager::decodeText(bytes);
+    saveChapter();
+    // The replaced text stays restorable from the time machine.
+    if (!m_chapter->content.isEmpty())
+        queueSnapshot(m_chapter->content);
+    const int previous = m_chapter->content.size();
+    m_chapter->isContentLoaded = true;
+    m_session.writingSession = T_WritingSession();
+    m_session.writingSession.currentWordCount = previous;
+    m_savedIdle = false;
+    loadText(text);
+    return saveChapter(true);
+}
+
+// ---- Events ----------------------------------------------------------------------
+
+bool Widget_Creation_Content::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+        if (watched == m_edit) {
+            clearSearchHighlight();
+            if (m_fullScreen) {
+                m_btnSetup2->hide();
+                m_btnSetup3->hide();
+                m_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                emit sig_full_editing();
+            }
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        if (watched->isWidgetType() && isAncestorOf(static_cast<QWidget *>(watched))) {
+            m_btnSetup2->show();
+            m_btnSetup3->show();
+            m_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        }
+        break;
+    case QEvent::FocusIn:
+        if (watched == m_edit && m_chapter && m_chapter->content.isEmpty())
+            applyFormat();
+        break;
+    case QEvent::FocusOut:
+        if (watched == m_edit)
+            saveChapter();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Widget_Creation_Content::setFullScreenMode(bool on)
+{
+    m_fullScreen = on;
+    if (!on) {
+        m_btnSetup2->show();
+        m_btnSetup3->show();
+        m_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+    m_placeTimer->start();
+}
+
+void Widget_Creation_Content::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    applyMargins();
+    m_placeTimer->start();
+}
+
+void Widget_Creation_Content::placeFloatingButtons()
+{
+    const QRect area = m_edit->geometry();
+    m_btnSetup2->move(area.right() + 1 - 62, area.bottom() + 1 - 82);
+    m_btnSetup3->move(area.right() + 1 - 62, area.bottom() + 1 - 38);
+    m_btnSetup2->raise();
+    m_btnSetup3->raise();
+}
+
+void Widget_Creation_Content::hideEvent(QHideEvent *event)
+{
+    // Hidden by the boss key, the tray or a page switch: keep what was typed.
+    saveChapter();
+    QWidget::hideEvent(event);
+}
+
+void Widget_Creation_Content::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::StyleChange)
+        recolour();
+}

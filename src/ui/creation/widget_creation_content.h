@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QFont>
+#include <QWidget>
+
+class QPushButton;
+class QTimer;
+class QVBoxLayout;
+class Creation_TextEdit;
+struct T_Book;
+struct T_Chapter;
+struct T_ItemData;
+struct T_SessionData;
+
+// The content area of the creation page: the chapter editor with the
+// author's formatting, the live word count, the saves, the editor commands
+// and hot keys, the one-second writing timer, the two floating tool buttons
+// and, below the editor, the slot that holds the status line.
+class Widget_Creation_Content : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Widget_Creation_Content(QWidget *parent = nullptr);
+    ~Widget_Creation_Content() override;
+
+    // Opens a chapter of `book` (saving the open one first); false when its
+    // text cannot be read, which leaves no chapter open.
+    bool openChapter(T_Book *book, T_Chapter *chapter);
+    // Saves, stops the timer and empties the editor.
+    void closeChapter();
+    // Empties the editor and forgets the chapter without saving.
+    void clearChapter();
+    // Writes the editor's text when it differs from the stored one (or
+    // always with `force`); true when something was written.
+    bool saveChapter(bool force = false);
+
+    T_Book *book() const { return m_book; }
+    T_Chapter *chapter() const { return m_chapter; }
+    Creation_TextEdit *editor() const { return m_edit; }
+    QString currentText() const;
+    // The word count of the editor's text, kept up to date on every change.
+    int wordCount() const { return m_words; }
+    QWidget *bottomSlot() const { return m_bottomSlot; }
+    QPushButton *formatButton() const { return m_btnSetup2; }
+    QPushButton *focusButton() const { return m_btnSetup3; }
+    QTimer *creationTimer() const { return m_timer; }
+
+    // Export and import of the open chapter; the commands ask for the path.
+    // Export writes the open chapter, or `chapter` when given.
+    void exportChapter(T_Chapter *chapter = nullptr);
+    bool exportChapterTo(const QString &path, T_Chapter *chapter = nullptr);
+    void importChapter();
+    bool importChapterFrom(const QString &path);
+
+    // Formatting of the whole text from the author's settings.
+    void applyFormat();
+    void applyMargins();
+    void recolour();
+    void setFullScreenMode(bool on);
+    // Page margins of the editor's root frame: left, top, right, bottom.
+    QMargins pageMargins() const;
+
+public slots:
+    void on_btn_creation_setup2_clicked();
+    void on_btn_creation_setup3_clicked();
+    void onCurrentLine();
+    void onTextChanged();
+    void on_EnterItem(T_ItemData *pItem);
+    void on_Plane2_1_hide();
+    void onTextScrollBarRangeChanged(int min, int max);
+    void creation_btnPress(T_ItemData *pItem);
+    void creation_hotKeyPress(QKeyEvent *evt);
+    void onCreationTimer();
+    void on_OpenSetMoneyDlg();
+
+signals:
+    // The author typed while the window is full screen.
+    void sig_full_editing();
+    // After each tick of the writing timer, with the session's typing flag.
+    void sig_CreationTick(bool typing);
+    // A chapter's text was written to the store.
+    void sig_ChapterSaved(int localChapterId);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void loadText(const QString &text);
+    void resetSession();
+    void onContentsChange(int position, int removed, int added);
+    void recountAll();
+    void queueSnapshot(const QString &text);
+    void finishLock();
+    void updateSpeedWindow();
+    void placeFloatingButtons();
+    void toggleSound(bool showTip);
+    void runCommand(int code, const QString &value);
+    void switchTheme();
+    bool isDark() const;
+
+    // Tools whose screens come later: each is called here and does nothing
+    // until its screen exists.
+    void showRandomNames() {}
+    void showSensitiveWords() {}
+    void showMemoList() {}
+    void showFindDialog() {}
+    void openLockDialog() {}
+    void clearSearchHighlight() { m_searchHighlight = false; }
+
+    T_SessionData &m_session;
+    Creation_TextEdit *m_edit = nullptr;
+    QWidget *m_bottomSlot = nullptr;
+    QPushButton *m_btnSetup2 = nullptr;
+    QPushButton *m_btnSetup3 = nullptr;
+    QTimer *m_timer = nullptr;
+    QTimer *m_placeTimer = nullptr;
+
+    T_Book *m_book = nullptr;
+    T_Chapter *m_chapter = nullptr;
+    bool m_ready = false;
+    bool m_loading = false;
+    bool m_savedIdle = false;
+    bool m_searchHighlight = false;
+    bool m_fullScreen = false;
+    int m_hoverCode = 0;
+    int m_lastScrollMax = 0;
+    int m_lastSaveTime = 0;
+    QFont m_font;
+
+    // The document's characters as they stand, and the count of them that
+    // are words: updated from each change, never by recounting the text.
+    QString m_shadow;
+    int m_words = 0;
+};
