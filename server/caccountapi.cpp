@@ -3,6 +3,7 @@
 #include "cchangefeed.h"
 #include "ccrypto.h"
 #include "cimagestore.h"
+#include "cloginguard.h"
 #include "csessions.h"
 #include "csmscodes.h"
 #include "cstore.h"
@@ -37,6 +38,15 @@ bool readPassword(T_ApiCall &c, const QString &key, QString &password)
         return false;
     }
     return true;
+}
+
+// Refuses at once while the account or the address has failed too often.
+bool mayTry(T_ApiCall &c, const QString &account)
+{
+    const int wait = CLoginGuard::instance().retryAfter(account, c.address, c.now);
+    if (wait > 0)
+        c.refuse(Api_TooMany, QStringLiteral("too many failed attempts; retry in %1 s").arg(wait));
+    return wait <= 0;
 }
 
 bool checkCode(T_ApiCall &c, const QString &phone, const QString &code)
@@ -117,14 +127,16 @@ void registerAuthor(T_ApiCall &c)
     QString phone, code, password;
     if (!readPhoneAndCode(c, phone, code) || !readPassword(c, QStringLiteral("password"), password))
         return;
+    // The code comes first: until it is checked, the answer must not tell
+    // whether the number has an account.
+    if (!checkCode(c, phone, code))
+        return;
     bool ok = false;
     if (authorByPhone(phone, &ok) > 0 || !ok) {
         ok ? c.refuse(Api_Exists, QStringLiteral("this phone number is already registered"))
            : c.storeFailure();
         return;
     }
-    if (!checkCode(c, phone, code))
-        return;
     const QString hash = CCrypto::hashPassword(password);
     CWriteTx tx;
     QSqlQuery q = CStore::run(
@@ -144,6 +156,8 @@ void login(T_ApiCall &c)
     if (!c.requireText(QStringLiteral("phone"), phone) ||
         !readPassword(c, QStringLiteral("password"), password))
         return;
+    if (!mayTry(c, phone))
+        return;
     bool ok = false;
     QSqlQuery q =
         CStore::run(QStringLiteral("select uid, pwd_hash from authors where phone = ?"), {phone}, &ok);
@@ -153,8 +167,12 @@ void login(T_ApiCall &c)
     const qint64 uid = found ? q.value(0).toLongLong() : 0;
     const QString hash = found ? q.value(1).toString() : QString();
     q.finish();
-    if (!found || !CCrypto::verifyPassword(hash, password))
+    // An unknown number takes the same time and gets the same answer.
+    if (!CCrypto::verifyPassword(hash, password)) {
+        CLoginGuard::instance().failed(phone, c.address, c.now);
         return c.refuse(Api_WrongSecret, QStringLiteral("wrong phone number or password"));
+    }
+    CLoginGuard::instance().succeeded(phone);
     CWriteTx tx;
     const QString token = CSessions::instance().issue(uid, c.now);
     if (token.isEmpty() || !tx.commit())
@@ -242,14 +260,15 @@ void resetPassword(T_ApiCall &c)
     QString phone, code, password;
     if (!readPhoneAndCode(c, phone, code) || !readPassword(c, QStringLiteral("password"), password))
         return;
+    // The code comes first, as in a registration.
+    if (!checkCode(c, phone, code))
+        return;
     bool ok = false;
     const qint64 uid = authorByPhone(phone, &ok);
     if (!ok)
         return c.storeFailure();
     if (uid < 1)
         return c.refuse(Api_NotFound, QStringLiteral("no account uses this phone number"));
-    if (!checkCode(c, phone, code))
-        return;
     const QString hash = CCrypto::hashPassword(password);
     CWriteTx tx;
     CStore::run(QStringLiteral("update authors set pwd_hash = ? where uid = ?"), {hash, uid}, &ok);
@@ -281,12 +300,19 @@ void changePassword(T_ApiCall &c)
         CStore::scalar(QStringLiteral("select pwd_hash from authors where uid = ?"), {c.uid}, &ok).toString();
     if (!ok)
         return c.storeFailure();
-    if (!CCrypto::verifyPassword(hash, oldPassword))
+    const QString account = QStringLiteral("uid:%1").arg(c.uid);
+    if (!mayTry(c, account))
+        return;
+    if (!CCrypto::verifyPassword(hash, oldPassword)) {
+        CLoginGuard::instance().failed(account, c.address, c.now);
         return c.refuse(Api_WrongSecret, QStringLiteral("the original password is wrong"));
+    }
+    CLoginGuard::instance().succeeded(account);
     const QString newHash = CCrypto::hashPassword(newPassword);
     CWriteTx tx;
     CStore::run(QStringLiteral("update authors set pwd_hash = ? where uid = ?"), {newHash, c.uid}, &ok);
-    if (newHash.isEmpty() || !ok || !tx.commit())
+    // The author's other sessions end; this one goes on.
+    if (newHash.isEmpty() || !ok || !CSessions::instance().revokeAllOf(c.uid, c.token) || !tx.commit())
         c.storeFailure();
 }
 

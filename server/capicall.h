@@ -41,7 +41,8 @@ struct T_ApiCall
     T_UserData userdata;
     QString baseUrl; // scheme://host:port of this server as the client reached it
     qint64 now = 0;
-    qint64 uid = 0; // the signed-in author, 0 when the call needs none
+    qint64 uid = 0;  // the signed-in author, 0 when the call needs none
+    QString address; // the client's network address
 
     // answer
     int code = Api_Ok;

@@ -327,6 +327,7 @@ bool CApiServer::fillCall(const httplib::Request &req, const std::string &body, 
     call.userdata = T_UserData::parse(call.userdataText);
     call.baseUrl = (https ? QStringLiteral("https://") : QStringLiteral("http://")) + hostOf(req);
     call.now = QDateTime::currentSecsSinceEpoch();
+    call.address = QString::fromStdString(req.remote_addr);
     return wellFormed;
 }
 

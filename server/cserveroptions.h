@@ -16,9 +16,13 @@ struct T_ServerOptions
     QString keyFile;
     int threads = 48;
     qint64 maxBody = 16 * 1024 * 1024;
-    int requestTimeout = 10; // seconds for a request head; a body gets this plus time by its size
-    int idleTimeout = 5;     // seconds a connection may wait for its next request
-    int maxPerAddress = 16;  // connections at once from one client address
+    int requestTimeout = 10;      // seconds for a request head; a body gets this plus time by its size
+    int idleTimeout = 5;          // seconds a connection may wait for its next request
+    int maxPerAddress = 16;       // connections at once from one client address
+    int loginPerAccount = 5;      // failed sign-ins per account within 15 minutes
+    int loginPerAddress = 100;    // failed sign-ins per client address within 15 minutes
+    qint64 sessionIdle = 2592000; // seconds a token may go unused (30 days)
+    QString smsCommand;           // runs for each SMS code outside development mode
 };
 
 // Process-wide access to the options for the handlers.

@@ -7,22 +7,35 @@
 
 // Sign-in tokens: 256 random bits handed to the client once, kept only as
 // their SHA-256 digest. Lookups are cached in memory; a revoked token
-// leaves the cache at once.
+// leaves the cache at once. A token unused for longer than the idle limit
+// is stale.
 class CSessions
 {
 public:
     static CSessions &instance();
 
+    void setIdleLimit(qint64 seconds) { m_idleLimit = seconds; }
+
     // A fresh token for `uid`, stored; empty when storing failed. Must run
     // inside a write transaction.
     QString issue(qint64 uid, qint64 now);
-    // The author of a token, 0 when it is missing, unknown or revoked.
-    qint64 authorOf(const QString &token);
+    // The author of a token, 0 when it is missing, unknown, revoked or stale.
+    // Notes the use; must not run inside a write transaction.
+    qint64 authorOf(const QString &token, qint64 now = 0);
     // Inside a write transaction.
     bool revoke(const QString &token);
-    bool revokeAllOf(qint64 uid);
+    // Every token of the author but `keep` (a token, or empty).
+    bool revokeAllOf(qint64 uid, const QString &keep = QString());
 
 private:
+    struct T_Session
+    {
+        qint64 uid = 0;
+        qint64 lastUsed = 0;
+    };
+    void noteUse(const QString &digest, qint64 now);
+
     std::shared_mutex m_lock;
-    QHash<QString, qint64> m_cache; // token digest -> uid
+    QHash<QString, T_Session> m_cache; // token digest -> session
+    qint64 m_idleLimit = 30LL * 24 * 3600;
 };

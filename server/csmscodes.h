@@ -3,8 +3,9 @@
 #include <QString>
 
 // SMS verification codes: six digits, valid for a limited time, single use,
-// at most one per phone a minute and five wrong tries. There is no SMS
-// gateway: in development mode the code is printed on the console.
+// at most one per phone a minute and five wrong tries. In development mode
+// the code is printed on the console; otherwise the operator's SMS command
+// sends it.
 namespace CSmsCodes {
 
 bool isPhone(const QString &phone);

@@ -18,7 +18,7 @@ const char *const kSchema[] = {
     "sign text not null default '', birthday text not null default '', headimg text not null default '', "
     "wx_id text unique, create_time integer not null default 0)",
     "create table if not exists tokens(token_hash text primary key, uid integer not null, "
-    "create_time integer not null)",
+    "create_time integer not null, last_used integer not null default 0)",
     "create index if not exists idx_tokens_uid on tokens(uid)",
     "create table if not exists sms_codes(phone text primary key, code text not null, sent_at integer not "
     "null, "
@@ -177,6 +177,17 @@ bool CStore::createSchema(QSqlDatabase &db)
             return false;
         }
     }
+    // Tokens from before idle sessions expired count as used when issued.
+    if (!q.exec(
+            QStringLiteral("select count(*) from pragma_table_info('tokens') where name = 'last_used'")) ||
+        !q.next())
+        return false;
+    const bool hasLastUse = q.value(0).toInt() > 0;
+    q.finish();
+    if (!hasLastUse &&
+        !(q.exec(QStringLiteral("alter table tokens add column last_used integer not null default 0")) &&
+          q.exec(QStringLiteral("update tokens set last_used = create_time"))))
+        return false;
     return addMissingColumns(db);
 }
 

@@ -1,7 +1,9 @@
 // quorvin-server: the companion server of the writing client.
 #include "capiserver.h"
 #include "ccrypto.h"
+#include "cloginguard.h"
 #include "cserveroptions.h"
+#include "csessions.h"
 #include "cstore.h"
 
 #include <QCommandLineParser>
@@ -57,8 +59,21 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
     const QCommandLineOption perAddress(QStringLiteral("max-per-address"),
                                         QStringLiteral("Connections at once from one client address."),
                                         QStringLiteral("N"), QStringLiteral("16"));
+    const QCommandLineOption loginLimits(
+        QStringLiteral("login-limits"),
+        QStringLiteral("Failed sign-ins within 15 minutes per account and per client address before "
+                       "further attempts are refused for a while."),
+        QStringLiteral("ACCOUNT,ADDRESS"), QStringLiteral("5,100"));
+    const QCommandLineOption sessionIdle(QStringLiteral("session-idle"),
+                                         QStringLiteral("Seconds a sign-in may go unused before it ends."),
+                                         QStringLiteral("SECONDS"), QStringLiteral("2592000"));
+    const QCommandLineOption smsCommand(
+        QStringLiteral("sms-command"),
+        QStringLiteral("Shell command that sends an SMS code; it finds the number in "
+                       "QUORVIN_SMS_PHONE and the code in QUORVIN_SMS_CODE and exits with 0 once sent."),
+        QStringLiteral("CMD"));
     parser.addOptions({listen, port, portFile, data, dev, sms, smsTtl, cert, key, threads, requestTimeout,
-                       idleTimeout, perAddress});
+                       idleTimeout, perAddress, loginLimits, sessionIdle, smsCommand});
     parser.process(app);
 
     bool portOk = false, ttlOk = false, threadsOk = false;
@@ -86,6 +101,18 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
         qWarning() << "invalid --request-timeout, --idle-timeout or --max-per-address";
         return false;
     }
+    const QStringList limits = parser.value(loginLimits).split(QLatin1Char(','));
+    bool accountOk = false, addressOk = false, idleSessionOk = false;
+    out.loginPerAccount = limits.value(0).toInt(&accountOk);
+    out.loginPerAddress = limits.value(1).toInt(&addressOk);
+    out.sessionIdle = parser.value(sessionIdle).toLongLong(&idleSessionOk);
+    if (limits.size() != 2 || !accountOk || !addressOk || out.loginPerAccount < 1 ||
+        out.loginPerAddress < out.loginPerAccount || !idleSessionOk || out.sessionIdle < 1) {
+        qWarning()
+            << "invalid --login-limits (two numbers, the second not below the first) or --session-idle";
+        return false;
+    }
+    out.smsCommand = parser.value(smsCommand);
     if (!out.smsCode.isEmpty() && (out.smsCode.size() != 6 || out.smsCode.toInt() < 0 ||
                                    !out.smsCode.contains(QRegExp(QStringLiteral("^[0-9]{6}$"))))) {
         qWarning() << "--sms-code must be six digits";
@@ -137,6 +164,8 @@ int main(int argc, char **argv)
     if (!parseOptions(app, options))
         return 2;
     setServerOptions(options);
+    CLoginGuard::instance().configure(options.loginPerAccount, options.loginPerAddress);
+    CSessions::instance().setIdleLimit(options.sessionIdle);
     if (!CCrypto::init() || !CStore::init(options.dataDir))
         return 1;
 

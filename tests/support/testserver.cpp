@@ -46,10 +46,11 @@ bool TestServer::start()
     const QString portFile = m_dir.filePath(QStringLiteral("port"));
     QFile::remove(portFile);
     m_port = 0;
-    m_process.start(QStringLiteral(QUORVIN_SERVER_BIN),
-                    QStringList{"--listen", "127.0.0.1", "--port", "0", "--port-file", portFile, "--data",
-                                dataDir(), "--dev", "--sms-code", kSmsCode}
-                        << m_extra);
+    QStringList args{"--listen", "127.0.0.1", "--port", "0", "--port-file", portFile, "--data", dataDir()};
+    if (m_dev)
+        args << "--dev"
+             << "--sms-code" << kSmsCode;
+    m_process.start(QStringLiteral(QUORVIN_SERVER_BIN), args << m_extra);
     if (!m_process.waitForStarted(5000))
         return false;
     QElapsedTimer waited;

@@ -22,6 +22,8 @@ public:
 
     // Options added to the command line of the next start (e.g. "--sms-ttl").
     void setExtraArguments(const QStringList &args) { m_extra = args; }
+    // Off: started without "--dev" and the fixed SMS code.
+    void setDevelopmentMode(bool on) { m_dev = on; }
     // Starts the server and waits until it listens.
     bool start();
     void stop();
@@ -42,6 +44,7 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
     QStringList m_extra;
+    bool m_dev = true;
     QString m_output;
     int m_port = 0;
 };
