@@ -564,10 +564,10 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
     delete chapter;
     recountBook(book);
     m_db->updateBook(*book);
-    if (req.synStep == 0) {
+    // Here or on the server: a list fetched before cannot bring it back.
+    CLocalEdits::instance().chapterDeleted(req.chapterId);
+    if (req.synStep == 0)
         CLocalEdits::instance().touch(CLocalEdits::Order, book->localId);
-        CLocalEdits::instance().chapterDeleted(req.chapterId);
-    }
     if (req.synStep == 0 && req.chapterId >= 1) {
         req.jobType = JobType_ChapterDelete;
         m_db->addJob(req, QString(), req.update_time > 0 ? req.update_time : m_db->currentTime());

@@ -26,6 +26,7 @@ CJobManager::CJobManager(QObject *parent)
     connect(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData, this, &CJobManager::onGetAsynData);
     CQuorvinHttp::instance()->setSendGate([this](const T_Http_C &req) { return admitSend(req); });
     connectAccountSignals();
+    CLocalEdits::instance().setRefetcher([this](CLocalEdits::Key key) { refetch(key); });
 }
 
 CJobManager *CJobManager::instance()
@@ -287,12 +288,16 @@ void CJobManager::afterJobAnswered(const T_Http_C &route, int code)
     // neighbour it swapped with may differ from ours.
     if (code == 200 && (route.jobType == JobType_ChapterMove || route.jobType == JobType_ChapterRecycle))
         edits.requestRefetch(CLocalEdits::Order, route.localBookId);
-    for (const CLocalEdits::Key &key : edits.takeSettledRefetches()) {
-        if (key.first == CLocalEdits::Memo)
-            m_memo->fetchAgain(key.second);
-        else
-            m_bookJob->fetchAgain(key.first, key.second);
-    }
+    for (const CLocalEdits::Key &key : edits.takeSettledRefetches())
+        refetch(key);
+}
+
+void CJobManager::refetch(const QPair<int, int> &key)
+{
+    if (key.first == CLocalEdits::Memo)
+        m_memo->fetchAgain(key.second);
+    else
+        m_bookJob->fetchAgain(key.first, key.second);
 }
 
 void CJobManager::routeReply(const T_Http_C &route, const QByteArray &body)

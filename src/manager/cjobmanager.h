@@ -122,6 +122,8 @@ private:
     // A queued job's reply was handled: values kept back from fetches while
     // it was on its way are fetched again once their object is settled.
     void afterJobAnswered(const T_Http_C &route, int code);
+    // Fetches a book, chapter, chapter list or memo again (a CLocalEdits key).
+    void refetch(const QPair<int, int> &key);
     void onNetworkError(const T_Http_C &route);
     // Ends a replay pass: the pull stops, the flag and the animation clear.
     void endSync(bool ok);

@@ -3,6 +3,8 @@
 #include "db/cquorvindb.h"
 #include "db/records.h"
 
+#include <QTimer>
+
 CLocalEdits &CLocalEdits::instance()
 {
     static CLocalEdits edits;
@@ -93,9 +95,17 @@ bool CLocalEdits::mayApply(Kind kind, int localId, const T_Http_C &fetch)
 {
     const Key key(kind, localId);
     const quint64 sentAt = m_fetches.value(fetchKey(fetch), 0);
-    if (m_touched.value(key, 0) <= sentAt && !hasWaitingChange(kind, localId))
+    const bool waiting = hasWaitingChange(kind, localId);
+    if (m_touched.value(key, 0) <= sentAt && !waiting)
         return true;
-    m_refetch.insert(key);
+    if (waiting || !m_refetcher) {
+        m_refetch.insert(key); // once the change is answered
+    } else {
+        // The change was answered while the fetch was on its way: the
+        // server's value is worth fetching now.
+        auto refetch = m_refetcher;
+        QTimer::singleShot(0, [refetch, key] { refetch(key); });
+    }
     return false;
 }
 

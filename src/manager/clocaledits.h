@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QPair>
 #include <QSet>
+#include <functional>
 
 // Keeps fetched server values from replacing newer local changes.
 //
@@ -30,6 +31,8 @@ public:
     using Key = QPair<int, int>; // kind, local id
 
     static CLocalEdits &instance();
+    // Who fetches an object again (the coordinator).
+    void setRefetcher(std::function<void(Key)> refetch) { m_refetcher = std::move(refetch); }
 
     // A local change of the object.
     void touch(Kind kind, int localId);
@@ -40,8 +43,8 @@ public:
     // Whether the value a fetch brought may replace the object's local value.
     // When not, the object is marked to be fetched again.
     bool mayApply(Kind kind, int localId, const T_Http_C &fetch);
-    // A chapter known to the server was deleted for good here: a list fetched
-    // before the server heard of it must not bring it back.
+    // A chapter known to the server was deleted for good, here or there: a
+    // list fetched before the server deleted it must not bring it back.
     void chapterDeleted(int chapterId);
     bool isDeletedChapter(int chapterId) const { return m_deletedChapters.contains(chapterId); }
     // Marks the object to be fetched again once its changes are answered.
@@ -63,4 +66,5 @@ private:
     QHash<QString, quint64> m_fetches; // fetch → the clock when it was sent
     QSet<Key> m_refetch;
     QSet<int> m_deletedChapters; // server ids
+    std::function<void(Key)> m_refetcher;
 };
