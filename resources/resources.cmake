@@ -64,4 +64,39 @@ file(CONFIGURE OUTPUT ${RES_GEN}/translations.qrc CONTENT
 "<RCC>\n  <qresource prefix=\"/res\">\n    <file alias=\"client.qm\">${RES_GEN}/client_zh_CN.qm</file>\n  </qresource>\n</RCC>\n")
 quorvin_rcc(translations ${RES_GEN}/translations.qrc ${QM_FILES})
 
+
+# Drawn at build time by quorvin-coverbake: the system covers (laid into
+# data/cover by the data target) and the synchronisation animation, whose
+# frames ImageMagick joins into a GIF for each theme.
+find_program(QUORVIN_CONVERT convert REQUIRED)
+set(ART_OUT ${CMAKE_BINARY_DIR}/art)
+set(ART_GIFS)
+set(ART_COMMANDS)
+foreach(theme light dark)
+    set(frames)
+    foreach(i RANGE 0 11)
+        if(i LESS 10)
+            set(i "0${i}")
+        endif()
+        list(APPEND frames ${ART_OUT}/frames/${theme}/frame_${i}.png)
+    endforeach()
+    set(gif ${ART_OUT}/res/skin/${theme}/top/gif_sync.gif)
+    list(APPEND ART_GIFS ${gif})
+    list(APPEND ART_COMMANDS
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${ART_OUT}/res/skin/${theme}/top
+        COMMAND ${QUORVIN_CONVERT} -delay 8 -loop 0 -dispose previous -background none ${frames} ${gif})
+endforeach()
+add_custom_command(OUTPUT ${ART_GIFS}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            $<TARGET_FILE:quorvin-coverbake> ${ART_OUT}/cover ${ART_OUT}/frames
+    ${ART_COMMANDS}
+    DEPENDS quorvin-coverbake
+    COMMENT "Drawing the system covers and the sync animation"
+    VERBATIM)
+file(CONFIGURE OUTPUT ${ART_OUT}/art.qrc CONTENT
+"<RCC>\n  <qresource prefix=\"/\">\n    <file>res/skin/light/top/gif_sync.gif</file>\n    <file>res/skin/dark/top/gif_sync.gif</file>\n  </qresource>\n</RCC>\n")
+quorvin_rcc(art ${ART_OUT}/art.qrc ${ART_GIFS})
+add_custom_target(quorvin_art DEPENDS ${ART_GIFS})
+
 add_custom_target(quorvin_resources DEPENDS ${QUORVIN_RESOURCE_SOURCES})
+add_dependencies(quorvin_data quorvin_art)

@@ -35,6 +35,41 @@
     </message>
 </context>
 <context>
+    <name>CBookListDelegate</name>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>BookInfo</source>
+        <translation>书籍信息</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Create</source>
+        <translation>新建书籍</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>导入</translation>
+    </message>
+    <message>
+        <source>Synchronous</source>
+        <translation>同步中...</translation>
+    </message>
+    <message>
+        <source>Importing</source>
+        <translation>导入中...</translation>
+    </message>
+    <message>
+        <source>Num</source>
+        <translation>字</translation>
+    </message>
+</context>
+<context>
     <name>CUiManager</name>
     <message>
         <source>Currently locked</source>
@@ -47,6 +82,44 @@
     <message>
         <source>Client close locked</source>
         <translation>客户端取消锁定</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_BookInfo</name>
+    <message>
+        <source>BookInfo</source>
+        <translation>书籍信息</translation>
+    </message>
+    <message>
+        <source>Please select the cover image</source>
+        <translation>请选择封面图片</translation>
+    </message>
+    <message>
+        <source>Book Name</source>
+        <translation>书籍名称</translation>
+    </message>
+    <message>
+        <source>Please enter book name</source>
+        <translation>请输入书籍名称</translation>
+    </message>
+    <message>
+        <source>Please enter the introduction, 20-500 words</source>
+        <translation>请输入作品简介，20-500字</translation>
+    </message>
+    <message>
+        <source>BookCover</source>
+        <translation>选择封面</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_CreateBook</name>
+    <message>
+        <source>Book Name</source>
+        <translation>书籍名称</translation>
+    </message>
+    <message>
+        <source>Please enter book name</source>
+        <translation>请输入书籍名称</translation>
     </message>
 </context>
 <context>
@@ -65,6 +138,49 @@
     <message>
         <source>Select one picture</source>
         <translation>选择一张图片</translation>
+    </message>
+</context>
+<context>
+    <name>Creation_TextEdit</name>
+    <message>
+        <source>&lt;</source>
+        <translation>《</translation>
+    </message>
+    <message>
+        <source>&gt;</source>
+        <translation>》</translation>
+    </message>
+    <message>
+        <source>(</source>
+        <translation>（</translation>
+    </message>
+    <message>
+        <source>)</source>
+        <translation>）</translation>
+    </message>
+    <message>
+        <source>[</source>
+        <translation>【</translation>
+    </message>
+    <message>
+        <source>]</source>
+        <translation>】</translation>
+    </message>
+    <message>
+        <source>doubleLeft</source>
+        <translation>“</translation>
+    </message>
+    <message>
+        <source>doubleRight</source>
+        <translation>”</translation>
+    </message>
+    <message>
+        <source>singleLeft</source>
+        <translation>‘</translation>
+    </message>
+    <message>
+        <source>singleRight</source>
+        <translation>’</translation>
     </message>
 </context>
 <context>
@@ -160,22 +276,64 @@
     </message>
 </context>
 <context>
+    <name>Widget_BookShelfList</name>
+    <message>
+        <source>Confirm</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Are you sure to delete %1?</source>
+        <translation>确认要删除《%1》吗？</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Failed to delete book</source>
+        <translation>删除书籍失败</translation>
+    </message>
+    <message>
+        <source>Failed to add book</source>
+        <translation>添加书籍失败</translation>
+    </message>
+    <message>
+        <source>importing book</source>
+        <translation>书籍导入中，请稍候...</translation>
+    </message>
+</context>
+<context>
     <name>Widget_Bookshelf</name>
     <message>
-        <source>Quorvin Writing</source>
-        <translation>Quorvin 写作</translation>
+        <source>Personal information</source>
+        <translation>个人资料</translation>
     </message>
-    <message>
-        <source>Bookshelf</source>
-        <translation>书架</translation>
-    </message>
+</context>
+<context>
+    <name>Widget_Bookshelf_Top</name>
     <message>
         <source>My Bookshelf</source>
         <translation>我的书架</translation>
     </message>
     <message>
+        <source>Synchronize now</source>
+        <translation>立即同步</translation>
+    </message>
+    <message>
+        <source>Memos</source>
+        <translation>便签</translation>
+    </message>
+    <message>
         <source>Switch theme</source>
         <translation>切换主题</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>设置</translation>
     </message>
     <message>
         <source>Minimise</source>
@@ -190,16 +348,12 @@
         <translation>关闭</translation>
     </message>
     <message>
-        <source>No books on the shelf yet</source>
-        <translation>书架上还没有书</translation>
+        <source>Synchronous success</source>
+        <translation>同步成功</translation>
     </message>
     <message>
-        <source>Create a book or import a text file to start writing</source>
-        <translation>新建一本书或导入文本文件，开始写作吧</translation>
-    </message>
-    <message>
-        <source>Restore</source>
-        <translation>还原</translation>
+        <source>Synchronization failure</source>
+        <translation>同步失败</translation>
     </message>
     <message>
         <source>Switch to the light theme</source>
@@ -209,16 +363,16 @@
         <source>Switch to the dark theme</source>
         <translation>切换到夜间模式</translation>
     </message>
+    <message>
+        <source>Restore</source>
+        <translation>还原</translation>
+    </message>
 </context>
 <context>
     <name>Widget_Creation</name>
     <message>
-        <source>Back to the bookshelf</source>
-        <translation>返回书架</translation>
-    </message>
-    <message>
-        <source>Choose a chapter to start writing</source>
-        <translation>选择一个章节开始写作</translation>
+        <source>Pin the chapter list</source>
+        <translation>固定章节列表</translation>
     </message>
 </context>
 <context>
@@ -230,6 +384,107 @@
     <message>
         <source>Idle</source>
         <translation>偷闲中</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation_Content</name>
+    <message>
+        <source>Format</source>
+        <translation>格式</translation>
+    </message>
+    <message>
+        <source>Focus mode</source>
+        <translation>专注模式</translation>
+    </message>
+    <message>
+        <source>Currently locked</source>
+        <translation>客户端已锁定</translation>
+    </message>
+    <message>
+        <source>sound open</source>
+        <translation>打字音效已开启</translation>
+    </message>
+    <message>
+        <source>sound close</source>
+        <translation>打字音效已关闭</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation_Left</name>
+    <message>
+        <source>My books</source>
+        <translation>我的作品</translation>
+    </message>
+    <message>
+        <source>Reverse order</source>
+        <translation>倒序</translation>
+    </message>
+    <message>
+        <source>Recycle bin</source>
+        <translation>章节回收站</translation>
+    </message>
+    <message>
+        <source>New chapter</source>
+        <translation>新建章节</translation>
+    </message>
+    <message>
+        <source>Open Tag</source>
+        <translation>新标签页打开</translation>
+    </message>
+    <message>
+        <source>Create Chapter</source>
+        <translation>创建新章</translation>
+    </message>
+    <message>
+        <source>Rename Chapter</source>
+        <translation>重命名</translation>
+    </message>
+    <message>
+        <source>Export Chapter</source>
+        <translation>导出本章</translation>
+    </message>
+    <message>
+        <source>Time Machine</source>
+        <translation>时光机</translation>
+    </message>
+    <message>
+        <source>Previous Chapter</source>
+        <translation>上移一章</translation>
+    </message>
+    <message>
+        <source>Next Chapter</source>
+        <translation>下移一章</translation>
+    </message>
+    <message>
+        <source>Delete Chapter</source>
+        <translation>删除本章</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation_Top</name>
+    <message>
+        <source>Tools</source>
+        <translation>工具</translation>
+    </message>
+    <message>
+        <source>Full screen</source>
+        <translation>全屏</translation>
+    </message>
+    <message>
+        <source>Power</source>
+        <translation>关机选项</translation>
+    </message>
+    <message>
+        <source>Minimize</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>Maximize</source>
+        <translation>最大化</translation>
+    </message>
+    <message>
+        <source>Back to the bookshelf</source>
+        <translation>返回书架</translation>
     </message>
 </context>
 <context>

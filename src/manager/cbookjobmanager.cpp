@@ -185,6 +185,7 @@ T_Book *CBookJobManager::books_addBook(TC_Books_AddBook &req)
     book->isChaptersLoaded = true;
     req.localBookId = book->localId;
     m_session->books.prepend(book);
+    m_ui->addBook(book, 0, false);
 
     const bool fromServer = req.synStep != 0;
     if (!fromServer) {
@@ -219,7 +220,6 @@ T_Book *CBookJobManager::books_addBook(TC_Books_AddBook &req)
         send.next = 0;
         m_http->booksAddBookAsyn(send);
     }
-    m_ui->onBookListChanged();
     return book;
 }
 
@@ -239,6 +239,7 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
     }
     if (!m_db->deleteBook(book->localId))
         return false;
+    const int row = m_session->books.indexOf(book);
     m_session->books.removeOne(book);
     if (req.synStep == 0) {
         if (req.bookId >= 1) {
@@ -250,7 +251,7 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
             m_db->deleteObjectJobs(QStringLiteral("localBookId"), book->localId);
         }
     }
-    m_ui->onBookListChanged();
+    m_ui->removeBook(row, book);
     delete book;
     return true;
 }

@@ -103,6 +103,8 @@ int CBookJobManager::books_importStart(const TC_Books_AddBook &req)
 {
     if (req.filePath.isEmpty())
         return 0;
+    // Set before the thread runs, so that a second import asked for at once is refused.
+    m_ui->setImportRunning(true);
     auto *thread = new CThreadImportBook(req.filePath, uid());
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start(QThread::InheritPriority);
@@ -259,7 +261,7 @@ void CBookJobManager::on_ImportBookCreated(T_Book *pBook)
 {
     m_session->books.prepend(pBook);
     m_ui->setImportRunning(true);
-    m_ui->onBookListChanged();
+    m_ui->addBook(pBook, 0, true);
 }
 
 void CBookJobManager::on_ImportChapterBatch(T_Book *pBook, QList<T_Chapter *> chapters)
@@ -308,6 +310,7 @@ void CBookJobManager::on_ImportBookThreadComplete(TC_Books_AddBook *tData)
 
 void CBookJobManager::on_ImportBookFinished(int code, const QString &bookName, int chapterCount)
 {
+    m_ui->setImportRunning(false);
     switch (code) {
     case 200:
         m_ui->showTips(tr("Imported \"%1\": %n chapter(s)", nullptr, chapterCount).arg(bookName), 1);

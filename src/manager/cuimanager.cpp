@@ -306,9 +306,9 @@ void CUiManager::setWindowFullScreen(bool on)
 void CUiManager::toggleTheme()
 {
     m_session.author.style = m_session.author.style == StyleLight ? StyleDark : StyleLight;
+    m_qss->setStyle(m_session.author.style);
     if (m_bookshelf)
         m_bookshelf->onStyleChanged(m_session.author.style);
-    m_qss->setStyle(m_session.author.style);
 }
 
 void CUiManager::showTips(const QString &text, int type)
@@ -361,13 +361,31 @@ void CUiManager::onSyncEnded(bool ok)
         m_bookshelf->endSync(ok);
 }
 
+void CUiManager::addBook(T_Book *book, int row, bool isImport)
+{
+    if (m_bookshelf)
+        m_bookshelf->addBook(book, row, isImport);
+    emit sig_BookListChanged();
+}
+
+void CUiManager::removeBook(int row, T_Book *book)
+{
+    if (m_bookshelf)
+        m_bookshelf->removeBook(row, book ? book->localId : 0);
+    emit sig_BookListChanged();
+}
+
 void CUiManager::onBookListChanged()
 {
+    if (m_bookshelf)
+        m_bookshelf->refreshBooks();
     emit sig_BookListChanged();
 }
 
 void CUiManager::onBookChanged(T_Book *book)
 {
+    if (m_bookshelf)
+        m_bookshelf->refreshBook(book);
     emit sig_BookChanged(book);
 }
 

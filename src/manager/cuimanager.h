@@ -72,6 +72,10 @@ public:
     bool isRenaming() const { return m_renaming; }
     void setRenaming(bool renaming) { m_renaming = renaming; }
 
+    // The book jobs changed the shared book list: a book was put in at `row`
+    // (always 0), or the book that stood at `row` was taken out.
+    void addBook(T_Book *book, int row, bool isImport);
+    void removeBook(int row, T_Book *book);
     // The book list or one book changed: the pages that show them redraw.
     void onBookListChanged();
     void onBookChanged(T_Book *book);

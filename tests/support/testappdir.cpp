@@ -40,3 +40,19 @@ void TestAppDir::writeSettings(const QByteArray &text) const
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(text);
 }
+
+bool TestAppDir::layBuiltData() const
+{
+    bool ok = true;
+    for (const char *sub : {"cover", "h5"}) {
+        const QDir from(QStringLiteral(QUORVIN_DATA_OUT "/") + QLatin1String(sub));
+        const QString to = m_dir.path() + QStringLiteral("/data/") + QLatin1String(sub) + QLatin1Char('/');
+        const QStringList files = from.entryList(QDir::Files);
+        ok = ok && !files.isEmpty();
+        for (const QString &name : files) {
+            QFile::remove(to + name);
+            ok = QFile::copy(from.filePath(name), to + name) && ok;
+        }
+    }
+    return ok;
+}

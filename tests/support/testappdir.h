@@ -19,6 +19,10 @@ public:
     QString dbFile() const;
     QString settingsFile() const;
 
+    // Copies what the build laid into data/cover and data/h5 (the system
+    // covers, the statistics page and its chart library).
+    bool layBuiltData() const;
+
     // Writes `text` as the whole settings file.
     void writeSettings(const QByteArray &text) const;
 

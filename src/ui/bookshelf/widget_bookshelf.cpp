@@ -1,160 +1,250 @@
 #include "widget_bookshelf.h"
 
 #include "db/records.h"
+#include "manager/cjobmanager.h"
+#include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
+#include "widget_bookshelf_content.h"
+#include "widget_bookshelf_top.h"
+#include "widget_bookshelflist.h"
 
+#include <QButtonGroup>
+#include <QDebug>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
 
-QPushButton *windowButton(const QString &name, const QString &tip, QWidget *parent)
+const int kHeadSize = 80;
+
+// The head picture cut to a circle.
+QPixmap roundHead(const QString &path)
 {
-    auto *button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(tip);
-    button->setFixedSize(28, 28);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
+    QPixmap source(path);
+    if (source.isNull())
+        return QPixmap();
+    const int side = kHeadSize * 2;
+    source = source.scaled(side, side, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    QPixmap round(side, side);
+    round.fill(Qt::transparent);
+    QPainter painter(&round);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath clip;
+    clip.addEllipse(0, 0, side, side);
+    painter.setClipPath(clip);
+    painter.drawPixmap((side - source.width()) / 2, (side - source.height()) / 2, source);
+    return round;
 }
 
 } // namespace
 
 Widget_Bookshelf::Widget_Bookshelf(QWidget *parent) : QWidget(parent)
 {
-    setObjectName("Widget_Bookshelf");
+    setObjectName(QStringLiteral("Widget_Bookshelf"));
     setAttribute(Qt::WA_StyledBackground);
+    setAcceptDrops(true);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     row->addWidget(buildLeft());
 
     auto *right = new QWidget(this);
-    right->setObjectName("Widget_Bookshelf_Right");
+    right->setObjectName(QStringLiteral("Widget_Bookshelf_Right"));
     right->setAttribute(Qt::WA_StyledBackground);
     auto *column = new QVBoxLayout(right);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(buildTop());
-    column->addWidget(buildEmptyShelf(), 1);
+    m_top = new Widget_Bookshelf_Top(right);
+    m_content = new Widget_Bookshelf_Content(right);
+    column->addWidget(m_top);
+    column->addWidget(m_content, 1);
     row->addWidget(right, 1);
+    connect(m_top, &Widget_Bookshelf_Top::sig_showPage, this, &Widget_Bookshelf::showPage);
 }
 
 QWidget *Widget_Bookshelf::buildLeft()
 {
     auto *left = new QWidget(this);
-    left->setObjectName("Widget_Bookshelf_Left");
+    left->setObjectName(QStringLiteral("Widget_Bookshelf_Left"));
     left->setAttribute(Qt::WA_StyledBackground);
     left->setFixedWidth(200);
     auto *column = new QVBoxLayout(left);
-    column->setContentsMargins(24, 32, 24, 24);
+    column->setContentsMargins(20, 36, 20, 24);
     column->setSpacing(8);
 
-    auto *logo = new QLabel(left);
-    logo->setObjectName("Widget_Bookshelf_Logo");
-    logo->setFixedSize(48, 48);
-    logo->setPixmap(QPixmap(":/res/skin/light/main/logo.png"));
-    logo->setScaledContents(true);
-    auto *name = new QLabel(tr("Quorvin Writing"), left);
-    name->setObjectName("Widget_Bookshelf_AppName");
-    m_authorName = new QLabel(left);
-    m_authorName->setObjectName("Widget_Bookshelf_Author");
-    column->addWidget(logo, 0, Qt::AlignHCenter);
-    column->addSpacing(8);
-    column->addWidget(name, 0, Qt::AlignHCenter);
-    column->addWidget(m_authorName, 0, Qt::AlignHCenter);
-    column->addSpacing(24);
+    m_btnHeadImg = new QPushButton(left);
+    m_btnHeadImg->setObjectName(QStringLiteral("btnHeadImg"));
+    m_btnHeadImg->setFixedSize(kHeadSize, kHeadSize);
+    m_btnHeadImg->setIconSize(QSize(kHeadSize, kHeadSize));
+    m_btnHeadImg->setCursor(Qt::PointingHandCursor);
+    m_btnHeadImg->setFocusPolicy(Qt::NoFocus);
+    m_btnHeadImg->setToolTip(tr("Personal information"));
+    connect(m_btnHeadImg, &QPushButton::clicked, this, [] { CUiManager::instance()->showUserInfo(); });
+    m_labelName = new QLabel(left);
+    m_labelName->setObjectName(QStringLiteral("labelName"));
+    m_labelName->setAlignment(Qt::AlignCenter);
+    column->addWidget(m_btnHeadImg, 0, Qt::AlignHCenter);
+    column->addSpacing(4);
+    column->addWidget(m_labelName);
+    column->addSpacing(28);
 
-    auto *shelf = new QPushButton(tr("Bookshelf"), left);
-    shelf->setObjectName("Widget_Bookshelf_Nav");
-    shelf->setCheckable(true);
-    shelf->setChecked(true);
-    shelf->setFocusPolicy(Qt::NoFocus);
-    column->addWidget(shelf);
+    m_nav = new QButtonGroup(this);
+    const struct
+    {
+        const char *name;
+        const char *text;
+        int id;
+    } buttons[] = {
+        {"btnBookShelf", "写作台", 0}, {"btnUserInfo", "个人数据", 1}, {"btnFeedback", "意见反馈", 2}};
+    for (const auto &b : buttons) {
+        auto *button = new QPushButton(QString::fromUtf8(b.text), left);
+        button->setObjectName(QLatin1String(b.name));
+        button->setCheckable(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setFixedHeight(40);
+        button->setProperty("nav", true);
+        m_nav->addButton(button, b.id);
+        column->addWidget(button);
+    }
+    m_nav->button(0)->setChecked(true);
+    connect(m_nav, &QButtonGroup::idPressed, this, [this](int id) {
+        m_nav->setExclusive(true);
+        showPage(id == 0 ? 0 : id + 1);
+    });
     column->addStretch(1);
     return left;
 }
 
-QWidget *Widget_Bookshelf::buildTop()
+QPushButton *Widget_Bookshelf::maximiseButton() const
 {
-    auto *top = new QWidget(this);
-    top->setObjectName("Widget_Bookshelf_TopBar");
-    top->setAttribute(Qt::WA_StyledBackground);
-    top->setFixedHeight(56);
-    auto *row = new QHBoxLayout(top);
-    row->setContentsMargins(24, 0, 16, 0);
-    row->setSpacing(8);
-    auto *title = new QLabel(tr("My Bookshelf"), top);
-    title->setObjectName("Widget_Bookshelf_Title");
-    row->addWidget(title);
-    row->addStretch(1);
-
-    CUiManager *ui = CUiManager::instance();
-    m_btnStyle = windowButton("btn_style", tr("Switch theme"), top);
-    auto *btnMin = windowButton("btn_min", tr("Minimise"), top);
-    m_btnMax = windowButton("btn_max", tr("Maximise"), top);
-    m_btnMax->setCheckable(true);
-    auto *btnClose = windowButton("btn_close", tr("Close"), top);
-    connect(m_btnStyle, &QPushButton::clicked, ui, &CUiManager::toggleTheme);
-    connect(btnMin, &QPushButton::clicked, ui, &CUiManager::showMinimized);
-    connect(m_btnMax, &QPushButton::clicked, ui, &CUiManager::toggleMaximized);
-    connect(btnClose, &QPushButton::clicked, ui, &CUiManager::requestClose);
-    for (QPushButton *b : {m_btnStyle, btnMin, m_btnMax, btnClose})
-        row->addWidget(b);
-    return top;
+    return m_top->maximiseButton();
 }
 
-QWidget *Widget_Bookshelf::buildEmptyShelf()
+Widget_BookShelfList *Widget_Bookshelf::bookList() const
 {
-    auto *shelf = new QWidget(this);
-    shelf->setObjectName("Widget_Bookshelf_Shelf");
-    shelf->setAttribute(Qt::WA_StyledBackground);
-    auto *column = new QVBoxLayout(shelf);
-    column->setSpacing(12);
-    column->addStretch(1);
-    auto *picture = new QLabel(shelf);
-    picture->setObjectName("Widget_Bookshelf_EmptyPicture");
-    picture->setFixedSize(96, 96);
-    auto *text = new QLabel(tr("No books on the shelf yet"), shelf);
-    text->setObjectName("Widget_Bookshelf_EmptyText");
-    auto *hint = new QLabel(tr("Create a book or import a text file to start writing"), shelf);
-    hint->setObjectName("Widget_Bookshelf_EmptyHint");
-    column->addWidget(picture, 0, Qt::AlignHCenter);
-    column->addWidget(text, 0, Qt::AlignHCenter);
-    column->addWidget(hint, 0, Qt::AlignHCenter);
-    column->addStretch(2);
-    return shelf;
+    return m_content->bookList();
+}
+
+void Widget_Bookshelf::showPage(int page)
+{
+    if (!m_content->showPage(page)) {
+        // A page that does not exist yet: the button that asked stays unchecked.
+        if (page == Widget_Bookshelf_Content::PageSettings) {
+            m_top->group()->setExclusive(false);
+            m_top->setupButton()->setChecked(false);
+            m_top->group()->setExclusive(true);
+        }
+        return;
+    }
+    // The left column owns pages 0, 2 and 3, the top bar page 1: showing one
+    // side's page unchecks the other side's button.
+    QButtonGroup *other = page == Widget_Bookshelf_Content::PageSettings ? m_nav : m_top->group();
+    if (QAbstractButton *checked = other->checkedButton()) {
+        other->setExclusive(false);
+        checked->setChecked(false);
+        other->setExclusive(true);
+    }
+    if (page != Widget_Bookshelf_Content::PageSettings) {
+        QAbstractButton *own = m_nav->button(page == 0 ? 0 : page - 1);
+        if (own && !own->isChecked())
+            own->setChecked(true);
+    }
 }
 
 void Widget_Bookshelf::loadData()
 {
+    setUser();
+    bookList()->initData();
+}
+
+void Widget_Bookshelf::setUser()
+{
     const QString name = T_SessionData::instance().author.authorName;
-    m_authorName->setText(name);
-    m_authorName->setVisible(!name.isEmpty());
+    m_labelName->setText(name);
+    m_labelName->setToolTip(name);
+    loadUserHeadImg();
+}
+
+void Widget_Bookshelf::loadUserHeadImg(const QString &given)
+{
+    QString path = given;
+    const TS_Author_Info &author = T_SessionData::instance().author;
+    if (path.isEmpty() && !author.headImgUrl.isEmpty())
+        path = author.localHeadImg;
+    QPixmap head = roundHead(path);
+    if (head.isNull()) {
+        // The session holds the new theme before the style sheet follows.
+        const bool dark = author.style == StyleDark;
+        path = dark ? QStringLiteral(":/res/skin/dark/left/icon_head_def.png")
+                    : QStringLiteral(":/res/skin/light/left/icon_head_def.png");
+        head = roundHead(path);
+    }
+    qDebug() << "loadUserHeadImg" << path;
+    m_btnHeadImg->setIcon(QIcon(head));
 }
 
 void Widget_Bookshelf::onWindowStateChanged(Qt::WindowStates state)
 {
-    const bool big = state & (Qt::WindowMaximized | Qt::WindowFullScreen);
-    m_btnMax->setChecked(big);
-    m_btnMax->setToolTip(big ? tr("Restore") : tr("Maximise"));
+    m_top->onWindowStateChanged(state);
 }
 
 void Widget_Bookshelf::onStyleChanged(int style)
 {
-    m_btnStyle->setToolTip(style == 2 ? tr("Switch to the light theme") : tr("Switch to the dark theme"));
+    m_top->onStyleChanged(style);
+    m_content->onStyleChanged(style);
+    loadUserHeadImg();
+    bookList()->refreshAll();
 }
 
 void Widget_Bookshelf::startSync()
 {
-    m_syncing = true;
+    m_top->startSynchronization();
 }
 
 void Widget_Bookshelf::endSync(bool ok)
 {
-    Q_UNUSED(ok)
-    m_syncing = false;
+    m_top->endSynchronization(ok);
+    bookList()->refreshAll();
+}
+
+void Widget_Bookshelf::addBook(T_Book *book, int row, bool isImport)
+{
+    bookList()->addBook(book, row, isImport);
+}
+
+void Widget_Bookshelf::removeBook(int row, int localBookId)
+{
+    bookList()->removeBook(row, localBookId);
+}
+
+void Widget_Bookshelf::refreshBook(T_Book *book)
+{
+    const int row = T_SessionData::instance().books.indexOf(book);
+    if (row >= 0)
+        bookList()->refreshBook(row);
+}
+
+void Widget_Bookshelf::refreshBooks()
+{
+    bookList()->initData();
+}
+
+void Widget_Bookshelf::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+void Widget_Bookshelf::dropEvent(QDropEvent *event)
+{
+    // Memos dropped here open as floating cards once the memo pages exist.
+    event->acceptProposedAction();
 }

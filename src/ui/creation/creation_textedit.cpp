@@ -171,14 +171,14 @@ void Creation_TextEdit::pairForCommit(const QString &commit)
         QString before;
     };
     const Pair pairs[] = {
-        {mark("<", "《"), mark(">", "》"), QString()},
-        {mark("(", "（"), mark(")", "）"), QString()},
-        {mark("[", "【"), mark("]", "】"), QString()},
-        {mark("doubleLeft", "“"), mark("doubleRight", "”"), QString()},
-        {mark("singleLeft", "‘"), mark("singleRight", "’"), QString()},
+        {mark(QT_TR_NOOP("<"), "《"), mark(QT_TR_NOOP(">"), "》"), QString()},
+        {mark(QT_TR_NOOP("("), "（"), mark(QT_TR_NOOP(")"), "）"), QString()},
+        {mark(QT_TR_NOOP("["), "【"), mark(QT_TR_NOOP("]"), "】"), QString()},
+        {mark(QT_TR_NOOP("doubleLeft"), "“"), mark(QT_TR_NOOP("doubleRight"), "”"), QString()},
+        {mark(QT_TR_NOOP("singleLeft"), "‘"), mark(QT_TR_NOOP("singleRight"), "’"), QString()},
         {QStringLiteral("{"), QStringLiteral("}"), QString()},
-        {mark("doubleRight", "”"), QString(), mark("doubleLeft", "“")},
-        {mark("singleRight", "’"), QString(), mark("singleLeft", "‘")},
+        {mark(QT_TR_NOOP("doubleRight"), "”"), QString(), mark(QT_TR_NOOP("doubleLeft"), "“")},
+        {mark(QT_TR_NOOP("singleRight"), "’"), QString(), mark(QT_TR_NOOP("singleLeft"), "‘")},
     };
     for (const Pair &pair : pairs) {
         if (commit != pair.typed)

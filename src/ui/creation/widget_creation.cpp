@@ -83,6 +83,13 @@ Widget_Creation::Widget_Creation(QWidget *parent) : QWidget(parent)
     connect(m_left, &Widget_Creation_Left::sig_openChapter, this,
             [this](int id, bool newTab) { openChapter(id, newTab); });
     connect(m_left, &Widget_Creation_Left::sig_chapterRenamed, this, &Widget_Creation::renameTab);
+    connect(m_left, &Widget_Creation_Left::sig_chapterDeleting, this, [this](int id) {
+        T_Chapter *open = m_content->chapter();
+        if (open && open->localId == id) {
+            m_content->saveChapter();
+            m_content->clearChapter();
+        }
+    });
     connect(m_left, &Widget_Creation_Left::sig_chapterDeleted, this, &Widget_Creation::onChapterDeleted);
     connect(m_left, &Widget_Creation_Left::sig_exportChapter, this, [this](int id) {
         m_content->exportChapter(m_book ? CBookJobManager::findChapter(m_book, id) : nullptr);
@@ -139,11 +146,6 @@ void Widget_Creation::exportCurrentChapter()
 
 void Widget_Creation::onChapterDeleted(int localChapterId, int neighbour)
 {
-    T_Chapter *open = m_content->chapter();
-    if (open && open->localId == localChapterId) {
-        m_content->saveChapter();
-        m_content->clearChapter();
-    }
     m_top->forgetChapter(localChapterId);
     if (neighbour > 0) {
         openChapter(neighbour, false);

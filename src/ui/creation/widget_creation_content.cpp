@@ -515,6 +515,13 @@ void Widget_Creation_Content::recolour()
     palette.setColor(QPalette::Highlight, dark ? QColor(0x2E, 0x4A, 0x80) : QColor(0xCC, 0xDB, 0xFF));
     m_edit->setPalette(palette);
     m_edit->viewport()->setPalette(palette);
+    // The application's sheet styles every text field; the page keeps its own colours.
+    const QString sheet = QStringLiteral("#Creation_TextEdit { color: %1; background: %2; border: none; "
+                                         "border-radius: 0; selection-background-color: %3; selection-color: %1; }")
+                              .arg(text.name(), palette.color(QPalette::Base).name(),
+                                   palette.color(QPalette::Highlight).name());
+    if (m_edit->styleSheet() != sheet)
+        m_edit->setStyleSheet(sheet);
     onCurrentLine();
 }
 

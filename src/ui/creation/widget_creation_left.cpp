@@ -403,6 +403,7 @@ bool Widget_Creation_Left::removeChapter(int localChapterId)
         neighbour = m_model->item(row + 1)->localChapterId;
     else if (row > 0)
         neighbour = m_model->item(row - 1)->localChapterId;
+    emit sig_chapterDeleting(localChapterId);
     TC_Chapter_Recycle req;
     req.localBookId = m_book->localId;
     req.localChapterId = localChapterId;

@@ -65,6 +65,8 @@ signals:
     void sig_openChapter(int localChapterId, bool newTab);
     void sig_exportChapter(int localChapterId);
     void sig_chapterRenamed(int localChapterId, const QString &name);
+    // The chapter is about to go to the recycle bin (its text is saved now).
+    void sig_chapterDeleting(int localChapterId);
     // The chapter went to the recycle bin; `neighbour` opens instead (0: none).
     void sig_chapterDeleted(int localChapterId, int neighbour);
 

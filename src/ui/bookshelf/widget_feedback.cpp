@@ -1,0 +1,54 @@
+#include "widget_feedback.h"
+
+#include "db/records.h"
+#include "remote/cquorvinhttp.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+Widget_Feedback::Widget_Feedback(QWidget *parent) : QWidget(parent), m_view(new QWebEngineView(this))
+{
+    setObjectName(QStringLiteral("Widget_Feedback"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    m_view->page()->setBackgroundColor(Qt::transparent);
+    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        if (!ok) {
+            qWarning() << "loadError" << m_view->url();
+            return;
+        }
+        m_loaded = true;
+        passTheme(m_theme);
+    });
+}
+
+void Widget_Feedback::showPage(int theme)
+{
+    m_theme = theme;
+    if (!m_requested) {
+        m_requested = true;
+        // The time in the query keeps a cached copy from being shown.
+        const QString url =
+            CQuorvinHttp::instance()->baseUrl() +
+            QStringLiteral("/webView/feedback.html?%1").arg(QDateTime::currentSecsSinceEpoch());
+        m_view->load(QUrl(url));
+        return;
+    }
+    if (m_loaded)
+        passTheme(theme);
+}
+
+void Widget_Feedback::passTheme(int theme)
+{
+    m_theme = theme;
+    QString token = T_SessionData::instance().author.token;
+    token.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    m_view->page()->runJavaScript(QStringLiteral("getTheme(%1,'%2')").arg(theme).arg(token),
+                                  [this](const QVariant &) { emit sig_themePassed(); });
+}

@@ -1,0 +1,604 @@
+// The chapter editor and the chapter list on the offscreen platform against
+// the real store (no server: every change stays queued): the word count
+// kept from each change, loading, the 300-change save and snapshot,
+// punctuation pairing, commands, the writing timer with an injected clock,
+// the input-method caret, export and import, and the list's edge cases.
+#include "db/cquorvindb.h"
+#include "manager/cjobmanager.h"
+#include "manager/cqssmanager.h"
+#include "manager/cuimanager.h"
+#include "testappdir.h"
+#include "testmain.h"
+#include "ui/creation/chapterlistmodel.h"
+#include "ui/creation/creation_textedit.h"
+#include "ui/creation/creationclock.h"
+#include "ui/creation/ctabbutton.h"
+#include "ui/creation/titemdata.h"
+#include "ui/creation/widget_creation.h"
+#include "ui/creation/widget_creation_content.h"
+#include "ui/creation/widget_creation_left.h"
+#include "ui/creation/widget_creation_top.h"
+#include "ui/ztmessagebox.h"
+
+#include <QAction>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTextCodec>
+
+namespace {
+
+void commit(QWidget *target, const QString &text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(target, &event);
+}
+
+void answerNextBox(int buttonIndex)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, buttonIndex] {
+        auto *box = qobject_cast<ZtMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        QTest::mouseClick(box->buttons().at(qMin(buttonIndex, box->buttons().size() - 1)), Qt::LeftButton);
+    });
+    poll->start();
+}
+
+} // namespace
+
+class TestCreationEditor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void wordCountOfTypedText_data();
+    void wordCountOfTypedText();
+    void wordCountFollowsRandomEdits_data();
+    void wordCountFollowsRandomEdits();
+    void loadingDropsBlankLines();
+    void saveAndSnapshotAtThreeHundredChanges();
+    void punctuationPairs_data();
+    void punctuationPairs();
+    void commandsChangeTheSettings();
+    void imeCaretFollowsTheMargins_data();
+    void imeCaretFollowsTheMargins();
+    void soundsForKeyCodes_data();
+    void soundsForKeyCodes();
+    void timerCountsTypingAndIdleSeconds();
+    void timerComputesSpeedWindows();
+    void longTypingIsSavedEveryTenSeconds();
+    void exportReplacesTheFileOnlyWhenComplete();
+    void importDecodesAndKeepsTheOldTextRestorable();
+    void defaultNamesFollowTheHighestOrder();
+    void onlyChapterCannotMove();
+    void deletingTheLastChapterEmptiesTheEditor();
+    void tabsHoldAtMostFiveAndKeepTheLastOne();
+
+private:
+    static int value(const QString &text)
+    {
+        QSqlQuery q(QSqlDatabase::database(QStringLiteral("check")));
+        q.exec(text);
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+    static QString stored(int localChapterId)
+    {
+        QSqlQuery q(QSqlDatabase::database(QStringLiteral("check")));
+        q.exec(QStringLiteral("select content from tb_chapter where localId = %1").arg(localChapterId));
+        return q.next() ? q.value(0).toString() : QStringLiteral("<none>");
+    }
+    T_Book *newBook(const QString &name);
+    void open(T_Book *book);
+    void tick(int seconds = 1);
+    void key(int code = 30);
+
+    TestAppDir m_app;
+    Widget_Creation *m_page = nullptr;
+    Widget_Creation_Content *m_content = nullptr;
+    Creation_TextEdit *m_edit = nullptr;
+    T_Book *m_book = nullptr;
+    int m_now = 1800000000;
+    T_SessionData &m_session = T_SessionData::instance();
+};
+
+void TestCreationEditor::initTestCase()
+{
+    QVERIFY(m_app.isValid());
+    QVERIFY(CQuorvinDb::instance()->init());
+    QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+    check.setDatabaseName(m_app.dbFile());
+    QVERIFY(check.open());
+    m_session.author.uid = 77;
+    m_session.user.uid = 77;
+    QVERIFY(CQuorvinDb::instance()->insertUser(m_session.author, m_session.user));
+    CreationClock::setSource([this] { return m_now; });
+}
+
+void TestCreationEditor::init()
+{
+    m_session.user = T_User();
+    m_session.user.uid = 77;
+    m_session.user.isFocusing = 0;
+    m_session.user.isCenter = 0;
+    m_session.writingSession = T_WritingSession();
+    m_session.todayStatistics = T_DayStatistics();
+    m_page = new Widget_Creation;
+    m_page->resize(1200, 800);
+    m_page->show();
+    m_page->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_page));
+    m_content = m_page->content();
+    m_edit = m_content->editor();
+    // The timer is driven by hand here.
+    connect(m_content->creationTimer(), &QTimer::timeout, m_content->creationTimer(), &QTimer::stop);
+}
+
+void TestCreationEditor::cleanup()
+{
+    m_content->closeChapter();
+    delete m_page;
+    m_page = nullptr;
+}
+
+T_Book *TestCreationEditor::newBook(const QString &name)
+{
+    TC_Books_AddBook req;
+    req.bookName = name;
+    return CJobManager::instance()->booksAddBook(req);
+}
+
+void TestCreationEditor::open(T_Book *book)
+{
+    m_book = book;
+    m_page->openBook(book);
+    m_content->creationTimer()->stop();
+    m_edit->setFocus();
+    QTRY_VERIFY(m_edit->isFocused());
+}
+
+void TestCreationEditor::tick(int seconds)
+{
+    for (int i = 0; i < seconds; ++i) {
+        ++m_now;
+        m_content->onCreationTimer();
+    }
+}
+
+void TestCreationEditor::key(int code)
+{
+    m_edit->on_GlobalKeyPressWin(code);
+}
+
+void TestCreationEditor::wordCountOfTypedText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("count");
+    QTest::newRow("blank and breaks") << QStringLiteral("第一章 Hello\n\n") << 8;
+    QTest::newRow("full-width space and tab count") << QStringLiteral("甲　乙\t丙") << 5;
+    QTest::newRow("only blanks") << QStringLiteral("  \n \n") << 0;
+}
+
+void TestCreationEditor::wordCountOfTypedText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, count);
+    open(newBook(QStringLiteral("计数")));
+    m_edit->textCursor().insertText(text);
+    QCOMPARE(m_content->wordCount(), count);
+    QCOMPARE(m_content->chapter()->wordCount, count);
+    QCOMPARE(CUiManager::countWords(m_edit->toPlainText()), count);
+}
+
+void TestCreationEditor::wordCountFollowsRandomEdits_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed : {1u, 7u, 42u, 2024u})
+        QTest::newRow(qPrintable(QString::number(seed))) << seed;
+}
+
+void TestCreationEditor::wordCountFollowsRandomEdits()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    open(newBook(QStringLiteral("随机")));
+    const QStringList pieces = {
+        QStringLiteral("雨"), QStringLiteral(" "),  QStringLiteral("\n"),   QStringLiteral("Hello world"),
+        QStringLiteral("　"), QStringLiteral("\t"), QString(QChar(0x00A0)), QStringLiteral("“对”\n\n后来")};
+    const QString bigPaste = QStringLiteral("一段 很长的\n文字。").repeated(600);
+    for (int step = 0; step < 300; ++step) {
+        QTextCursor cursor = m_edit->textCursor();
+        const int length = m_edit->document()->characterCount() - 1;
+        const int op = random.bounded(10);
+        if (op < 5) {
+            cursor.setPosition(random.bounded(length + 1));
+            cursor.insertText(pieces.at(random.bounded(pieces.size())));
+        } else if (op < 7 && length > 0) {
+            const int from = random.bounded(length);
+            cursor.setPosition(from);
+            cursor.setPosition(qMin(length, from + 1 + random.bounded(8)), QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        } else if (op == 7 && step % 50 == 0) {
+            cursor.setPosition(random.bounded(length + 1));
+            cursor.insertText(bigPaste);
+        } else if (op == 8) {
+            m_edit->undo();
+        } else {
+            m_edit->redo();
+        }
+        QCOMPARE(m_content->wordCount(), CUiManager::countWords(m_edit->toPlainText()));
+    }
+    QCOMPARE(m_content->chapter()->wordCount, m_content->wordCount());
+}
+
+void TestCreationEditor::loadingDropsBlankLines()
+{
+    T_Book *book = newBook(QStringLiteral("空行"));
+    T_Chapter *chapter = book->chapterList.first();
+    chapter->content = QStringLiteral("甲\n\n乙\r\n\r\n\n丙");
+    chapter->isContentLoaded = true;
+    open(book);
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("甲\n乙\n丙"));
+    m_edit->moveCursor(QTextCursor::End);
+    m_edit->textCursor().insertText(QStringLiteral("丁"));
+    QVERIFY(m_content->saveChapter());
+    QCOMPARE(stored(chapter->localId), QStringLiteral("甲\n乙\n丙丁"));
+}
+
+void TestCreationEditor::saveAndSnapshotAtThreeHundredChanges()
+{
+    T_Book *book = newBook(QStringLiteral("三百"));
+    T_Chapter *chapter = book->chapterList.first();
+    open(book);
+    const QString blades = QStringLiteral("select count(*) from tb_contentblade where localChapterId = %1")
+                               .arg(chapter->localId);
+    for (int i = 0; i < 299; ++i)
+        m_edit->textCursor().insertText(QStringLiteral("字"));
+    // Blanks and breaks are not counted changes.
+    m_edit->textCursor().insertText(QStringLiteral(" \n "));
+    QCOMPARE(m_session.writingSession.changeCounter, 299);
+    QCOMPARE(stored(chapter->localId), QString());
+    QCOMPARE(value(blades), 0);
+    // The 300th counted change is a deletion.
+    QTextCursor cursor = m_edit->textCursor();
+    cursor.setPosition(0);
+    cursor.deleteChar();
+    QCOMPARE(m_session.writingSession.changeCounter, 0);
+    QCOMPARE(stored(chapter->localId), m_edit->toPlainText());
+    QCOMPARE(value(blades), 1);
+    QCOMPARE(value(QStringLiteral("select count(*) from tb_job where jobType = %1 and localChapterId = %2")
+                       .arg(JobType_ContentBlade)
+                       .arg(chapter->localId)),
+             1);
+}
+
+void TestCreationEditor::punctuationPairs_data()
+{
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("cursor");
+    QTest::newRow("（ committed") << QStringLiteral("（") << 0 << 0 << QStringLiteral("甲（）") << 2;
+    QTest::newRow("《 committed") << QStringLiteral("《") << 0 << 0 << QStringLiteral("甲《》") << 2;
+    QTest::newRow("lone ” committed") << QStringLiteral("”") << 0 << 0 << QStringLiteral("甲“”") << 2;
+    QTest::newRow("lone ’ committed") << QStringLiteral("’") << 0 << 0 << QStringLiteral("甲‘’") << 2;
+    QTest::newRow("plain text committed") << QStringLiteral("好") << 0 << 0 << QStringLiteral("甲好") << 2;
+    QTest::newRow("[ typed") << QString() << int(Qt::Key_BracketLeft) << 0 << QStringLiteral("甲[]") << 2;
+    QTest::newRow("( typed with shift")
+        << QString() << int(Qt::Key_ParenLeft) << int(Qt::ShiftModifier) << QStringLiteral("甲()") << 2;
+}
+
+void TestCreationEditor::punctuationPairs()
+{
+    QFETCH(QString, commit);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, expected);
+    QFETCH(int, cursor);
+    open(newBook(QStringLiteral("标点")));
+    ::commit(m_edit, QStringLiteral("甲"));
+    if (key)
+        QTest::keyClick(m_edit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    else
+        ::commit(m_edit, commit);
+    QTRY_COMPARE(m_edit->toPlainText(), expected);
+    QTest::qWait(80);
+    QCOMPARE(m_edit->toPlainText(), expected);
+    QCOMPARE(m_edit->textCursor().position(), cursor);
+}
+
+void TestCreationEditor::commandsChangeTheSettings()
+{
+    open(newBook(QStringLiteral("命令")));
+    T_ItemData size;
+    size.code = 29;
+    size.label = QStringLiteral("10号");
+    size.shortcut = QStringLiteral("10");
+    emit CUiManager::instance()->sig_Creation_Btn_Press(&size);
+    QCOMPARE(m_session.user.fontSize, 12);
+    QCOMPARE(m_edit->font().pointSize(), 12);
+
+    T_ItemData bold;
+    bold.code = 22;
+    emit CUiManager::instance()->sig_Creation_Btn_Press(&bold);
+    QCOMPARE(m_session.user.isBlod, 1);
+    QVERIFY(m_edit->font().bold());
+
+    m_edit->textCursor().insertText(QStringLiteral("前后"));
+    QTextCursor middle = m_edit->textCursor();
+    middle.setPosition(1);
+    m_edit->setTextCursor(middle);
+    T_ItemData line;
+    line.code = 13;
+    emit CUiManager::instance()->sig_Creation_Btn_Press(&line);
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("前\n--------------------------------------\n后"));
+
+    // Hot keys: F8 turns the sound over, Ctrl+F6 the centred column.
+    const int sound = m_session.user.isSound;
+    QTest::keyClick(m_edit, Qt::Key_F8);
+    QCOMPARE(m_session.user.isSound, sound ? 0 : 1);
+    QTest::keyClick(m_edit, Qt::Key_F6, Qt::ControlModifier);
+    QCOMPARE(m_session.user.isCenter, 1);
+    QCOMPARE(m_content->pageMargins().left(), (m_edit->width() - 820) / 2);
+}
+
+void TestCreationEditor::imeCaretFollowsTheMargins_data()
+{
+    QTest::addColumn<int>("center");
+    QTest::addColumn<int>("focusing");
+    QTest::newRow("plain margins") << 0 << 0;
+    QTest::newRow("centred column") << 1 << 0;
+    QTest::newRow("focus mode") << 0 << 1;
+}
+
+void TestCreationEditor::imeCaretFollowsTheMargins()
+{
+    QFETCH(int, center);
+    QFETCH(int, focusing);
+    m_session.user.isCenter = center;
+    m_session.user.isFocusing = focusing;
+    open(newBook(QStringLiteral("光标")));
+    commit(m_edit, QStringLiteral("第一行的文字\n第二行也有一些文字"));
+    QTextCursor c = m_edit->textCursor();
+    c.setPosition(3);
+    m_edit->setTextCursor(c);
+    const QRect caret = m_edit->cursorRect().translated(m_edit->viewport()->pos());
+    const QRect asked = m_edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QCOMPARE(asked, caret);
+    QVERIFY(caret.left() >= m_content->pageMargins().left());
+}
+
+void TestCreationEditor::soundsForKeyCodes_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("sound");
+    QTest::newRow("letter") << 30 << int(Creation_TextEdit::SoundWriting);
+    QTest::newRow("backspace") << 14 << int(Creation_TextEdit::SoundDelete);
+    QTest::newRow("backspace held") << 16398 << int(Creation_TextEdit::SoundDelete);
+    QTest::newRow("delete key") << 338 << int(Creation_TextEdit::SoundDelete);
+    QTest::newRow("delete held") << 16722 << int(Creation_TextEdit::SoundDelete);
+    QTest::newRow("enter") << 28 << int(Creation_TextEdit::SoundEnter);
+    QTest::newRow("keypad enter") << 284 << int(Creation_TextEdit::SoundEnter);
+    QTest::newRow("enter held") << 16412 << int(Creation_TextEdit::SoundEnter);
+    QTest::newRow("F5") << 63 << int(Creation_TextEdit::SoundNone);
+    QTest::newRow("right ctrl") << 285 << int(Creation_TextEdit::SoundNone);
+    QTest::newRow("left arrow") << 331 << int(Creation_TextEdit::SoundNone);
+}
+
+void TestCreationEditor::soundsForKeyCodes()
+{
+    QFETCH(int, code);
+    QFETCH(int, sound);
+    open(newBook(QStringLiteral("声音")));
+    m_session.user.isSound = 1;
+    QSignalSpy played(m_edit, &Creation_TextEdit::sig_soundPlayed);
+    key(code);
+    QCOMPARE(played.count(), sound ? 1 : 0);
+    if (sound)
+        QCOMPARE(played.first().first().toInt(), sound);
+    QCOMPARE(m_session.writingSession.typing, sound != 0);
+}
+
+void TestCreationEditor::timerCountsTypingAndIdleSeconds()
+{
+    T_Book *book = newBook(QStringLiteral("计时"));
+    T_Chapter *chapter = book->chapterList.first();
+    open(book);
+    QSignalSpy ticks(m_content, &Widget_Creation_Content::sig_CreationTick);
+    T_WritingSession &w = m_session.writingSession;
+    tick(2); // nothing is counted before the first key
+    QCOMPARE(w.freeSeconds + w.writeSeconds, 0);
+    for (int i = 0; i < 4; ++i) {
+        key();
+        m_edit->textCursor().insertText(QStringLiteral("风"));
+        tick();
+    }
+    QCOMPARE(w.writeSeconds, 4);
+    QCOMPARE(m_session.todayStatistics.writeTime, 4);
+    QCOMPARE(ticks.last().first().toBool(), true);
+    tick(); // two seconds since the last key: still typing
+    QCOMPARE(w.writeSeconds, 5);
+    QCOMPARE(stored(chapter->localId), QString());
+    tick(); // the gap: typing ends, nothing counted
+    QCOMPARE(w.typing, false);
+    QCOMPARE(ticks.last().first().toBool(), false);
+    QCOMPARE(w.freeSeconds, 0);
+    tick(); // the first idle second saves
+    QCOMPARE(w.freeSeconds, 1);
+    QCOMPARE(stored(chapter->localId), QStringLiteral("风风风风"));
+    tick(400);
+    QCOMPARE(w.idleSeconds, 301);
+    QCOMPARE(w.freeSeconds, 301);
+}
+
+void TestCreationEditor::timerComputesSpeedWindows()
+{
+    open(newBook(QStringLiteral("速度")));
+    T_WritingSession &w = m_session.writingSession;
+    key();
+    m_edit->textCursor().insertText(QString(50, QChar(0x5B57)));
+    tick(20);
+    QCOMPARE(w.speed, 9000);
+    QCOMPARE(m_session.todayStatistics.writeSpeed, 9000);
+    m_edit->textCursor().insertText(QString(30, QChar(0x5B57)));
+    tick(20);
+    QCOMPARE(w.speed, 7200);
+
+    // A window above 18000 words an hour is not a day's best.
+    m_session.todayStatistics.writeSpeed = 0;
+    w.speed = 0;
+    m_edit->textCursor().insertText(QString(101, QChar(0x5B57)));
+    tick(20);
+    QCOMPARE(w.speed, 18180);
+    QCOMPARE(m_session.todayStatistics.writeSpeed, 0);
+}
+
+void TestCreationEditor::longTypingIsSavedEveryTenSeconds()
+{
+    T_Book *book = newBook(QStringLiteral("连续"));
+    T_Chapter *chapter = book->chapterList.first();
+    open(book);
+    for (int i = 0; i < 9; ++i) {
+        key();
+        m_edit->textCursor().insertText(QStringLiteral("字"));
+        tick();
+    }
+    QCOMPARE(stored(chapter->localId), QString());
+    key();
+    m_edit->textCursor().insertText(QStringLiteral("尾"));
+    tick();
+    QCOMPARE(stored(chapter->localId), QStringLiteral("字字字字字字字字字尾"));
+}
+
+void TestCreationEditor::exportReplacesTheFileOnlyWhenComplete()
+{
+    open(newBook(QStringLiteral("导出")));
+    commit(m_edit, QStringLiteral("导出的正文"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("chapter.txt");
+    QVERIFY(m_content->exportChapterTo(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), QStringLiteral("导出的正文"));
+    file.close();
+    // A target that cannot be written leaves no half file behind.
+    answerNextBox(0);
+    QVERIFY(!m_content->exportChapterTo(dir.filePath("missing/chapter.txt")));
+    QVERIFY(!QFile::exists(dir.filePath("missing/chapter.txt")));
+}
+
+void TestCreationEditor::importDecodesAndKeepsTheOldTextRestorable()
+{
+    T_Book *book = newBook(QStringLiteral("导入"));
+    T_Chapter *chapter = book->chapterList.first();
+    open(book);
+    commit(m_edit, QStringLiteral("旧的正文"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("gbk.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QTextCodec::codecForName("GB18030")->fromUnicode(QStringLiteral("新的正文\r\n\r\n第二段")));
+    file.close();
+    QVERIFY(m_content->importChapterFrom(path));
+    QCOMPARE(m_edit->toPlainText(), QStringLiteral("新的正文\n第二段"));
+    QCOMPARE(stored(chapter->localId), QStringLiteral("新的正文\n第二段"));
+    QSqlQuery q(QSqlDatabase::database(QStringLiteral("check")));
+    q.exec(QStringLiteral("select content from tb_contentblade where localChapterId = %1")
+               .arg(chapter->localId));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("旧的正文"));
+}
+
+void TestCreationEditor::defaultNamesFollowTheHighestOrder()
+{
+    T_Book *book = newBook(QStringLiteral("缺号"));
+    for (int order : {2, 7}) {
+        TC_Chapter_Create req;
+        req.localBookId = book->localId;
+        req.order_num = order;
+        req.chapterName = QStringLiteral("章%1").arg(order);
+        QVERIFY(CJobManager::instance()->chapterCreate(req));
+    }
+    open(book);
+    QVERIFY(m_page->left()->createChapter());
+    T_Chapter *created = book->chapterList.last();
+    QCOMPARE(created->name, QStringLiteral("第8章 "));
+    QCOMPARE(created->orderNum, 8);
+    QCOMPARE(m_content->chapter(), created);
+    QCOMPARE(
+        value(QStringLiteral("select lastEditChapterId from tb_book where localId = %1").arg(book->localId)),
+        created->localId);
+}
+
+void TestCreationEditor::onlyChapterCannotMove()
+{
+    T_Book *book = newBook(QStringLiteral("独章"));
+    open(book);
+    Widget_Creation_Left *left = m_page->left();
+    left->on_listViewPressedByRightBtn(book->chapterList.first()->localId, 0);
+    QVERIFY(!left->previousAction()->isEnabled());
+    QVERIFY(!left->nextAction()->isEnabled());
+    left->menu()->hide();
+}
+
+void TestCreationEditor::deletingTheLastChapterEmptiesTheEditor()
+{
+    T_Book *book = newBook(QStringLiteral("删光"));
+    T_Chapter *only = book->chapterList.first();
+    open(book);
+    commit(m_edit, QStringLiteral("留在回收站"));
+    QVERIFY(m_page->left()->removeChapter(only->localId));
+    QVERIFY(!m_content->chapter());
+    QVERIFY(m_edit->toPlainText().isEmpty());
+    QVERIFY(m_edit->isReadOnly());
+    QCOMPARE(
+        value(QStringLiteral("select lastEditChapterId from tb_book where localId = %1").arg(book->localId)),
+        0);
+    QCOMPARE(stored(only->localId), QStringLiteral("留在回收站"));
+    QCOMPARE(m_page->left()->model()->rowCount(), 0);
+}
+
+void TestCreationEditor::tabsHoldAtMostFiveAndKeepTheLastOne()
+{
+    T_Book *book = newBook(QStringLiteral("标签"));
+    for (int i = 0; i < 5; ++i) {
+        TC_Chapter_Create req;
+        req.localBookId = book->localId;
+        QVERIFY(CJobManager::instance()->chapterCreate(req));
+    }
+    open(book);
+    Widget_Creation_Top *top = m_page->top();
+    QCOMPARE(top->visibleTabs().size(), 1);
+    // Closing the only tab does nothing.
+    top->visibleTabs().first()->closeButton()->click();
+    QCOMPARE(top->visibleTabs().size(), 1);
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(m_page->openChapter(book->chapterList.at(i)->localId, true));
+    QCOMPARE(top->visibleTabs().size(), 5);
+    QVERIFY(!m_page->openChapter(book->chapterList.at(4)->localId, true));
+    QCOMPARE(top->visibleTabs().size(), 5);
+    QCOMPARE(m_content->chapter(), book->chapterList.at(3));
+    // Closing the current tab opens the one now at its place (or before it).
+    CTabButton *current = top->currentTab();
+    current->closeButton()->click();
+    QCOMPARE(top->visibleTabs().size(), 4);
+    QCOMPARE(m_content->chapter()->localId, top->currentTab()->localId());
+    QVERIFY(top->currentTab() != current);
+}
+
+QUORVIN_TEST_MAIN(TestCreationEditor)
+#include "tst_creationeditor.moc"
