@@ -50,7 +50,8 @@ QString chapterText()
 
 int runUnderX(int argc, char **argv)
 {
-    QStringList args = {"-a", "-s", "-screen 0 1600x1000x24", "env", "QUORVIN_BENCH_X=1", "QT_QPA_PLATFORM=xcb"};
+    QStringList args = {
+        "-a", "-s", "-screen 0 1600x1000x24", "env", "QUORVIN_BENCH_X=1", "QT_QPA_PLATFORM=xcb"};
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     return QProcess::execute("xvfb-run", args);
@@ -128,12 +129,14 @@ int main(int argc, char **argv)
     const double cpu = cpuMs() - cpuBefore;
     typist.waitForFinished(5000);
     if (!arrived) {
-        std::printf("bench_editor: only %d of %d keys arrived\n", page.content()->wordCount() - before, kKeys);
+        std::printf("bench_editor: only %d of %d keys arrived\n", page.content()->wordCount() - before,
+                    kKeys);
         return 1;
     }
     std::printf("typing %d X key events into it: %.3f ms CPU per key (target <= 0.87), longest stall %.1f ms "
                 "(target <= 50), saves with snapshot: %d\n",
-                kKeys, cpu / kKeys, longestGap / 1e6, page.content()->chapter()->content.size() > kLength ? 1 : 0);
+                kKeys, cpu / kKeys, longestGap / 1e6,
+                page.content()->chapter()->content.size() > kLength ? 1 : 0);
     page.content()->closeChapter();
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QWindow;
+
 // A borderless popup that stays on top and hides itself (and its companion
 // widget) as soon as another window becomes the active one.
 class Widget_AutoClose : public QWidget
@@ -18,5 +20,7 @@ public:
     void onActiveWindowChanged(QWidget *active);
 
 private:
+    static QWidget *widgetOf(QWindow *window);
+
     QPointer<QWidget> m_companion;
 };

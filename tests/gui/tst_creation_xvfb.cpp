@@ -408,6 +408,7 @@ void TestCreationXvfb::screenshots()
         page->openChapter(book->chapterList.at(1)->localId, false);
         page->content()->editor()->setPlainText(body);
         page->content()->applyFormat();
+        page->content()->onCreationTimer(); // the status line shows the new count
         QTest::qWait(400);
         const QString suffix = style == StyleLight ? "light" : "dark";
         QVERIFY(QProcess::execute("import", {"-window", "root", dir + "/creation-" + suffix + ".png"}) == 0);

@@ -1,7 +1,6 @@
 // The status line and the tool panels on a real X server without a
 // compositing manager: every panel draws an opaque frame in the theme's
-// colours (never the black of a missing compositor), in both themes. With
-// QUORVIN_SCREENSHOT_DIR set, the screen is saved as the user sees it.
+// colours (never the black of a missing compositor), in both themes.
 #include "db/cquorvindb.h"
 #include "db/records.h"
 #include "mainwindow.h"
@@ -56,16 +55,6 @@ private:
     TestAppDir m_dir;
     QTranslator m_translator;
     T_Book m_book;
-    QString m_shots;
-
-    // Saves the part of the screen around the main window.
-    void shoot(const QString &name, const QImage &image)
-    {
-        if (m_shots.isEmpty())
-            return;
-        const QRect around = CUiManager::instance()->mainWindow()->frameGeometry().adjusted(-20, -20, 20, 20);
-        QVERIFY(image.copy(around.intersected(image.rect())).save(m_shots + "/" + name));
-    }
 
     // The panel's frame shows the theme's popup colour on the screen.
     static void verifyOpaque(const QImage &image, const QRect &frame, bool dark)
@@ -92,7 +81,6 @@ private slots:
         QVERIFY(CQuorvinDb::instance()->init());
         CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
         CQssManager::instance()->setQssStyle(StyleDark, ":/res/qss/dark.qss");
-        m_shots = qEnvironmentVariable("QUORVIN_SCREENSHOT_DIR");
         m_book.localId = 1;
         m_book.bookName = QStringLiteral("长夜书");
         m_book.money = 30;
@@ -110,7 +98,6 @@ private slots:
     {
         QFETCH(int, style);
         const bool dark = style == StyleDark;
-        const QString theme = dark ? "dark" : "light";
         T_SessionData &session = T_SessionData::instance();
         session.author = TS_Author_Info();
         session.author.uid = 7;
@@ -144,7 +131,6 @@ private slots:
         bottom->updateStatus(true);
         QTest::qWait(300);
         QImage image = screen();
-        shoot(QStringLiteral("creation-status-%1.png").arg(theme), image);
         QVERIFY(!bottom->writeButton()->isChecked());
         QCOMPARE(bottom->speedLabel()->text(), QStringLiteral("输入速度: 2340字/时"));
 
@@ -158,7 +144,6 @@ private slots:
         QTest::qWait(200);
         image = screen();
         verifyOpaque(image, tools.visibleGeometry(), dark);
-        shoot(QStringLiteral("creation-tools-%1.png").arg(theme), image);
         tools.close();
 
         Widget_Creation_Plane2 format(page);
@@ -171,12 +156,10 @@ private slots:
         image = screen();
         verifyOpaque(image, format.visibleGeometry(), dark);
         verifyOpaque(image, format.popout()->visibleGeometry(), dark);
-        shoot(QStringLiteral("creation-format-%1.png").arg(theme), image);
         hoverRow(format.list(), format.model()->findRowByCode(21));
         QTest::qWait(200);
         image = screen();
         verifyOpaque(image, format.popout()->visibleGeometry(), dark);
-        shoot(QStringLiteral("creation-fonts-%1.png").arg(theme), image);
         format.hide();
 
         Widget_Creation_Plane3 focus(page);
@@ -185,7 +168,6 @@ private slots:
         QTest::qWait(200);
         image = screen();
         verifyOpaque(image, focus.visibleGeometry(), dark);
-        shoot(QStringLiteral("creation-focus-%1.png").arg(theme), image);
         focus.close();
 
         Dialog_Remuneration money(w);
@@ -199,7 +181,6 @@ private slots:
         const QColor corner = image.pixelColor(money.mapToGlobal(QPoint(2, 2)));
         QVERIFY2(corner.lightness() > 20 || dark, qPrintable(corner.name()));
         QVERIFY(corner.name() != QStringLiteral("#000000"));
-        shoot(QStringLiteral("creation-remuneration-%1.png").arg(theme), image);
         money.close();
     }
 };

@@ -227,6 +227,9 @@ private slots:
         QVERIFY(focus.model()->itemByCode(28)->checked);
         QVERIFY(!focus.model()->itemByCode(26)->checked);
         QVERIFY(!format.model()->itemByCode(18)->enabled);
+        // As the editor stores it; the panel shows it when opened again.
+        T_SessionData::instance().user.isFocusing = 1;
+        T_SessionData::instance().user.isFocusLine = 0;
         m_codes.clear();
         format.showFor(&m_page);
         clickRow(format.list(), format.model()->findRowByCode(18));

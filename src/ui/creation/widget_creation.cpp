@@ -6,6 +6,7 @@
 #include "ui/creation/creation_textedit.h"
 #include "ui/creation/widget_creation_content.h"
 #include "ui/creation/widget_creation_left.h"
+#include "ui/creation/widget_creation_plane1.h"
 #include "ui/creation/widget_creation_top.h"
 
 #include <QApplication>
@@ -162,10 +163,17 @@ void Widget_Creation::onBookshelfShown()
     m_left->hidePreview();
 }
 
+Widget_Creation_Plane1 *Widget_Creation::toolsPanel() const
+{
+    return m_plane1;
+}
+
 void Widget_Creation::on_creation_setup1_clicked(bool isChecked)
 {
     Q_UNUSED(isChecked)
-    // The tools panel opens here once it exists.
+    if (!m_plane1)
+        m_plane1 = new Widget_Creation_Plane1(this);
+    m_plane1->showBelow(m_top->setupButton());
 }
 
 void Widget_Creation::on_creation_setup2_clicked()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QHBoxLayout;
@@ -9,6 +10,7 @@ class QPushButton;
 class QVBoxLayout;
 class Widget_Creation_Content;
 class Widget_Creation_Left;
+class Widget_Creation_Plane1;
 class Widget_Creation_Top;
 struct T_Book;
 struct T_Chapter;
@@ -37,6 +39,8 @@ public:
     Widget_Creation_Left *left() const { return m_left; }
     Widget_Creation_Top *top() const { return m_top; }
     Widget_Creation_Content *content() const { return m_content; }
+    // The tools panel, once opened.
+    Widget_Creation_Plane1 *toolsPanel() const;
     QPushButton *pinButton() const { return m_btnLockLeft; }
     bool isTopShown() const { return m_topShown; }
     bool isLeftShown() const { return m_leftShown; }
@@ -69,6 +73,7 @@ private:
     Widget_Creation_Left *m_left = nullptr;
     Widget_Creation_Top *m_top = nullptr;
     Widget_Creation_Content *m_content = nullptr;
+    QPointer<Widget_Creation_Plane1> m_plane1;
     QHBoxLayout *m_row = nullptr;
     QVBoxLayout *m_column = nullptr;
     QPushButton *m_btnLockLeft = nullptr;

@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QFont>
+#include <QPointer>
+#include <QTextBlockFormat>
 #include <QWidget>
 
 class QPushButton;
 class QTimer;
 class QVBoxLayout;
 class Creation_TextEdit;
+class Widget_Creation_Bottom;
+class Widget_Creation_Plane2;
+class Widget_Creation_Plane3;
 struct T_Book;
 struct T_Chapter;
 struct T_ItemData;
@@ -44,6 +49,10 @@ public:
     QPushButton *formatButton() const { return m_btnSetup2; }
     QPushButton *focusButton() const { return m_btnSetup3; }
     QTimer *creationTimer() const { return m_timer; }
+    Widget_Creation_Bottom *statusLine() const { return m_bottom; }
+    // The format and focus panels, once opened.
+    Widget_Creation_Plane2 *formatPanel() const;
+    Widget_Creation_Plane3 *focusPanel() const;
 
     // Export and import of the open chapter; the commands ask for the path.
     // Export writes the open chapter, or `chapter` when given.
@@ -89,6 +98,8 @@ protected:
 
 private:
     void loadText(const QString &text);
+    void applyFont();
+    QTextBlockFormat paragraphFormat() const;
     void resetSession();
     void onContentsChange(int position, int removed, int added);
     void recountAll();
@@ -113,6 +124,9 @@ private:
     T_SessionData &m_session;
     Creation_TextEdit *m_edit = nullptr;
     QWidget *m_bottomSlot = nullptr;
+    Widget_Creation_Bottom *m_bottom = nullptr;
+    QPointer<Widget_Creation_Plane2> m_plane2;
+    QPointer<Widget_Creation_Plane3> m_plane3;
     QPushButton *m_btnSetup2 = nullptr;
     QPushButton *m_btnSetup3 = nullptr;
     QTimer *m_timer = nullptr;
@@ -128,6 +142,7 @@ private:
     int m_hoverCode = 0;
     int m_lastScrollMax = 0;
     int m_lastSaveTime = 0;
+    qint64 m_focusKey = -1; // block and line the focus selection covers
     QFont m_font;
 
     // The document's characters as they stand, and the count of them that

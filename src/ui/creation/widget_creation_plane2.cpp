@@ -6,6 +6,7 @@
 #include "manager/cuimanager.h"
 #include "widget_creation_plane2_1.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QListView>
 
@@ -61,10 +62,15 @@ bool Widget_Creation_Plane2::eventFilter(QObject *watched, QEvent *event)
     return Widget_AutoClose::eventFilter(watched, event);
 }
 
+void Widget_Creation_Plane2::syncWithSettings()
+{
+    m_frame.model->syncWithSettings(T_SessionData::instance().user);
+}
+
 void Widget_Creation_Plane2::showEvent(QShowEvent *event)
 {
     m_frame.model->reloadIcons();
-    m_frame.model->syncWithSettings(T_SessionData::instance().user);
+    syncWithSettings();
     Widget_AutoClose::showEvent(event);
 }
 
@@ -74,6 +80,11 @@ void Widget_Creation_Plane2::hideEvent(QHideEvent *event)
         m_popout->hide();
     m_hoveredCode = 0;
     Widget_AutoClose::hideEvent(event);
+    // Closed by one of its own rows: the keys go back to the editor's window
+    // (a window the author activated meanwhile keeps the keys).
+    QWidget *active = QApplication::activeWindow();
+    if (m_anchor && m_anchor->window()->isVisible() && (!active || active == this || active == m_popout))
+        m_anchor->window()->activateWindow();
 }
 
 void Widget_Creation_Plane2::on_EnterItem(T_ItemData *pItem)

@@ -30,6 +30,8 @@ public:
     // Right edge 3 px inside the page's right edge, bottom 76 px
     // above its bottom.
     void place();
+    // Marks and labels as the author's settings stand.
+    void syncWithSettings();
 
 public slots:
     void on_EnterItem(T_ItemData *pItem);
