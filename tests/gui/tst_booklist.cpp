@@ -11,6 +11,8 @@
 #include "ui/bookshelf/cbooklistmodel.h"
 #include "ui/bookshelf/dialog_bookinfo.h"
 #include "ui/bookshelf/dialog_createbook.h"
+#include "ui/bookshelf/widget_booklistpreview.h"
+#include "ui/bookshelf/widget_bookshelf_top.h"
 #include "ui/ctextedit.h"
 
 #include <QComboBox>
@@ -20,6 +22,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStringListModel>
 
@@ -233,6 +237,78 @@ private slots:
         for (int i = 0; i < 30; ++i)
             paintItem(i, model, view);
         QCOMPARE(CBookListDelegate::coverLoads(), loads);
+    }
+
+    void syncDisplayLastsTwoSeconds()
+    {
+        Widget_Bookshelf_Top top;
+        qint64 now = 1000000;
+        top.setClock([&] { return now; });
+        top.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&top));
+        top.startSynchronization();
+        QVERIFY(top.syncLabel()->isVisible());
+        QVERIFY(top.syncButton()->isHidden());
+        now += 300;
+        top.endSynchronization(true);
+        // Still turning: the end is tried again once two seconds have passed.
+        QVERIFY(top.syncLabel()->isVisible());
+        QVERIFY(top.syncEndTimer()->isActive());
+        QCOMPARE(top.syncEndTimer()->interval(), 1700);
+        now += 1699;
+        top.finishSynchronization();
+        QVERIFY(top.syncLabel()->isVisible());
+        QCOMPARE(top.syncEndTimer()->interval(), 1);
+        now += 1;
+        top.finishSynchronization();
+        QVERIFY(top.syncLabel()->isHidden());
+        QVERIFY(top.syncButton()->isVisible());
+
+        // A pass that takes longer ends at once.
+        top.startSynchronization();
+        now += 5000;
+        top.endSynchronization(false);
+        QVERIFY(top.syncLabel()->isHidden());
+        QVERIFY(!top.syncEndTimer()->isActive());
+    }
+
+    void previewListKeepsItsScrollBarInStep()
+    {
+        for (int i = 1; i <= 12; ++i)
+            m_session.books.append(makeBook(i, QStringLiteral("书%1").arg(i)));
+        m_session.books.at(1)->isImporting = true;
+        Widget_BookListPreview preview;
+        preview.resize(180, 500);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QCOMPARE(preview.model()->rowCount(), 12);
+        QScrollBar *own = preview.listView()->verticalScrollBar();
+        QTRY_VERIFY(own->maximum() > 0);
+        QVERIFY(preview.scrollBar()->isVisible());
+        QCOMPARE(preview.scrollBar()->maximum(), own->maximum());
+        QCOMPARE(preview.scrollBar()->pageStep(), own->pageStep());
+        preview.scrollBar()->setValue(own->maximum() / 2);
+        QCOMPARE(own->value(), own->maximum() / 2);
+        own->setValue(0);
+        QCOMPARE(preview.scrollBar()->value(), 0);
+
+        QSignalSpy opened(&preview, &Widget_BookListPreview::sig_open);
+        auto click = [&](int row) {
+            const QRect item = preview.listView()->visualRect(preview.model()->index(row));
+            QTest::mouseClick(preview.listView()->viewport(), Qt::LeftButton, {},
+                              item.center() - QPoint(0, 10));
+        };
+        click(1); // importing: not opened
+        QCOMPARE(opened.count(), 0);
+        click(0);
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(opened.first().first().toInt(), 1);
+
+        // Few books: no separate bar.
+        while (m_session.books.size() > 1)
+            delete m_session.books.takeLast();
+        preview.reload();
+        QTRY_VERIFY(!preview.scrollBar()->isVisible());
     }
 
     void createDialogNeedsAName()

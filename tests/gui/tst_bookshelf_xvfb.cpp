@@ -42,6 +42,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStackedWidget>
 #include <QTextCodec>
@@ -603,12 +604,29 @@ void TstBookshelfXvfb::screenshots()
     const QString dir = qEnvironmentVariable("QUORVIN_SCREENSHOT_DIR");
     if (dir.isEmpty())
         QSKIP("QUORVIN_SCREENSHOT_DIR not set");
+    window()->move(0, 0);
     auto shoot = [&](const QString &file) {
         QTest::qWait(600);
-        QVERIFY(QProcess::execute("import", {"-window", "root", "-crop", "1100x760+0+0", dir + "/" + file}) ==
-                0);
+        // The window as it stands on the X screen, without its shadow margin.
+        const QRect r(window()->stack()->mapToGlobal(QPoint(0, 0)), window()->stack()->size());
+        const QString crop =
+            QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
+        QVERIFY(QProcess::execute("import", {"-window", "root", "-crop", crop, dir + "/" + file}) == 0);
     };
-    window()->move(0, 0);
+    // A week of writing for the statistics page.
+    QSqlQuery insert(QSqlDatabase::database(QStringLiteral("check")));
+    QVERIFY(insert.exec(QStringLiteral("delete from tb_statistics")));
+    const int week[] = {1820, 3240, 0, 2650, 4100, 2980, 3560};
+    for (int i = 0; i < 7; ++i)
+        QVERIFY2(
+            insert.exec(QStringLiteral("insert into tb_statistics(uid,date,writeTime,wordCount,writeSpeed) "
+                                       "values(%1,'%2',%3,%4,%5)")
+                            .arg(m_uid)
+                            .arg(QDate::currentDate().addDays(i - 6).toString("yyyy-MM-dd"))
+                            .arg(week[i] * 11 / 10)
+                            .arg(week[i])
+                            .arg(week[i] ? 3000 + i * 150 : 0)),
+            qPrintable(insert.lastError().text()));
     // A few books with covers, one of them half imported (offline).
     const QStringList names = {QStringLiteral("星河尽头"), QStringLiteral("长安夜雨"),
                                QStringLiteral("竹林听风")};
@@ -648,6 +666,10 @@ void TstBookshelfXvfb::screenshots()
         QTest::qWait(300);
 
         onModal<Dialog_BookInfo>([&](Dialog_BookInfo *dialog) {
+            QTest::mouseClick(dialog->radioWomen(), Qt::LeftButton);
+            dialog->textEdit()->setFocus();
+            typeText(dialog->textEdit(), QStringLiteral("雨夜的长安城里，一位说书人与一名少年捕快，"
+                                                        "循着一桩旧案走进了大唐最深的秘密。"));
             dialog->move(window()->geometry().center() - dialog->rect().center());
             shoot(QStringLiteral("book-info-%1.png").arg(suffix));
             dialog->reject();

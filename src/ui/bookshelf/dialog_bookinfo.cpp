@@ -47,6 +47,8 @@ Dialog_BookInfo::Dialog_BookInfo(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Dialog_BookInfo"));
     QWidget *bg = PopupFrame::build(this, &m_btnClose);
+    // The dialog keeps the size its fields ask for.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
     auto *column = new QVBoxLayout(bg);
     column->setContentsMargins(28, 20, 20, 24);
@@ -159,17 +161,21 @@ QWidget *Dialog_BookInfo::buildInfoPage()
     m_textEdit->setObjectName(QStringLiteral("textEdit"));
     m_textEdit->setMaxLength(500);
     m_textEdit->setPlaceholderText(tr("Please enter the introduction, 20-500 words"));
-    m_textEdit->setFixedSize(380, 140);
+    m_textEdit->setMinimumWidth(380);
+    m_textEdit->setFixedHeight(140);
     fields->addWidget(m_textEdit);
 
     fields->addSpacing(8);
-    auto *buttons = new QHBoxLayout;
+    auto *buttonRow = new QWidget(page);
+    buttonRow->setFixedHeight(34);
+    auto *buttons = new QHBoxLayout(buttonRow);
+    buttons->setContentsMargins(0, 0, 0, 0);
     buttons->addStretch(1);
     m_btnCancel = dialogButton(QStringLiteral("取消"), "btnCancel", page);
     m_btnConfirm = dialogButton(QStringLiteral("确定"), "btnConfirm", page);
     buttons->addWidget(m_btnCancel);
     buttons->addWidget(m_btnConfirm);
-    fields->addLayout(buttons);
+    fields->addWidget(buttonRow);
     row->addLayout(fields, 1);
 
     connect(m_lineEdit, &QLineEdit::textChanged, this,

@@ -16,6 +16,8 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget *parent)
 {
     setObjectName(QStringLiteral("Dialog_CreateBook"));
     QWidget *bg = PopupFrame::build(this, &m_btnClose);
+    // The dialog keeps the size its fields ask for.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *column = new QVBoxLayout(bg);

@@ -1,5 +1,6 @@
 #include "widget_bookshelf.h"
 
+#include "cztheadbutton.h"
 #include "db/records.h"
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
@@ -15,33 +16,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
 
 const int kHeadSize = 80;
-
-// The head picture cut to a circle.
-QPixmap roundHead(const QString &path)
-{
-    QPixmap source(path);
-    if (source.isNull())
-        return QPixmap();
-    const int side = kHeadSize * 2;
-    source = source.scaled(side, side, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    QPixmap round(side, side);
-    round.fill(Qt::transparent);
-    QPainter painter(&round);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath clip;
-    clip.addEllipse(0, 0, side, side);
-    painter.setClipPath(clip);
-    painter.drawPixmap((side - source.width()) / 2, (side - source.height()) / 2, source);
-    return round;
-}
 
 } // namespace
 
@@ -79,10 +59,9 @@ QWidget *Widget_Bookshelf::buildLeft()
     column->setContentsMargins(20, 36, 20, 24);
     column->setSpacing(8);
 
-    m_btnHeadImg = new QPushButton(left);
+    m_btnHeadImg = new CZtHeadButton(left);
     m_btnHeadImg->setObjectName(QStringLiteral("btnHeadImg"));
-    m_btnHeadImg->setFixedSize(kHeadSize, kHeadSize);
-    m_btnHeadImg->setIconSize(QSize(kHeadSize, kHeadSize));
+    m_btnHeadImg->setHeadSize(kHeadSize);
     m_btnHeadImg->setCursor(Qt::PointingHandCursor);
     m_btnHeadImg->setFocusPolicy(Qt::NoFocus);
     m_btnHeadImg->setToolTip(tr("Personal information"));
@@ -179,16 +158,15 @@ void Widget_Bookshelf::loadUserHeadImg(const QString &given)
     const TS_Author_Info &author = T_SessionData::instance().author;
     if (path.isEmpty() && !author.headImgUrl.isEmpty())
         path = author.localHeadImg;
-    QPixmap head = roundHead(path);
-    if (head.isNull()) {
+    if (QPixmap(path).isNull()) {
         // The session holds the new theme before the style sheet follows.
         const bool dark = author.style == StyleDark;
         path = dark ? QStringLiteral(":/res/skin/dark/left/icon_head_def.png")
                     : QStringLiteral(":/res/skin/light/left/icon_head_def.png");
-        head = roundHead(path);
     }
     qDebug() << "loadUserHeadImg" << path;
-    m_btnHeadImg->setIcon(QIcon(head));
+    m_btnHeadImg->setHeadSize(kHeadSize);
+    m_btnHeadImg->setHeadImage(path);
 }
 
 void Widget_Bookshelf::onWindowStateChanged(Qt::WindowStates state)

@@ -5,6 +5,7 @@
 class QButtonGroup;
 class QLabel;
 class QPushButton;
+class CZtHeadButton;
 class Widget_BookShelfList;
 class Widget_Bookshelf_Content;
 class Widget_Bookshelf_Top;
@@ -42,7 +43,7 @@ public:
     Widget_Bookshelf_Content *content() const { return m_content; }
     Widget_BookShelfList *bookList() const;
     QButtonGroup *navigation() const { return m_nav; }
-    QPushButton *headButton() const { return m_btnHeadImg; }
+    CZtHeadButton *headButton() const { return m_btnHeadImg; }
     QLabel *nameLabel() const { return m_labelName; }
 
 protected:
@@ -55,6 +56,6 @@ private:
     Widget_Bookshelf_Top *m_top = nullptr;
     Widget_Bookshelf_Content *m_content = nullptr;
     QButtonGroup *m_nav = nullptr;
-    QPushButton *m_btnHeadImg = nullptr;
+    CZtHeadButton *m_btnHeadImg = nullptr;
     QLabel *m_labelName = nullptr;
 };
