@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Load benchmark of the companion server: 50 authors saving 10 KB chapters
 # ("/chapter/editChapter") over loopback, measured with wrk. Prints
-# requests/s and the p99 latency. Run on demand:
+# requests/s and the p99 latency; meanwhile 64 more clients connect at once
+# and the slowest one's first answer is printed. Then, on a server with its
+# default limits, 100 connections trickle request heads from 127.0.0.2 and
+# the latency of a normal request from 127.0.0.1 is printed. Run on demand:
 #   bench/bench_server.sh [build-dir] [seconds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,8 +25,10 @@ server_pid=""
 cleanup() { [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 
+# wrk and the probe open more connections from 127.0.0.1 than the default
+# cap per address allows.
 "$server" --listen 127.0.0.1 --port 0 --port-file "$work/port" --data "$work/data" --dev --sms-code 123456 \
-  >"$work/server.log" 2>&1 &
+  --max-per-address 200 >"$work/server.log" 2>&1 &
 server_pid=$!
 for _ in $(seq 100); do [[ -s "$work/port" ]] && break; sleep 0.1; done
 base="http://127.0.0.1:$(cat "$work/port")"
@@ -86,6 +91,60 @@ done = function(summary, latency, requests)
 end
 LUA
 
+# Connects `count` clients at once from `source` and prints the slowest
+# first answer; with "slow" it instead holds `count` connections trickling a
+# request head from `source` and times one normal request from 127.0.0.1.
+cat >"$work/probe.py" <<'PY'
+import socket, sys, threading, time
+mode, port, source, count = sys.argv[1], int(sys.argv[2]), sys.argv[3], int(sys.argv[4])
+request = b"GET /synchronization/synData HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
+def first_answer(src):
+    s = socket.socket(); s.settimeout(60); s.bind((src, 0))
+    start = time.monotonic()
+    try:
+        s.connect(("127.0.0.1", port)); s.sendall(request)
+        return time.monotonic() - start if s.recv(1) else None
+    except OSError:
+        return None
+    finally:
+        s.close()
+if mode == "burst":
+    times = []
+    def run(): times.append(first_answer(source))
+    threads = [threading.Thread(target=run) for _ in range(count)]
+    for t in threads: t.start()
+    for t in threads: t.join()
+    answered = [t for t in times if t is not None]
+    print("burst of %d clients: %d answered, slowest first answer %.1f ms"
+          % (count, len(answered), 1000 * max(answered) if answered else float("nan")))
+else:
+    slow = []
+    for _ in range(count):
+        s = socket.socket(); s.bind((source, 0)); s.connect(("127.0.0.1", port))
+        s.sendall(b"POST /books/addBook HTTP/1.1\r\n"); slow.append(s)
+    stop = threading.Event()
+    def trickle():
+        while not stop.wait(1.0):
+            for s in slow:
+                try: s.sendall(b"X-Slow: 1\r\n")
+                except OSError: pass
+    threading.Thread(target=trickle, daemon=True).start()
+    time.sleep(2)
+    latency = first_answer("127.0.0.1")
+    stop.set()
+    print("with %d slow connections from %s: a normal request answered in %s"
+          % (count, source, "%.1f ms" % (1000 * latency) if latency is not None else "never"))
+PY
+
 echo "bench_server: $authors authors saving $(wc -c <"$work/content.txt") encoded bytes per request for ${seconds}s"
+(sleep $((seconds / 2)); python3 "$work/probe.py" burst "$(cat "$work/port")" 127.0.0.3 64) &
 wrk -t2 -c"$authors" -d"${seconds}s" --latency -s "$work/save.lua" "$base"
+wait
 grep -v "editChapter 200 200" "$work/server.log" | tail -n 3
+
+kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null || true
+rm -f "$work/port"
+"$server" --listen 127.0.0.1 --port 0 --port-file "$work/port" --data "$work/data" --dev >>"$work/server.log" 2>&1 &
+server_pid=$!
+for _ in $(seq 100); do [[ -s "$work/port" ]] && break; sleep 0.1; done
+python3 "$work/probe.py" slow "$(cat "$work/port")" 127.0.0.2 100

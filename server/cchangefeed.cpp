@@ -2,6 +2,8 @@
 
 #include "cstore.h"
 
+#include <QDateTime>
+#include <QDebug>
 #include <QJsonDocument>
 #include <QStringList>
 
@@ -70,6 +72,14 @@ bool CChangeFeed::record(qint64 uid, const QString &fromCode, int type, qint64 b
                          const QJsonObject &extra, qint64 now)
 {
     bool ok = false;
+    if (type == Change_BookDeleted || type == Change_ChapterDeleted || type == Change_MemoDeleted) {
+        CStore::run(
+            QStringLiteral("insert into tombstones(uid, change_type, book_id, chapter_id, create_time) "
+                           "values(?, ?, ?, ?, ?)"),
+            {uid, type, bookId, chapterId, now}, &ok);
+        if (!ok)
+            return false;
+    }
     QSqlQuery q =
         CStore::run(QStringLiteral("select unique_code from clients where uid = ? and unique_code <> ?"),
                     {uid, fromCode}, &ok);
@@ -110,13 +120,97 @@ bool CChangeFeed::ensureClient(qint64 uid, const QString &uniqueCode, qint64 now
         {uid, uniqueCode, now}, &ok);
     if (!ok)
         return false;
-    if (q.numRowsAffected() == 1 && !seed(uid, uniqueCode, now))
-        return false;
+    if (q.numRowsAffected() == 1) {
+        q.finish();
+        bool wasRetired = false;
+        CStore::run(QStringLiteral("update clients set last_seen = ? where uid = ? and unique_code = ?"),
+                    {now, uid, uniqueCode}, &ok);
+        if (!ok || !seedDeletions(uid, uniqueCode, &wasRetired) || !seed(uid, uniqueCode, now) ||
+            !retireBeyondLimit(uid, uniqueCode, now))
+            return false;
+    }
     if (!tx.commit())
         return false;
     QMutexLocker guard(&m_lock);
     m_known.insert(key);
     return true;
+}
+
+bool CChangeFeed::touch(qint64 uid, const QString &uniqueCode, qint64 now)
+{
+    bool ok = false;
+    CStore::run(QStringLiteral("update clients set last_seen = ? where uid = ? and unique_code = ?"),
+                {now, uid, uniqueCode}, &ok);
+    return ok;
+}
+
+bool CChangeFeed::retireBeyondLimit(qint64 uid, const QString &newCode, qint64 now)
+{
+    bool ok = false;
+    QSqlQuery q = CStore::run(QStringLiteral("select unique_code, last_seen from clients where uid = ? and "
+                                             "unique_code <> ? order by last_seen desc, first_seen desc"),
+                              {uid, newCode}, &ok);
+    if (!ok)
+        return false;
+    QList<QPair<QString, qint64>> beyond;
+    for (int kept = 1; q.next();) {
+        if (kept < m_maxClients)
+            ++kept;
+        else
+            beyond.append({q.value(0).toString(), q.value(1).toLongLong()});
+    }
+    q.finish();
+    for (const auto &client : beyond) {
+        for (const char *sql : {"delete from changes where uid = ? and unique_code = ?",
+                                "delete from clients where uid = ? and unique_code = ?"}) {
+            CStore::run(QString::fromLatin1(sql), {uid, client.first}, &ok);
+            if (!ok)
+                return false;
+        }
+        CStore::run(QStringLiteral("insert or replace into retired_clients(uid, unique_code, last_seen) "
+                                   "values(?, ?, ?)"),
+                    {uid, client.first, client.second}, &ok);
+        if (!ok)
+            return false;
+        qInfo().noquote() << QStringLiteral("author %1: a client unused since %2 is retired")
+                                 .arg(uid)
+                                 .arg(QDateTime::fromSecsSinceEpoch(client.second).toString(Qt::ISODate));
+        QMutexLocker guard(&m_lock);
+        m_known.remove(clientKey(uid, client.first));
+    }
+    Q_UNUSED(now)
+    return true;
+}
+
+bool CChangeFeed::seedDeletions(qint64 uid, const QString &code, bool *wasRetired)
+{
+    bool ok = false;
+    const QVariant lastSeen = CStore::scalar(
+        QStringLiteral("select last_seen from retired_clients where uid = ? and unique_code = ?"),
+        {uid, code}, &ok);
+    *wasRetired = lastSeen.isValid();
+    if (!ok || !*wasRetired)
+        return ok;
+    // A day of overlap: a deletion it may have missed before it was last
+    // seen is announced too; one it applied already is skipped on arrival.
+    QSqlQuery q =
+        CStore::run(QStringLiteral("select change_type, book_id, chapter_id, create_time from tombstones "
+                                   "where uid = ? and create_time >= ? order by rowid"),
+                    {uid, lastSeen.toLongLong() - 86400}, &ok);
+    if (!ok)
+        return false;
+    QList<QList<qint64>> deletions;
+    while (q.next())
+        deletions.append({q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong(),
+                          q.value(3).toLongLong()});
+    q.finish();
+    for (const QList<qint64> &d : deletions) {
+        if (!insertItem(uid, code, static_cast<int>(d.at(0)), d.at(1), d.at(2), {}, d.at(3)))
+            return false;
+    }
+    CStore::run(QStringLiteral("delete from retired_clients where uid = ? and unique_code = ?"), {uid, code},
+                &ok);
+    return ok;
 }
 
 bool CChangeFeed::seed(qint64 uid, const QString &code, qint64 now)
@@ -143,29 +237,69 @@ bool CChangeFeed::seedBooks(qint64 uid, const QString &code, qint64 now)
             !insertItem(uid, code, Change_BookInfo, book.first, 0, {}, now))
             return false;
         QSqlQuery chapters = CStore::run(
-            QStringLiteral(
-                "select chapter_id from chapters where book_id = ? order by order_num, chapter_id"),
+            QStringLiteral("select chapter_id, length(content) from chapters where book_id = ? order by "
+                           "order_num, chapter_id"),
             {book.first}, &ok);
         if (!ok)
             return false;
-        QStringList ids;
-        auto flush = [&]() {
-            if (ids.isEmpty())
-                return true;
-            const bool done = insertItem(uid, code, Change_ChapterBatch, book.first, 0,
-                                         QJsonObject{{"cids", ids.join(QLatin1Char(','))}}, now);
-            ids.clear();
-            return done;
-        };
-        while (chapters.next()) {
-            ids << chapters.value(0).toString();
-            if (ids.size() == kChaptersPerBatch && !flush())
+        QList<QPair<qint64, qint64>> sized;
+        while (chapters.next())
+            sized.append({chapters.value(0).toLongLong(), chapters.value(1).toLongLong() * 3});
+        chapters.finish();
+        for (const QStringList &ids : batches(sized)) {
+            if (!insertItem(uid, code, Change_ChapterBatch, book.first, 0,
+                            QJsonObject{{"cids", ids.join(QLatin1Char(','))}}, now))
                 return false;
         }
-        if (!flush())
+    }
+    return true;
+}
+
+QList<QStringList> CChangeFeed::batches(const QList<QPair<qint64, qint64>> &chapters)
+{
+    QList<QStringList> out;
+    QStringList ids;
+    qint64 bytes = 0;
+    for (const auto &chapter : chapters) {
+        if (!ids.isEmpty() && (ids.size() == kChaptersPerBatch || bytes + chapter.second > kMaxBatchBytes)) {
+            out << ids;
+            ids.clear();
+            bytes = 0;
+        }
+        ids << QString::number(chapter.first);
+        bytes += chapter.second;
+    }
+    if (!ids.isEmpty())
+        out << ids;
+    return out;
+}
+
+bool CChangeFeed::recordChapters(qint64 uid, const QString &fromCode, qint64 bookId,
+                                 const QStringList &chapterIds, qint64 now)
+{
+    QList<QPair<qint64, qint64>> sized;
+    for (const QString &id : chapterIds) {
+        bool ok = false;
+        const qint64 length =
+            CStore::scalar(QStringLiteral("select length(content) from chapters where chapter_id = ?"), {id},
+                           &ok)
+                .toLongLong();
+        if (!ok)
+            return false;
+        sized.append({id.toLongLong(), length * 3});
+    }
+    for (const QStringList &ids : batches(sized)) {
+        if (!record(uid, fromCode, Change_ChapterBatch, bookId, 0,
+                    QJsonObject{{"cids", ids.join(QLatin1Char(','))}}, now))
             return false;
     }
     return true;
+}
+
+bool CChangeFeed::queueFor(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
+                           const QJsonObject &extra, qint64 now)
+{
+    return insertItem(uid, code, type, bookId, chapterId, extra, now);
 }
 
 // Memos, snapshots, statistics, private words and the profile.

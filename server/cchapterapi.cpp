@@ -263,8 +263,7 @@ void batchCreateChapter(T_ApiCall &c)
             createdIds << QString::number(id);
         answer.append(QJsonObject{{"local_id", localId}, {"chapter_id", id}});
     }
-    if ((!createdIds.isEmpty() && !record(c, Change_ChapterBatch, bookId, 0,
-                                          QJsonObject{{"cids", createdIds.join(QLatin1Char(','))}})) ||
+    if (!CChangeFeed::instance().recordChapters(c.uid, c.uniqueCode, bookId, createdIds, c.now) ||
         !touchBook(bookId, c.now) || !tx.commit())
         return c.storeFailure();
     c.content = answer;
@@ -391,9 +390,27 @@ void getChapters(T_ApiCall &c)
         binds, &ok);
     if (!ok)
         return c.storeFailure();
+    // The answer is bounded by size as well; chapters asked for by id that
+    // do not fit are announced to the client again, to be fetched next.
     QJsonArray list;
-    while (q.next())
+    qint64 bytes = 0;
+    QStringList rest;
+    while (q.next()) {
+        const qint64 size = q.value(0).toString().size() * 3LL;
+        if (!list.isEmpty() && (!rest.isEmpty() || bytes + size > CChangeFeed::kMaxBatchBytes)) {
+            rest << q.value(4).toString();
+            continue;
+        }
+        bytes += size;
         list.append(chapterObject(q));
+    }
+    if (!rest.isEmpty() && !ids.isEmpty() && !c.uniqueCode.isEmpty()) {
+        CWriteTx tx;
+        if (!CChangeFeed::instance().queueFor(c.uid, c.uniqueCode, Change_ChapterBatch, bookId, 0,
+                                              QJsonObject{{"cids", rest.join(QLatin1Char(','))}}, c.now) ||
+            !tx.commit())
+            return c.storeFailure();
+    }
     c.content = list;
 }
 

@@ -101,6 +101,9 @@ void synBookData(T_ApiCall &c)
     QJsonArray items;
     if (!CChangeFeed::instance().pending(c.uid, c.uniqueCode, items))
         return c.storeFailure();
+    CWriteTx tx;
+    if (!CChangeFeed::instance().touch(c.uid, c.uniqueCode, c.now) || !tx.commit())
+        return c.storeFailure();
     c.content = items;
 }
 

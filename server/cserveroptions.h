@@ -23,6 +23,7 @@ struct T_ServerOptions
     int loginPerAddress = 100;    // failed sign-ins per client address within 15 minutes
     qint64 sessionIdle = 2592000; // seconds a token may go unused (30 days)
     QString smsCommand;           // runs for each SMS code outside development mode
+    int maxDevices = 20;          // active client codes per author
 };
 
 // Process-wide access to the options for the handlers.

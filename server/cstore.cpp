@@ -61,6 +61,11 @@ const char *const kSchema[] = {
     "unique_code text not null, change_type integer not null, book_id integer not null default 0, "
     "chapter_id integer not null default 0, extra text not null default '{}', create_time integer not null)",
     "create index if not exists idx_changes_client on changes(uid, unique_code, task_id)",
+    "create table if not exists retired_clients(uid integer not null, unique_code text not null, "
+    "last_seen integer not null, primary key(uid, unique_code))",
+    "create table if not exists tombstones(uid integer not null, change_type integer not null, "
+    "book_id integer not null, chapter_id integer not null, create_time integer not null)",
+    "create index if not exists idx_tombstones_uid on tombstones(uid, create_time)",
     "create index if not exists idx_changes_object on changes(uid, unique_code, change_type, book_id, "
     "chapter_id)",
     "create table if not exists feedback(id integer primary key autoincrement, uid integer not null default "
@@ -177,18 +182,26 @@ bool CStore::createSchema(QSqlDatabase &db)
             return false;
         }
     }
-    // Tokens from before idle sessions expired count as used when issued.
-    if (!q.exec(
-            QStringLiteral("select count(*) from pragma_table_info('tokens') where name = 'last_used'")) ||
+    // Clients from before devices were retired were last seen when first
+    // seen; tokens from before idle sessions ended were used when issued.
+    return addColumn(db, "clients", "last_seen", "last_seen = first_seen") &&
+           addColumn(db, "tokens", "last_used", "last_used = create_time") && addMissingColumns(db);
+}
+
+// Adds an integer column that an older data folder lacks, filled by `fill`.
+bool CStore::addColumn(QSqlDatabase &db, const char *table, const char *column, const char *fill)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("select count(*) from pragma_table_info('%1') where name = '%2'")
+                    .arg(QLatin1String(table), QLatin1String(column))) ||
         !q.next())
         return false;
-    const bool hasLastUse = q.value(0).toInt() > 0;
+    const bool present = q.value(0).toInt() > 0;
     q.finish();
-    if (!hasLastUse &&
-        !(q.exec(QStringLiteral("alter table tokens add column last_used integer not null default 0")) &&
-          q.exec(QStringLiteral("update tokens set last_used = create_time"))))
-        return false;
-    return addMissingColumns(db);
+    return present ||
+           (q.exec(QStringLiteral("alter table %1 add column %2 integer not null default 0")
+                       .arg(QLatin1String(table), QLatin1String(column))) &&
+            q.exec(QStringLiteral("update %1 set %2").arg(QLatin1String(table), QLatin1String(fill))));
 }
 
 // Columns added after the first release: a data folder of an older server

@@ -29,6 +29,7 @@ private:
     static bool createSchema(QSqlDatabase &db);
     static bool addMissingColumns(QSqlDatabase &db);
     static bool upgradeCreations(QSqlDatabase &db);
+    static bool addColumn(QSqlDatabase &db, const char *table, const char *column, const char *fill);
 };
 
 // One write transaction holding the write mutex for its lifetime; rolled

@@ -1,5 +1,6 @@
 // quorvin-server: the companion server of the writing client.
 #include "capiserver.h"
+#include "cchangefeed.h"
 #include "ccrypto.h"
 #include "cloginguard.h"
 #include "cserveroptions.h"
@@ -72,8 +73,13 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
         QStringLiteral("Shell command that sends an SMS code; it finds the number in "
                        "QUORVIN_SMS_PHONE and the code in QUORVIN_SMS_CODE and exits with 0 once sent."),
         QStringLiteral("CMD"));
+    const QCommandLineOption maxDevices(
+        QStringLiteral("max-devices"),
+        QStringLiteral(
+            "Active client codes per author; a new one beyond this retires the one unused longest."),
+        QStringLiteral("N"), QStringLiteral("20"));
     parser.addOptions({listen, port, portFile, data, dev, sms, smsTtl, cert, key, threads, requestTimeout,
-                       idleTimeout, perAddress, loginLimits, sessionIdle, smsCommand});
+                       idleTimeout, perAddress, loginLimits, sessionIdle, smsCommand, maxDevices});
     parser.process(app);
 
     bool portOk = false, ttlOk = false, threadsOk = false;
@@ -113,6 +119,12 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
         return false;
     }
     out.smsCommand = parser.value(smsCommand);
+    bool devicesOk = false;
+    out.maxDevices = parser.value(maxDevices).toInt(&devicesOk);
+    if (!devicesOk || out.maxDevices < 1) {
+        qWarning() << "invalid --max-devices";
+        return false;
+    }
     if (!out.smsCode.isEmpty() && (out.smsCode.size() != 6 || out.smsCode.toInt() < 0 ||
                                    !out.smsCode.contains(QRegExp(QStringLiteral("^[0-9]{6}$"))))) {
         qWarning() << "--sms-code must be six digits";
@@ -166,6 +178,7 @@ int main(int argc, char **argv)
     setServerOptions(options);
     CLoginGuard::instance().configure(options.loginPerAccount, options.loginPerAddress);
     CSessions::instance().setIdleLimit(options.sessionIdle);
+    CChangeFeed::instance().setMaxClients(options.maxDevices);
     if (!CCrypto::init() || !CStore::init(options.dataDir))
         return 1;
 

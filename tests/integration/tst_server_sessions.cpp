@@ -98,7 +98,7 @@ private slots:
     void unusedSessionEnds()
     {
         TestServer server;
-        server.setExtraArguments({"--session-idle", "2"});
+        server.setExtraArguments({"--session-idle", "5"});
         QVERIFY(server.start());
         QString idle, busy;
         qint64 uid = 0;
@@ -107,7 +107,7 @@ private slots:
         TestHttp a(server.baseUrl()), b(server.baseUrl());
         a.setToken(idle);
         b.setToken(busy);
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 14; ++i) {
             QTest::qWait(500);
             QCOMPARE(b.get("/author/info").code(), 200);
         }

@@ -309,6 +309,91 @@ private slots:
                  200);
     }
 
+    // Batches in the feed and answers of "/chapter/getChapters" stay within
+    // a size; what an answer leaves out is announced again.
+    void chapterListsAreBoundedBySize()
+    {
+        const TestHttp a = machine(QStringLiteral("aaaa0010"));
+        const TestHttp b = machine(QStringLiteral("bbbb0010"));
+        const qint64 book = addBook(a, QStringLiteral("巨著"), 1001);
+        drain(b);
+        QJsonArray list;
+        for (int i = 0; i < 3; ++i)
+            list.append(QJsonObject{{"chapter_name", QStringLiteral("第%1章").arg(i + 1)},
+                                    {"local_id", 1010 + i},
+                                    {"order_num", i + 1},
+                                    {"content", QString(1000000, QLatin1Char('a' + i))}});
+        const QJsonArray created =
+            a.post("/chapter/batchCreateChapter",
+                   {{"book_id", QString::number(book)},
+                    {"list", QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))}})
+                .content()
+                .toArray();
+        QCOMPARE(created.size(), 3);
+        QStringList all;
+        for (const QJsonValue &v : created)
+            all << QString::number(v.toObject().value("chapter_id").toInt());
+        const QJsonArray items = b.post("/synchronization/synBookData").content().toArray();
+        QCOMPARE(typesOf(items), (QList<int>{19, 19, 19}));
+        drain(b);
+
+        const QJsonArray first =
+            b.get("/chapter/getChapters", {{"book_id", QString::number(book)}, {"c_ids", all.join(',')}})
+                .content()
+                .toArray();
+        QCOMPARE(first.size(), 1);
+        QCOMPARE(first.at(0).toObject().value("content").toString(), QString(1000000, QLatin1Char('a')));
+        const QJsonArray rest = b.post("/synchronization/synBookData").content().toArray();
+        QCOMPARE(typesOf(rest), QList<int>{19});
+        const QString cids = QJsonDocument::fromJson(rest.at(0).toObject().value("extra").toString().toUtf8())
+                                 .object()
+                                 .value("cids")
+                                 .toString();
+        QCOMPARE(cids, all.mid(1).join(','));
+        drain(b);
+    }
+
+    // An author has a bounded number of active machines: a new one retires
+    // the one unused for longest, which starts over when it comes back,
+    // told of what was deleted meanwhile.
+    void machinesBeyondTheLimitAreRetired()
+    {
+        TestServer server;
+        server.setExtraArguments({"--max-devices", "3"});
+        QVERIFY(server.start());
+        QString token;
+        qint64 uid = 0;
+        QVERIFY(server.signUp(QStringLiteral("13700000010"), kPassword, token, uid));
+        auto on = [&](const QString &code) {
+            TestHttp h(server.baseUrl());
+            h.setToken(token);
+            h.setUniqueCode(code);
+            return h;
+        };
+        const TestHttp a = on("aaaa0011"), b = on("bbbb0011"), c = on("cccc0011"), d = on("dddd0011");
+        drain(a);
+        const qint64 gone = addBook(a, QStringLiteral("将删"), 1101);
+        const qint64 kept = addBook(a, QStringLiteral("留下"), 1102);
+        for (const TestHttp *h : {&b, &c, &a}) {
+            QTest::qWait(1100); // a later second of use each
+            drain(*h);
+        }
+        drain(d); // the fourth machine: b, unused for longest, is retired
+        QCOMPARE(a.post("/books/deleteBook", {{"book_id", QString::number(gone)}}).code(), 200);
+        QTRY_VERIFY(server.output().contains("is retired"));
+
+        const QJsonArray back = b.post("/synchronization/synBookData").content().toArray();
+        QVERIFY(!back.isEmpty());
+        QCOMPARE(back.first().toObject().value("change_type").toInt(), 3);
+        QCOMPARE(back.first().toObject().value("book_id").toInt(), int(gone));
+        QList<int> newBooks;
+        for (const QJsonValue &v : back) {
+            if (v.toObject().value("change_type").toInt() == 1)
+                newBooks << v.toObject().value("book_id").toInt();
+        }
+        QCOMPARE(newBooks, QList<int>{int(kept)});
+    }
+
     void freshMachineReceivesTheWholeAccount()
     {
         const TestHttp fresh = machine(QStringLiteral("ffff0003"));
