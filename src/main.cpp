@@ -20,6 +20,8 @@ int runPass(int &argc, char **argv)
 {
     DPIAdapter::initApp(argv[0]);
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvin Writing"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVIN_VERSION));
     if (DPIAdapter::checkDpi())
         return kRestartCode;
 
@@ -35,6 +37,8 @@ int runPass(int &argc, char **argv)
     CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
     CQssManager::instance()->setQssStyle(StyleDark, ":/res/qss/dark.qss");
 
+    // A logout, SIGTERM or the session manager saves everything first.
+    CJobManager::instance()->installQuitHandlers(app);
     int code = 0;
     if (CJobManager::instance()->init()) {
         code = app.exec();
@@ -52,6 +56,11 @@ int runPass(int &argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    // Nothing is drawn with OpenGL: without this the X11 integration loads
+    // the system's GL driver at start, about half of the memory at the
+    // first window. Web views still render, in software.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     int code = 0;
     do {
         code = runPass(argc, argv);

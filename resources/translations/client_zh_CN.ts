@@ -33,6 +33,10 @@
         <source>The book could not be created</source>
         <translation>书籍创建失败</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; is still being imported: delete it once the import has finished</source>
+        <translation>《%1》正在导入，请在导入完成后再删除</translation>
+    </message>
 </context>
 <context>
     <name>CBookListDelegate</name>
@@ -70,6 +74,29 @@
     </message>
 </context>
 <context>
+    <name>CJobManager</name>
+    <message>
+        <source>error %1</source>
+        <translation>错误 %1</translation>
+    </message>
+    <message>
+        <source>A memo could not be saved to the server: %1</source>
+        <translation>便签未能保存到服务器：%1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; of &quot;%2&quot; could not be saved to the server: %3</source>
+        <translation>《%2》的“%1”未能保存到服务器：%3</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be saved to the server: %2</source>
+        <translation>《%1》未能保存到服务器：%2</translation>
+    </message>
+    <message>
+        <source>A change could not be saved to the server: %1</source>
+        <translation>一项修改未能保存到服务器：%1</translation>
+    </message>
+</context>
+<context>
     <name>CUiManager</name>
     <message>
         <source>Currently locked</source>
@@ -85,41 +112,10 @@
     </message>
 </context>
 <context>
-    <name>Dialog_BookInfo</name>
+    <name>CUserJobManager</name>
     <message>
-        <source>BookInfo</source>
-        <translation>书籍信息</translation>
-    </message>
-    <message>
-        <source>Please select the cover image</source>
-        <translation>请选择封面图片</translation>
-    </message>
-    <message>
-        <source>Book Name</source>
-        <translation>书籍名称</translation>
-    </message>
-    <message>
-        <source>Please enter book name</source>
-        <translation>请输入书籍名称</translation>
-    </message>
-    <message>
-        <source>Please enter the introduction, 20-500 words</source>
-        <translation>请输入作品简介，20-500字</translation>
-    </message>
-    <message>
-        <source>BookCover</source>
-        <translation>选择封面</translation>
-    </message>
-</context>
-<context>
-    <name>Dialog_CreateBook</name>
-    <message>
-        <source>Book Name</source>
-        <translation>书籍名称</translation>
-    </message>
-    <message>
-        <source>Please enter book name</source>
-        <translation>请输入书籍名称</translation>
+        <source>The profile could not be saved to the server: %1</source>
+        <translation>个人资料未能保存到服务器：%1</translation>
     </message>
 </context>
 <context>
@@ -181,6 +177,44 @@
     <message>
         <source>singleRight</source>
         <translation>’</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_BookInfo</name>
+    <message>
+        <source>BookInfo</source>
+        <translation>书籍信息</translation>
+    </message>
+    <message>
+        <source>Please select the cover image</source>
+        <translation>请选择封面图片</translation>
+    </message>
+    <message>
+        <source>Book Name</source>
+        <translation>书籍名称</translation>
+    </message>
+    <message>
+        <source>Please enter book name</source>
+        <translation>请输入书籍名称</translation>
+    </message>
+    <message>
+        <source>Please enter the introduction, 20-500 words</source>
+        <translation>请输入作品简介，20-500字</translation>
+    </message>
+    <message>
+        <source>BookCover</source>
+        <translation>选择封面</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_CreateBook</name>
+    <message>
+        <source>Book Name</source>
+        <translation>书籍名称</translation>
+    </message>
+    <message>
+        <source>Please enter book name</source>
+        <translation>请输入书籍名称</translation>
     </message>
 </context>
 <context>

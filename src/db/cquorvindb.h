@@ -83,7 +83,8 @@ public:
     // so that the text is never stored without its job or the other way
     // round. `header` names the chapter; its jobType and jobId are set.
     bool saveChapterText(T_Http_C &header, const QString &content, int wordCount, int createTime);
-    bool deleteChapter(int localChapterId);
+    // The row and the chapter's own queued jobs but `keepJobId`.
+    bool deleteChapter(int localChapterId, int keepJobId = 0);
     bool setChapterServerId(int localChapterId, int chapterId);
     bool clearUserData();
 
@@ -108,6 +109,12 @@ public:
     // localChapterId) but not those of memos pinned to it, and not
     // `keepJobId` (a creation already on its way to the server).
     bool deleteObjectJobs(const QString &column, int localId, int keepJobId = 0);
+    // The id of the oldest queued job of `jobType` whose `column` is `id`, 0 when none.
+    int findJob(int jobType, const QString &column, int id);
+    // Queues the delete job `header` (a book's or a chapter's) after the
+    // object's other jobs are removed, keeping `keepJobId`: its creation,
+    // sent already, whose answer brings the server id the delete needs.
+    bool addDeleteBehindCreation(T_Http_C &header, const QString &column, int localId, int keepJobId);
     // The answer to a statistics job that carried `wordCount` and
     // `writeTime`: those leave the job; what was added meanwhile stays
     // queued. The job goes once nothing is left.

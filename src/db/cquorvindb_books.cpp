@@ -231,13 +231,14 @@ bool CQuorvinDb::setChapterContent(int localChapterId, const QString &content, i
                    {content, wordCount, localChapterId})});
 }
 
-bool CQuorvinDb::deleteChapter(int localChapterId)
+bool CQuorvinDb::deleteChapter(int localChapterId, int keepJobId)
 {
     const QStringList statements = {
         sqlFormat(QStringLiteral("delete from tb_chapter where localId = %1;"), {localChapterId}),
     };
     return inTransaction([&] {
-        return execAll(statements) && deleteObjectJobs(QStringLiteral("localChapterId"), localChapterId);
+        return execAll(statements) &&
+               deleteObjectJobs(QStringLiteral("localChapterId"), localChapterId, keepJobId);
     });
 }
 

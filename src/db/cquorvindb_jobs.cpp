@@ -275,6 +275,29 @@ bool CQuorvinDb::deleteObjectJobs(const QString &column, int localId, int keepJo
                    {SqlArg::raw(column), localId, keepJobId})});
 }
 
+int CQuorvinDb::findJob(int jobType, const QString &column, int id)
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId from tb_job where jobType = %1 and %2 = %3 "
+                                                 "order by jobId asc limit 1;"),
+                                  {jobType, SqlArg::raw(column), id})) ||
+        !query.next())
+        return 0;
+    return query.value(0).toInt();
+}
+
+bool CQuorvinDb::addDeleteBehindCreation(T_Http_C &header, const QString &column, int localId, int keepJobId)
+{
+    header.jobId = 0;
+    const bool ok = inTransaction([&] {
+        return deleteObjectJobs(column, localId, keepJobId) && insertJob(header, QString(), currentTime());
+    });
+    if (!ok)
+        header.jobId = 0;
+    return ok;
+}
+
 bool CQuorvinDb::settleStatisticsJob(int jobId, int wordCount, int writeTime)
 {
     const QString wordKey = QStringLiteral("wordCount");

@@ -39,17 +39,23 @@ bool CQuorvinDb::getMemos(int uid, QList<T_Memo *> &memos)
 
 bool CQuorvinDb::insertMemo(int uid, T_Memo &memo)
 {
-    const QString sql =
-        sqlFormat(QStringLiteral("insert into tb_memo(color,content,updateTime,colorUpdateTime,memoId,"
-                                 "uid) values('%1','%2',%3,%4,%5,%6);"),
-                  {memo.color, memo.content, memo.updateTime, memo.updateTime, memo.memoId, uid});
-    if (!execAll({sql}))
+    // The memo and the author's memo count go together, or neither does.
+    const bool ok = inTransaction([&] {
+        const QString sql =
+            sqlFormat(QStringLiteral("insert into tb_memo(color,content,updateTime,colorUpdateTime,memoId,"
+                                     "uid) values('%1','%2',%3,%4,%5,%6);"),
+                      {memo.color, memo.content, memo.updateTime, memo.updateTime, memo.memoId, uid});
+        if (!execAll({sql}))
+            return false;
+        memo.localId = lastInsertId(QStringLiteral("tb_memo"));
+        return execAll({sqlFormat(
+            QStringLiteral("update tb_system_conf set memoCount = memoCount + 1 where uid = %1"), {uid})});
+    });
+    if (!ok) {
+        memo.localId = 0;
         return false;
-    memo.localId = lastInsertId(QStringLiteral("tb_memo"));
+    }
     memo.colorUpdateTime = memo.updateTime;
-    if (!execAll({sqlFormat(
-            QStringLiteral("update tb_system_conf set memoCount = memoCount + 1 where uid = %1"), {uid})}))
-        return false;
     T_SessionData::instance().user.memoCount += 1;
     return true;
 }

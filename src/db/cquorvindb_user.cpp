@@ -186,7 +186,8 @@ bool CQuorvinDb::updateUserdata(const T_User &user)
             {user.fontSize, user.fontFamily, user.isBlod, user.isItalics, user.isUnderLine, user.isFocusing,
              user.isFocusLine, user.isCenter, user.uid}),
     };
-    const bool ok = execAll(statements);
+    // The system and creation settings are written together or not at all.
+    const bool ok = inTransaction([&] { return execAll(statements); });
     qDebug() << "CQuorvinDb::updateUserdata == " << ok;
     return ok;
 }

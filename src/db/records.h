@@ -45,6 +45,7 @@ enum JobType : int
     JobType_NameDataFetch = 32,
     JobType_Statistics = 33,
     JobType_StatisticsFetch = 34,
+    JobType_VersionCheck = 35, // routing: the reference-data versions checked at start
     JobType_MemoAdd = 37,
     JobType_MemoDelete = 38,
     JobType_MemoColor = 39,    // folded into JobType_MemoEdit

@@ -4,6 +4,7 @@
 #include "apppaths.h"
 #include "clocaledits.h"
 #include "db/cquorvindb.h"
+#include "manager/cjobmanager.h"
 #include "manager/cuimanager.h"
 #include "manager/jobheader.h"
 #include "remote/chttputil.h"
@@ -228,6 +229,13 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
     T_Book *book = bookOf(req);
     if (!book)
         return false;
+    if (m_importThreadBooks.contains(book->localId)) {
+        // The import thread still hands this book its chapters.
+        m_ui->showTips(
+            tr("\"%1\" is still being imported: delete it once the import has finished").arg(book->bookName),
+            0);
+        return false;
+    }
     takeServerIds(req, book, nullptr);
     req.uid = uid();
     if (req.synStep != 0) {
@@ -242,18 +250,29 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
     const int row = m_session->books.indexOf(book);
     m_session->books.removeOne(book);
     if (req.synStep == 0) {
+        const int creation = sentCreation(JobType_BookAdd, QStringLiteral("localBookId"), book->localId);
+        req.jobType = JobType_BookDelete;
         if (req.bookId >= 1) {
-            req.jobType = JobType_BookDelete;
-            m_db->addJob(req, QString(), m_db->currentTime());
-            m_http->booksDeleteAsyn(req);
+            if (m_db->addJob(req, QString(), m_db->currentTime()))
+                sendStoredJob(this, m_db, req.jobId);
+        } else if (creation > 0) {
+            // Its creation went out and may have reached the server: the
+            // delete waits behind it for the server id its answer brings.
+            m_db->addDeleteBehindCreation(req, QStringLiteral("localBookId"), book->localId, creation);
         } else {
-            // Never reached the server: its waiting jobs go, nothing is sent.
+            // Never sent: its waiting jobs go, nothing is sent.
             m_db->deleteObjectJobs(QStringLiteral("localBookId"), book->localId);
         }
     }
     m_ui->removeBook(row, book);
     delete book;
     return true;
+}
+
+int CBookJobManager::sentCreation(int jobType, const QString &column, int localId) const
+{
+    const int jobId = m_db->findJob(jobType, column, localId);
+    return jobId > 0 && CJobManager::instance()->wasSent(jobId) ? jobId : 0;
 }
 
 QString CBookJobManager::copyCover(const QString &localCover) const
@@ -557,8 +576,13 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
     if (req.synStep != 0 && hasUnsentText(*chapter))
         recoverText(book, *chapter, false);
     // The row and every waiting job of the chapter go first; the delete job
-    // is queued after that clean-up, never swept away by it.
-    if (!m_db->deleteChapter(chapter->localId))
+    // is queued after that clean-up, never swept away by it. A creation
+    // already sent stays: the delete waits behind it for its server id.
+    const int creation =
+        req.synStep == 0 && req.chapterId < 1
+            ? sentCreation(JobType_ChapterAdd, QStringLiteral("localChapterId"), chapter->localId)
+            : 0;
+    if (!m_db->deleteChapter(chapter->localId, creation))
         return false;
     book->chapterList.removeOne(chapter);
     book->recycleList.removeOne(chapter);
@@ -571,9 +595,12 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
         CLocalEdits::instance().touch(CLocalEdits::Order, book->localId);
     if (req.synStep == 0 && req.chapterId >= 1) {
         req.jobType = JobType_ChapterDelete;
-        m_db->addJob(req, QString(), req.update_time > 0 ? req.update_time : m_db->currentTime());
-        if (req.bookId >= 1)
-            m_http->chapterDelAsyn(req);
+        if (m_db->addJob(req, QString(), req.update_time > 0 ? req.update_time : m_db->currentTime()) &&
+            req.bookId >= 1)
+            sendStoredJob(this, m_db, req.jobId);
+    } else if (creation > 0) {
+        req.jobType = JobType_ChapterDelete;
+        m_db->addDeleteBehindCreation(req, QStringLiteral("localChapterId"), req.localChapterId, creation);
     }
     m_ui->onChapterListChanged(book);
     return true;

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -119,6 +120,9 @@ private:
     static void insertByOrder(QList<T_Chapter *> &list, T_Chapter *chapter);
     static void recountBook(T_Book *book);
     QString copyCover(const QString &localCover) const;
+    // The queued creation job (`jobType`) of the object that has been sent
+    // in this run, or 0.
+    int sentCreation(int jobType, const QString &column, int localId) const;
     T_Chapter *storeChapter(T_Book *book, const QString &name, int orderNum, int createTime, int chapterId);
     void printJobData(const T_JobData &job) const;
 
@@ -153,4 +157,7 @@ private:
     CQuorvinDb *m_db;
     T_SessionData *m_session;
     CUiManager *m_ui;
+    // Books whose import thread still stores chapters and hands them over
+    // (GUI thread): they cannot be deleted until it is done.
+    QSet<int> m_importThreadBooks;
 };

@@ -40,13 +40,17 @@ const QRegularExpression &tagPattern()
     return pattern;
 }
 
-// One line: "." of QRegularExpression never crosses a line break.
+// One line, starting the line (after blanks, full-width ones included):
+// a sentence that merely ends with "第三章" is body text. "." of
+// QRegularExpression never crosses a line break.
 const QRegularExpression &headingPattern()
 {
     static const QRegularExpression pattern(
-        QString::fromUtf8("(第|蒂)(一|二|三|四|五|六|七|八|九|十|百|千|万|两|廿|卅|卌|零|〇|１|２|３|４|５|"
+        QString::fromUtf8("^[ \\x{00A0}\\x{3000}]*"
+                          "(第|蒂)(一|二|三|四|五|六|七|八|九|十|百|千|万|两|廿|卅|卌|零|〇|１|２|３|４|５|"
                           "６|７|８|９|０|[0-9])+"
-                          "(章|节|回).{0,20}\n"));
+                          "(章|节|回).{0,20}\n"),
+        QRegularExpression::MultilineOption);
     return pattern;
 }
 
@@ -259,6 +263,7 @@ int CBookJobManager::storeImportedChapters(T_Book *book, int localBookId, int ui
 
 void CBookJobManager::on_ImportBookCreated(T_Book *pBook)
 {
+    m_importThreadBooks.insert(pBook->localId);
     m_session->books.prepend(pBook);
     m_ui->setImportRunning(true);
     m_ui->addBook(pBook, 0, true);
@@ -295,6 +300,7 @@ void CBookJobManager::on_ImportBookStep(T_Book *pBook)
 
 void CBookJobManager::on_ImportBookThreadComplete(TC_Books_AddBook *tData)
 {
+    m_importThreadBooks.remove(tData->localBookId);
     if (T_Book *book = findBook(tData->localBookId)) {
         recountBook(book);
         m_db->updateBook(*book);

@@ -225,7 +225,11 @@ void CBookJobManager::onBookAdded(const T_Http_C &route, const QByteArray &body)
         return;
     T_Book *book = findBook(res.localId);
     if (!book) {
-        // Deleted here while the creation was on its way: delete it there too.
+        // Deleted here while the creation was on its way: delete it there
+        // too. The delete queued behind the creation takes the server id.
+        m_db->setBookServerId(res.localId, res.bookId);
+        if (m_db->findJob(JobType_BookDelete, QStringLiteral("localBookId"), res.localId) > 0)
+            return;
         TC_Books_Delete del;
         del.uid = route.uid > 0 ? route.uid : uid();
         del.localBookId = res.localId;
@@ -288,7 +292,11 @@ void CBookJobManager::onChapterCreated(const T_Http_C &route, const QByteArray &
     T_Book *book = findBook(route.localBookId);
     T_Chapter *chapter = findChapter(book, route.localChapterId);
     if (!chapter) {
-        // Deleted for good here while the creation was on its way.
+        // Deleted for good here while the creation was on its way. The
+        // delete queued behind the creation takes the server id.
+        m_db->setChapterServerId(route.localChapterId, res.chapterId);
+        if (m_db->findJob(JobType_ChapterDelete, QStringLiteral("localChapterId"), route.localChapterId) > 0)
+            return;
         TC_Chapter_Del del;
         del.uid = route.uid > 0 ? route.uid : uid();
         del.localBookId = route.localBookId;

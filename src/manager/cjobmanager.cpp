@@ -9,13 +9,17 @@
 #include "cuserjobmanager.h"
 #include "db/cquorvindb.h"
 #include "jobheader.h"
+#include "platform/quitsignals.h"
 #include "remote/chttputil.h"
 #include "remote/cquorvinhttp.h"
 #include "remote/cquorvinparser.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QGuiApplication>
 #include <QMutexLocker>
 #include <QNetworkReply>
+#include <QSessionManager>
 
 CJobManager::CJobManager(QObject *parent)
     : QObject(parent), m_bookJob(CBookJobManager::instance()), m_userJob(CUserJobManager::instance()),
@@ -63,6 +67,35 @@ bool CJobManager::uninit()
         qWarning() << "cannot write the author's settings back, uid =" << m_session->user.uid;
     m_ui->closeWindows();
     return true;
+}
+
+void CJobManager::saveEverything()
+{
+    m_ui->saveAll();
+    if (m_session->user.uid > 0) {
+        if (!m_db->updateUserdata(m_session->user))
+            qWarning() << "cannot write the author's settings, uid =" << m_session->user.uid;
+        if (!m_db->updateLock(m_session->user))
+            qWarning() << "cannot write the writing lock, uid =" << m_session->user.uid;
+    }
+}
+
+void CJobManager::saveAndQuit()
+{
+    saveEverything();
+    QCoreApplication::quit();
+}
+
+void CJobManager::installQuitHandlers(QGuiApplication &app)
+{
+    Platform::installQuitSignals(&app, [this](int signo) {
+        qWarning() << "signal" << signo << ": saving everything and quitting";
+        saveAndQuit();
+    });
+    connect(&app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
+        qDebug() << "the session manager asks to save: saving everything and quitting";
+        saveAndQuit();
+    });
 }
 
 bool CJobManager::startSignedInWork()
@@ -144,6 +177,7 @@ void CJobManager::replayNext()
                     return;
                 }
                 m_sent.insert(job.jobId, sent);
+                m_everSent.insert(job.jobId);
             }
         }
         if (job.jobId <= 0) {
@@ -179,7 +213,7 @@ bool CJobManager::dispatchJob(const T_JobData &job)
         return m_userJob->execUserJob(job);
     if (type >= 8 && type <= 26)
         return m_bookJob->execUserJob(job);
-    if (type >= 29 && type <= 34)
+    if (type >= 29 && type <= 35)
         return m_system->execUserJob(job);
     if (type >= 37 && type <= 43)
         return m_memo->execUserJob(job);
@@ -204,14 +238,16 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     T_Http_C route;
     const bool routed =
         HttpUtil::parseUserdata(QString::fromLatin1(reply->request().rawHeader("userdata")), route);
-    if (reply->error() != QNetworkReply::NoError) {
+    QByteArray body;
+    if (reply->error() != QNetworkReply::NoError && !CHttpBase::refusalEnvelope(reply, body)) {
         qWarning() << "network error" << reply->error() << reply->errorString()
                    << ", jobType =" << route.jobType << ", jobId =" << route.jobId;
         reply->deleteLater();
         onNetworkError(route);
         return;
     }
-    const QByteArray body = reply->readAll();
+    if (reply->error() == QNetworkReply::NoError)
+        body = reply->readAll();
     reply->deleteLater();
 
     T_Http_S envelope;
@@ -258,6 +294,8 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
         m_ui->showLogin();
         return;
     }
+    if (route.jobId > 0 && !stale && envelope.code != 200)
+        reportRefusal(route, envelope);
     T_JobData refused;
     if (route.jobId > 0 && envelope.code != 200 && route.jobType >= 8 && route.jobType <= 26)
         m_db->getJob(route.jobId, refused);
@@ -307,7 +345,7 @@ void CJobManager::routeReply(const T_Http_C &route, const QByteArray &body)
         m_userJob->asynBack(route, body);
     else if (type >= 8 && type <= 26)
         m_bookJob->asynBack(route, body);
-    else if (type >= 29 && type <= 34)
+    else if (type >= 29 && type <= 35)
         m_system->asynBack(route, body);
     else if (type >= 37 && type <= 43)
         m_memo->asynBack(route, body);
@@ -391,7 +429,14 @@ bool CJobManager::admitSend(const T_Http_C &req)
         return false;
     }
     m_sent.insert(req.jobId, sent);
+    m_everSent.insert(req.jobId);
     return true;
+}
+
+bool CJobManager::wasSent(int jobId)
+{
+    QMutexLocker lock(&m_mutex);
+    return m_sent.contains(jobId) || m_everSent.contains(jobId);
 }
 
 void CJobManager::printSData(const T_Http_S *data, const char *className)

@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QString>
 
+class QGuiApplication;
 class QNetworkReply;
 class CBookJobManager;
 class CMemoManager;
@@ -37,6 +38,14 @@ public:
     // Writes the author's settings back; runs once per pass after init.
     bool uninit();
 
+    // Saves everything (open pages through CUiManager::sig_SaveAll, the
+    // author record, settings and writing lock) and quits the event loop.
+    // The road of SIGTERM, SIGINT, SIGHUP and the session manager's commit
+    // request, installed by installQuitHandlers.
+    void saveEverything();
+    void saveAndQuit();
+    void installQuitHandlers(QGuiApplication &app);
+
     // After a sign-in (the session holds the author and token): identity
     // headers, the author's data, the main window and a first replay.
     bool startSignedInWork();
@@ -45,6 +54,9 @@ public:
     // Sends the oldest queued job; fetches the server's changes once the
     // queue is empty.
     void replayNext();
+    // Whether the queued job has been sent in this run (it may have reached
+    // the server even when no answer came back).
+    bool wasSent(int jobId);
     // Logs a response: "class : %1 , code=%2 , msg=%3" or, for a routed one,
     // "class : %1 , jobType=%2 , jobId=%3 , code=%4 , msg=%5".
     void printSData(const T_Http_S *data, const char *className = "T_Http_S");
@@ -125,6 +137,10 @@ private:
     // Fetches a book, chapter, chapter list or memo again (a CLocalEdits key).
     void refetch(const QPair<int, int> &key);
     void onNetworkError(const T_Http_C &route);
+    // cjobmanager_refusal.cpp: the server refused a queued job. The author
+    // is told what could not be saved and why; refused chapter text is kept
+    // as a local snapshot of the chapter. The job then leaves the queue.
+    void reportRefusal(const T_Http_C &route, const T_Http_S &envelope);
     // Ends a replay pass: the pull stops, the flag and the animation clear.
     void endSync(bool ok);
     // The send gate of the transport: whether an asynchronous request may go now.
@@ -160,6 +176,7 @@ private:
     QMap<int, int> m_answered;   // job ids whose reply has been handled
     QMap<int, T_SentJob> m_sent; // job ids sent (by the replay or at once) and not yet answered
     QSet<int> m_stale;           // sent jobs whose stored row changed since: kept after the reply
+    QSet<int> m_everSent;        // job ids sent at least once in this run
     int m_replayWaitsOn = 0;     // a job sent at once that the replay waits for
     bool m_deferred = false;     // a request was kept back by the gate: replay once the way is clear
     QMutex m_mutex;              // guards all of the above

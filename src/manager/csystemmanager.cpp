@@ -27,39 +27,49 @@ CSystemManager *CSystemManager::instance()
 
 int CSystemManager::checkSysData(TS_SynchronizaTion_SynData &stored)
 {
-    TS_SynchronizaTion_SynData server;
-    T_Http_C req;
-    if (m_http->synData(req, server) != 0 || server.code != 200) {
-        qWarning() << "version check failed: reference data from the store";
-        server = TS_SynchronizaTion_SynData();
-    }
+    // The first window never waits on the network: everything comes from
+    // the store now, and newer data are fetched once the versions arrive.
+    m_session->categories.male = QVector<T_Category>(stored.maleCateCount);
+    m_session->categories.female = QVector<T_Category>(stored.femaleCateCount);
+    m_db->getCateList(m_session->categories);
+    m_db->getSensitiveWords(m_session->author.uid, m_session->publicSensitiveWords,
+                            m_session->authorSensitiveWords);
+    m_session->nameData.clear();
+    m_db->getAllNames(m_session->nameData);
 
+    T_Http_C req;
+    req.jobType = JobType_VersionCheck;
+    m_http->synDataAsyn(req);
+    return 200;
+}
+
+void CSystemManager::onVersions(const QByteArray &body)
+{
+    TS_SynchronizaTion_SynData server;
+    CQuorvinParser::parse(body, server);
+    if (server.code != 200) {
+        qWarning() << "version check refused: reference data stay as stored";
+        return;
+    }
+    const TS_SynchronizaTion_SynData &stored = m_session->synData;
     if (server.cateVersion > stored.cateVersion) {
         T_Http_C cate;
         cate.jobType = JobType_CateFetch;
         m_http->booksCateAsyn(cate);
-    } else {
-        m_session->categories.male = QVector<T_Category>(stored.maleCateCount);
-        m_session->categories.female = QVector<T_Category>(stored.femaleCateCount);
-        m_db->getCateList(m_session->categories);
     }
-
-    // The author's own list needs a signed-in author: it follows in loadAuthorData.
+    // The author's own list needs a signed-in author: asked for now when
+    // there is one, else in loadAuthorData.
     m_authorWordsNewer = server.sensitiveVersion > stored.sensitiveVersion;
-    m_db->getSensitiveWords(m_session->author.uid, m_session->publicSensitiveWords,
-                            m_session->authorSensitiveWords);
-    if (m_authorWordsNewer)
+    if (m_authorWordsNewer) {
         requestSensitiveWords(1);
-
+        if (m_session->author.uid >= 1)
+            requestSensitiveWords(2);
+    }
     if (server.peopleNameVersion > stored.peopleNameVersion) {
         T_Http_C names;
         names.jobType = JobType_NameDataFetch;
         m_http->sensitiveNameDataAsyn(names);
-    } else {
-        m_session->nameData.clear();
-        m_db->getAllNames(m_session->nameData);
     }
-    return 200;
 }
 
 void CSystemManager::loadAuthorData()
@@ -128,6 +138,9 @@ void CSystemManager::asynBack(const T_Http_C &route, const QByteArray &body)
         break;
     case JobType_Statistics:
         onStatisticsSaved(route);
+        break;
+    case JobType_VersionCheck:
+        onVersions(body);
         break;
     default:
         break; // 30: the envelope is all there is

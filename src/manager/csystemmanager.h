@@ -21,8 +21,9 @@ class CSystemManager : public QObject
 public:
     static CSystemManager *instance();
 
-    // Asks the server for the reference-data versions and fetches what is
-    // newer there; the rest is read from the store. Always 200.
+    // Loads the reference data from the store, then asks the server for
+    // its versions without waiting; what is newer there is fetched and
+    // applied when it arrives. Always 200.
     int checkSysData(TS_SynchronizaTion_SynData &stored);
     // After a sign-in: the author's own sensitive words, from the store or,
     // when the version check found newer words, from the server.
@@ -48,6 +49,7 @@ private:
     void onNameData(const QByteArray &body);
     void onStatistics(const QByteArray &body);
     void onStatisticsSaved(const T_Http_C &route);
+    void onVersions(const QByteArray &body);
 
     CQuorvinHttp *m_http;
     CQuorvinDb *m_db;

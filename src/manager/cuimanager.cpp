@@ -126,6 +126,10 @@ void CUiManager::showLogin()
         dismissLater(m_mainWindow);
         m_mainWindow = nullptr;
     }
+    // The dialog is built under the author's theme (light before anyone
+    // signed in), never on the toolkit's bare look.
+    if (m_qss->getStyle() == StyleNone)
+        m_qss->setStyle(m_session.author.style > 0 ? m_session.author.style : StyleLight);
     if (!m_login)
         m_login = m_loginFactory();
     if (m_login)
@@ -236,9 +240,15 @@ void CUiManager::requestClose()
 
 void CUiManager::quitApplication()
 {
+    saveAll();
+    QApplication::quit();
+}
+
+void CUiManager::saveAll()
+{
+    emit sig_SaveAll();
     if (m_session.author.uid != 0 && !m_db->updateUser(m_session.author))
         qWarning() << "could not write the author record:" << m_db->lastError();
-    QApplication::quit();
 }
 
 bool CUiManager::isLocked() const
@@ -313,6 +323,7 @@ void CUiManager::toggleTheme()
 
 void CUiManager::showTips(const QString &text, int type)
 {
+    emit sig_TipShown(text, type);
     if (m_mainWindow)
         m_mainWindow->showTips(text, type);
 }

@@ -89,6 +89,9 @@ public:
 
     // Writes the author record (theme and window size) and ends the program.
     void quitApplication();
+    // Asks every open page to save its work (sig_SaveAll) and writes the
+    // author record (theme, window size).
+    void saveAll();
     // Closes the main window and the login dialog at once (end of a pass).
     void closeWindows();
 
@@ -99,6 +102,13 @@ signals:
     void sig_BookListChanged();
     void sig_BookChanged(T_Book *book);
     void sig_ChapterListChanged(T_Book *book);
+    // Every tip shown (or asked for before the main window exists).
+    void sig_TipShown(const QString &text, int type);
+    // Emitted before the program quits, by any road (the close button, a
+    // session logout or SIGTERM, the session manager): whatever holds
+    // unsaved work (the open editor) saves it now, through the coordinator,
+    // in a direct connection. Settings, theme and window state follow.
+    void sig_SaveAll();
 
 private:
     explicit CUiManager(QObject *parent = nullptr);

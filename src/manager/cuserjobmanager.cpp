@@ -309,9 +309,16 @@ bool CUserJobManager::replayProfileJob(const T_JobData &job)
                               .arg(job.jobId)
                               .arg(res.code)
                               .arg(res.msg);
-    const bool ok = result == kReached && res.code == 200;
+    // A refusal ends the job like any other refused job; only a network
+    // failure or a sign-in that is no longer valid (300) keeps it queued.
+    const bool ok = result == kReached && res.code != 300;
     if (ok) {
         m_db->deleteJob(job.jobId);
+        if (res.code != 200)
+            CUiManager::instance()->showTips(
+                tr("The profile could not be saved to the server: %1")
+                    .arg(res.msg.isEmpty() ? QString::number(res.code) : res.msg),
+                0);
     } else {
         CUiManager::instance()->onSyncEnded(false);
         for (T_Book *book : qAsConst(m_session->books))

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -55,6 +57,46 @@ bool storeImage(const QByteArray &bytes, const QString &path)
     }
     return true;
 }
+
+} // namespace
+
+namespace {
+
+// A reply answered here instead of by the server: an HTTP error status and
+// the server's envelope, read like any reply of the asynchronous manager.
+class CRefusedReply : public QNetworkReply
+{
+public:
+    CRefusedReply(const QNetworkRequest &request, int status, const QString &msg, QObject *parent)
+        : QNetworkReply(parent)
+    {
+        setRequest(request);
+        setUrl(request.url());
+        setOperation(QNetworkAccessManager::PostOperation);
+        setAttribute(QNetworkRequest::HttpStatusCodeAttribute, status);
+        setError(QNetworkReply::UnknownContentError, msg);
+        m_body = QJsonDocument(QJsonObject{{QStringLiteral("code"), status}, {QStringLiteral("msg"), msg}})
+                     .toJson(QJsonDocument::Compact);
+        open(QIODevice::ReadOnly);
+        setFinished(true);
+    }
+    void abort() override {}
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return m_body.size() - m_pos + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 n = qMin<qint64>(maxSize, m_body.size() - m_pos);
+        memcpy(data, m_body.constData() + m_pos, size_t(n));
+        m_pos += n;
+        return n;
+    }
+
+private:
+    QByteArray m_body;
+    qint64 m_pos = 0;
+};
 
 } // namespace
 
@@ -110,6 +152,13 @@ int CHttpBase::postSyn(const QString &url, const QString &params, QByteArray &bo
                        const QByteArray &userdata)
 {
     const QByteArray data = params.toLatin1();
+    if (data.size() > kMaxBodyBytes) {
+        qWarning() << "request body of" << data.size() << "bytes is above the server's limit:" << url;
+        CRefusedReply refused(QNetworkRequest(QUrl(url)), 413,
+                              QStringLiteral("the request body is larger than this server accepts"), nullptr);
+        refusalEnvelope(&refused, body);
+        return QNetworkReply::NoError;
+    }
     QNetworkReply *reply =
         m_synManager->post(buildRequest(QUrl(url), true, data.size(), userdata, true), data);
     return waitFor(reply, body);
@@ -123,7 +172,15 @@ void CHttpBase::getAsyn(const QString &url, const QString &query, const QByteArr
 void CHttpBase::postAsyn(const QString &url, const QString &params, const QByteArray &userdata)
 {
     const QByteArray data = params.toLatin1();
-    m_asynManager->post(buildRequest(QUrl(url), true, data.size(), userdata, true), data);
+    const QNetworkRequest request = buildRequest(QUrl(url), true, data.size(), userdata, true);
+    if (data.size() > kMaxBodyBytes) {
+        qWarning() << "request body of" << data.size() << "bytes is above the server's limit:" << url;
+        auto *reply = new CRefusedReply(
+            request, 413, QStringLiteral("the request body is larger than this server accepts"), this);
+        QTimer::singleShot(0, this, [this, reply] { onFinished(reply); });
+        return;
+    }
+    m_asynManager->post(request, data);
 }
 
 int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
@@ -146,14 +203,39 @@ int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
     } else {
         timer.stop();
         result = reply->error();
-        if (result == QNetworkReply::NoError)
+        if (result == QNetworkReply::NoError) {
             body = reply->readAll();
-        else
+        } else {
             qWarning() << "request failed:" << reply->url().path() << result << reply->errorString();
+            if (refusalEnvelope(reply, body))
+                result = QNetworkReply::NoError;
+        }
     }
     reply->close();
     reply->deleteLater();
     return result;
+}
+
+bool CHttpBase::refusalEnvelope(QNetworkReply *reply, QByteArray &envelope)
+{
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid() || status.toInt() < 400)
+        return false;
+    const QByteArray body = reply->readAll();
+    const QJsonObject object = QJsonDocument::fromJson(body).object();
+    if (object.value(QStringLiteral("code")).toInt() != 0 &&
+        object.value(QStringLiteral("code")).toInt() != 200) {
+        envelope = body;
+        return true;
+    }
+    QString reason =
+        QString::fromUtf8(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
+    if (reason.isEmpty())
+        reason = QStringLiteral("HTTP %1").arg(status.toInt());
+    envelope =
+        QJsonDocument(QJsonObject{{QStringLiteral("code"), status.toInt()}, {QStringLiteral("msg"), reason}})
+            .toJson(QJsonDocument::Compact);
+    return true;
 }
 
 void CHttpBase::setHeader(const QByteArray &name, const QString &value)

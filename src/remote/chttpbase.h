@@ -29,8 +29,20 @@ public:
     // Result of a synchronous call that got no answer in time
     // (QNetworkReply::InternalServerError).
     static constexpr int kTimeoutError = 401;
+    // The largest request body the server takes. A larger one is not sent:
+    // it is answered here with the server's refusal (HTTP 413), since the
+    // server closes the connection on it before the body is written and the
+    // reply would only show a broken connection.
+    static constexpr int kMaxBodyBytes = 16 * 1024 * 1024;
 
     explicit CHttpBase(QObject *parent = nullptr);
+
+    // A reply that failed with an HTTP error status (a body too large, 413;
+    // an unknown path, 404; ...) is still the server's answer: a refusal,
+    // not a network failure. Fills `envelope` with the server's own
+    // envelope when the body is one, else with {"code": status, "msg":
+    // reason}. False when the server gave no status at all.
+    static bool refusalEnvelope(QNetworkReply *reply, QByteArray &envelope);
 
     // Synchronous calls return the QNetworkReply::NetworkError as an int;
     // 0 means a body arrived (in `body`), 401 that the time-out passed.

@@ -530,6 +530,12 @@ int CQuorvinHttp::synData(const T_Http_C &req, TS_SynchronizaTion_SynData &res)
     return sendGet(CQuorvinUrl::SynData, req, res);
 }
 
+void CQuorvinHttp::synDataAsyn(const T_Http_C &req)
+{
+    begin();
+    sendGetAsyn(CQuorvinUrl::SynData, req);
+}
+
 int CQuorvinHttp::synBookData(const T_Http_C &req, TS_SynchronizaTion_SynBookData &res)
 {
     begin();

@@ -102,6 +102,7 @@ public:
 
     // Synchronisation
     int synData(const T_Http_C &req, TS_SynchronizaTion_SynData &res);         // 32
+    void synDataAsyn(const T_Http_C &req);                                     // 32
     int synBookData(const T_Http_C &req, TS_SynchronizaTion_SynBookData &res); // 33
     void synBookDataAsyn(const T_Http_C &req);                                 // 33
     void synAuthorAsyn(const TC_SynchronizaTion_SynAuthor &req);               // 34

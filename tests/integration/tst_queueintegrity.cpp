@@ -14,9 +14,11 @@
 #include "testserver.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
 #include <QSqlQuery>
+#include <QTcpServer>
 
 namespace {
 
@@ -346,6 +348,246 @@ private slots:
         QVERIFY(goOnline());
         QVERIFY(replay());
         QCOMPARE(serverMemo(memoId).value("content").toString(), QStringLiteral("钉住后又改了"));
+    }
+
+    // Whatever the server answers is a refusal, not a network failure: the
+    // author is told, refused text is kept as a snapshot, the queue goes on.
+    void refusalsAreToldKeptAndTheQueueGoesOn_data()
+    {
+        QTest::addColumn<bool>("tooLarge");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("text too large (HTTP 413)")
+            << true << QStringLiteral("larger than this server accepts");
+        QTest::newRow("name refused") << false << QStringLiteral("chapter name");
+    }
+
+    void refusalsAreToldKeptAndTheQueueGoesOn()
+    {
+        QFETCH(bool, tooLarge);
+        QFETCH(QString, why);
+        T_Book *book = onlineBook(tooLarge ? QStringLiteral("太长") : QStringLiteral("名长"));
+        QVERIFY(book);
+        T_Chapter *chapter = book->chapterList.first();
+        const QString chapterName = chapter->name;
+        QVERIFY(goOffline());
+        // 17 MB on the wire once percent-encoded, above the server's 16 MB.
+        const QString text = QString(1900000, QChar(0x4E00));
+        TC_Chapter_Edit change;
+        change.localBookId = book->localId;
+        change.localChapterId = chapter->localId;
+        if (tooLarge) {
+            change.content = text;
+            QVERIFY(m_jobs->chapterSaveContent(change));
+        } else {
+            change.chapterName = QString(120, QChar(0x540D));
+            QVERIFY(m_jobs->chapterRename(change));
+        }
+        TC_Books_Edit after;
+        after.localBookId = book->localId;
+        after.bookName = book->bookName;
+        after.intro = QStringLiteral("排在被拒之后");
+        QVERIFY(m_jobs->booksEdit(after));
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
+
+        QStringList tips;
+        auto connection =
+            connect(m_ui, &CUiManager::sig_TipShown, this, [&tips](const QString &tip, int type) {
+                if (type == 0)
+                    tips << tip;
+            });
+        QVERIFY(goOnline());
+        QVERIFY(replay());
+        disconnect(connection);
+        QCOMPARE(api()
+                     .get("/books/bookinfo", {{"book_id", QString::number(book->bookId)}})
+                     .object()
+                     .value("intro")
+                     .toString(),
+                 QStringLiteral("排在被拒之后"));
+        QCOMPARE(tips.size(), 1);
+        QVERIFY2(tips.first().contains(book->bookName) && tips.first().contains(why),
+                 qPrintable(tips.first()));
+        if (tooLarge) {
+            QVERIFY2(tips.first().contains(chapterName), qPrintable(tips.first()));
+            QList<T_ContentBlade> snapshots;
+            QVERIFY(CQuorvinDb::instance()->getContentBlades(chapter->localId, snapshots));
+            QCOMPARE(snapshots.size(), 1);
+            QCOMPARE(snapshots.first().content.size(), text.size());
+        }
+    }
+
+    // Deleting a book while its import thread still hands over chapters is
+    // refused with a tip (it freed the book under the thread before); once
+    // the import is done the book goes, with every row and job of it.
+    void deletingABookWhileItIsImportedWaitsForTheImport()
+    {
+        QVERIFY(goOffline());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("长篇.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 1; i <= 20000; ++i)
+            file.write(QStringLiteral("第%1章 题\n正文%1\n").arg(i).toUtf8());
+        file.close();
+        QStringList tips;
+        auto connection =
+            connect(m_ui, &CUiManager::sig_TipShown, this, [&tips](const QString &tip, int type) {
+                if (type == 0)
+                    tips << tip;
+            });
+        TC_Books_AddBook req;
+        req.filePath = path;
+        QCOMPARE(m_jobs->booksImport(req), 200);
+        T_Book *book = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((book = m_session.books.isEmpty() ? nullptr : m_session.books.first()) &&
+                                     book->bookName == QStringLiteral("长篇"),
+                                 20000);
+        const int localBookId = book->localId;
+        TC_Books_Delete del;
+        del.localBookId = localBookId;
+        QVERIFY(!m_jobs->booksDelete(del));
+        disconnect(connection);
+        QCOMPARE(tips.size(), 1);
+        QVERIFY2(tips.first().contains(QStringLiteral("长篇")), qPrintable(tips.first()));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_ui->importRunning(), 120000);
+        QCOMPARE(book->chapterList.size(), 20000);
+        QVERIFY(m_jobs->booksDelete(del));
+        const QString of = QStringLiteral(" where localBookId = %1").arg(localBookId);
+        QCOMPARE(value("select count(*) from tb_chapter" + of), 0);
+        // The book's creation went out (and failed): it stays, with the delete behind it.
+        QCOMPARE(value("select count(*) from tb_job" + of + " and jobType not in (8, 11)"), 0);
+        QVERIFY(goOnline());
+        QVERIFY(replay());
+    }
+
+    // A creation that went out and got no answer may still have reached the
+    // server. Deleting the object then keeps the creation queued with the
+    // delete behind it: the creation's (idempotent) answer brings the
+    // server id, and the delete removes the object there too.
+    void deletedAfterItsCreationWentOutIsDeletedThere_data()
+    {
+        QTest::addColumn<bool>("wholeBook");
+        QTest::newRow("book") << true;
+        QTest::newRow("chapter") << false;
+    }
+
+    void deletedAfterItsCreationWentOutIsDeletedThere()
+    {
+        QFETCH(bool, wholeBook);
+        T_Book *book = wholeBook ? nullptr : onlineBook(QStringLiteral("章亡"));
+        QVERIFY(wholeBook || book);
+        QVERIFY(goOffline());
+        const QString name = wholeBook ? QStringLiteral("书亡") : QStringLiteral("第2章 亡");
+        TC_Chapter_Create create;
+        if (wholeBook) {
+            TC_Books_AddBook add;
+            add.bookName = name;
+            book = m_jobs->booksAddBook(add); // sent at once, fails
+            QVERIFY(book);
+        } else {
+            create.localBookId = book->localId;
+            create.chapterName = name;
+            create.order_num = 2;
+            QVERIFY(m_jobs->chapterCreate(create)); // sent at once, fails
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
+        QVERIFY(goOnline());
+        // What the lost request did on the server.
+        TestHttp client = api();
+        client.setUniqueCode(kUniqueCode);
+        const TestHttpReply created =
+            wholeBook
+                ? client.post("/books/addBook",
+                              {{"book_name", name}, {"local_id", QString::number(book->localId)}})
+                : client.post("/chapter/createChapter", {{"book_id", QString::number(book->bookId)},
+                                                         {"local_id", QString::number(create.localChapterId)},
+                                                         {"chapter_name", name},
+                                                         {"order_num", "2"}});
+        QCOMPARE(created.code(), 200);
+        const int bookId = wholeBook ? created.object().value("book_id").toInt() : book->bookId;
+        if (wholeBook) {
+            TC_Books_Delete del;
+            del.localBookId = book->localId;
+            QVERIFY(m_jobs->booksDelete(del));
+        } else {
+            TC_Chapter_Del del;
+            del.localBookId = book->localId;
+            del.localChapterId = create.localChapterId;
+            QVERIFY(m_jobs->chapterDelete(del));
+        }
+        QVERIFY(replay());
+        if (wholeBook) {
+            for (const QJsonValue &v : api().get("/books/booksList").content().toArray())
+                QVERIFY(v.toObject().value("book_name").toString() != name);
+        } else {
+            const QJsonArray menu = api()
+                                        .get("/chapter/chapterMenu", {{"book_id", QString::number(bookId)}})
+                                        .object()
+                                        .value("menu")
+                                        .toArray();
+            for (const QJsonValue &v : menu)
+                QVERIFY(v.toObject().value("chapter_name").toString() != name);
+            QCOMPARE(menu.size(), 1);
+        }
+    }
+
+    // Start-up against a server that accepts connections and never answers:
+    // the main window comes from the local data at once (the version check
+    // of the reference data used to hold it for the whole request time-out).
+    void firstWindowDoesNotWaitForTheServer()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        CQuorvinHttp *http = CQuorvinHttp::instance();
+        QVERIFY(CQuorvinDb::instance()->setLastUser(int(m_uid)));
+        http->setSyncTimeout(120000);
+        http->setAsynIdleTimeout(2000);
+        QVERIFY(http->setBaseUrl(QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort())));
+        m_session.clearBooks();
+        m_session.author = TS_Author_Info();
+        http->clearIdentity();
+
+        QElapsedTimer started;
+        started.start();
+        QVERIFY(m_jobs->init());
+        const qint64 elapsed = started.elapsed();
+        QVERIFY(m_ui->mainWindow());
+        QCOMPARE(m_session.author.uid, int(m_uid));
+        // Far below the 120 s a blocking request would take.
+        QVERIFY2(elapsed < 60000, qPrintable(QString::number(elapsed)));
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 60000);
+
+        http->setSyncTimeout(0);
+        http->setAsynIdleTimeout(0);
+        QVERIFY(http->setBaseUrl(m_server.baseUrl()));
+        QVERIFY(m_jobs->uninit());
+    }
+
+    // A profile change the server refuses leaves the queue like any other.
+    void refusedProfileJobDoesNotHoldTheQueue()
+    {
+        T_Book *book = onlineBook(QStringLiteral("资料"));
+        QVERIFY(book);
+        CQuorvinDb *db = CQuorvinDb::instance();
+        QVERIFY(goOffline());
+        T_Http_C profile;
+        profile.uid = int(m_uid);
+        profile.jobType = JobType_AuthorInfo;
+        QVERIFY(db->addJob(profile, QStringLiteral("{\"sex\":\"X\",\"name\":\"某\"}"), db->currentTime()));
+        TC_Books_Edit after;
+        after.localBookId = book->localId;
+        after.bookName = book->bookName;
+        after.intro = QStringLiteral("资料之后");
+        QVERIFY(m_jobs->booksEdit(after));
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
+        QVERIFY(goOnline());
+        QVERIFY(replay());
+        QCOMPARE(api()
+                     .get("/books/bookinfo", {{"book_id", QString::number(book->bookId)}})
+                     .object()
+                     .value("intro")
+                     .toString(),
+                 QStringLiteral("资料之后"));
     }
 };
 

@@ -146,6 +146,13 @@ private slots:
         QTest::newRow("last heading without a line break")
             << s("第1章 A\na\n第2章 B") << QStringList{s("第1章 A")} << QStringList{s("a\n第2章 B")};
         QTest::newRow("蒂 heading") << s("蒂3章 奇\nx") << QStringList{s("蒂3章 奇")} << QStringList{s("x")};
+        QTest::newRow("a line merely ending like a heading")
+            << s("第1章 起\n他翻到了第三章\n又读第二回。\n") << QStringList{s("第1章 起")}
+            << QStringList{s("他翻到了第三章\n又读第二回。\n")};
+        QTest::newRow("blanks before a heading")
+            << s("第1章 起\n甲\n\u3000\u3000第2章 承\n乙\n  第3章 转\n丙")
+            << QStringList{s("第1章 起"), s("第2章 承"), s("第3章 转")}
+            << QStringList{s("甲\n"), s("乙\n"), s("丙")};
     }
 
     void split()

@@ -29,6 +29,8 @@ private slots:
     void serverIdsReachEveryTable();
     void newAuthorGetsDefaults();
     void insertUserIsAllOrNothing();
+    void memoAndSettingsWritesAreAllOrNothing_data();
+    void memoAndSettingsWritesAreAllOrNothing();
     void memos();
     void contentBlades();
     void statistics();

@@ -311,6 +311,39 @@ void TestDb::insertUserIsAllOrNothing()
         QCOMPARE(count(table), 0);
 }
 
+void TestDb::memoAndSettingsWritesAreAllOrNothing_data()
+{
+    QTest::addColumn<QString>("refusedTable");
+    QTest::newRow("insertMemo: the memo count") << "tb_system_conf";
+    QTest::newRow("updateUserdata: the creation settings") << "tb_creation_conf";
+}
+
+// A second statement that fails undoes the first: no memo row without its
+// count, no system settings stored without the creation settings.
+void TestDb::memoAndSettingsWritesAreAllOrNothing()
+{
+    QFETCH(QString, refusedTable);
+    TS_Author_Info author;
+    author.uid = 12;
+    T_User user;
+    user.uid = 12;
+    QVERIFY(m_db->insertUser(author, user));
+    execRaw(
+        QStringLiteral("create trigger refuse before update on %1 begin select raise(abort, 'refused'); end")
+            .arg(refusedTable));
+    if (refusedTable == "tb_system_conf") {
+        T_Memo memo;
+        memo.content = "note";
+        QVERIFY(!m_db->insertMemo(12, memo));
+        QCOMPARE(count("tb_memo"), 0);
+    } else {
+        user.isSound = 0;
+        user.fontSize = 30;
+        QVERIFY(!m_db->updateUserdata(user));
+        QCOMPARE(scalar("select isSound from tb_system_conf where uid = 12").toInt(), 1);
+    }
+}
+
 void TestDb::memos()
 {
     TS_Author_Info author;
