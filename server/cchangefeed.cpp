@@ -52,12 +52,13 @@ bool CChangeFeed::insertItem(qint64 uid, const QString &code, int type, qint64 b
     bool ok = true;
     // The client may already have fetched the waiting item and acknowledge
     // it after this change: it goes, and the change is announced anew
-    // behind everything the client has seen.
+    // behind everything the client has seen. An item with details of its
+    // own replaces only an equal one.
     if (isRefetch(type))
         CStore::run(
             QStringLiteral("delete from changes where uid = ? and unique_code = ? and change_type = ? "
-                           "and book_id = ? and chapter_id = ?"),
-            {uid, code, type, bookId, chapterId}, &ok);
+                           "and book_id = ? and chapter_id = ? and extra = ?"),
+            {uid, code, type, bookId, chapterId, compact(extra)}, &ok);
     if (!ok)
         return false;
     CStore::run(
@@ -92,6 +93,12 @@ bool CChangeFeed::record(qint64 uid, const QString &fromCode, int type, qint64 b
             return false;
     }
     return true;
+}
+
+bool CChangeFeed::recordFor(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
+                            const QJsonObject &extra, qint64 now)
+{
+    return insertItem(uid, code, type, bookId, chapterId, extra, now);
 }
 
 bool CChangeFeed::ensureClient(qint64 uid, const QString &uniqueCode, qint64 now)

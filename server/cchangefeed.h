@@ -49,6 +49,10 @@ public:
     // inside a write transaction.
     bool record(qint64 uid, const QString &fromCode, int type, qint64 bookId, qint64 chapterId,
                 const QJsonObject &extra, qint64 now);
+    // Queues a change for the one client `code` of `uid`. Must run inside a
+    // write transaction.
+    bool recordFor(qint64 uid, const QString &code, int type, qint64 bookId, qint64 chapterId,
+                   const QJsonObject &extra, qint64 now);
     // Registers the unique code; the first time, seeds its feed with the
     // author's whole account. Opens its own write transaction.
     bool ensureClient(qint64 uid, const QString &uniqueCode, qint64 now);

@@ -115,8 +115,10 @@ bool readBatch(T_ApiCall &c, QJsonArray &items)
     return true;
 }
 
-// Swaps the chapter's order number with its live neighbour above (1) or
-// below (2); nothing happens at either end.
+// Moves the chapter past its live neighbour above (1) or below (2) in the
+// order every list uses: order number, then chapter id. Different numbers
+// are swapped; on equal numbers the mover takes one less (up) or one more
+// (down). Nothing happens at either end.
 bool swapWithNeighbour(qint64 bookId, qint64 chapterId, qint64 direction)
 {
     bool ok = false;
@@ -128,23 +130,77 @@ bool swapWithNeighbour(qint64 bookId, qint64 chapterId, qint64 direction)
     const QString sql =
         direction == 1
             ? QStringLiteral("select chapter_id, order_num from chapters where book_id = ? and status <> 0 "
-                             "and chapter_id <> ? and order_num <= ? order by order_num desc limit 1")
+                             "and (order_num < ? or (order_num = ? and chapter_id < ?)) "
+                             "order by order_num desc, chapter_id desc limit 1")
             : QStringLiteral("select chapter_id, order_num from chapters where book_id = ? and status <> 0 "
-                             "and chapter_id <> ? and order_num >= ? order by order_num asc limit 1");
-    QSqlQuery q = CStore::run(sql, {bookId, chapterId, order}, &ok);
+                             "and (order_num > ? or (order_num = ? and chapter_id > ?)) "
+                             "order by order_num asc, chapter_id asc limit 1");
+    QSqlQuery q = CStore::run(sql, {bookId, order, order, chapterId}, &ok);
     if (!ok || !q.next())
         return ok;
     const qint64 otherId = q.value(0).toLongLong();
-    int otherOrder = q.value(1).toInt();
+    const int otherOrder = q.value(1).toInt();
     q.finish();
-    if (otherOrder == order)
-        otherOrder = direction == 1 ? order - 1 : order + 1;
+    if (otherOrder == order) {
+        CStore::run(QStringLiteral("update chapters set order_num = ? where chapter_id = ?"),
+                    {direction == 1 ? order - 1 : order + 1, chapterId}, &ok);
+        return ok;
+    }
     CStore::run(QStringLiteral("update chapters set order_num = ? where chapter_id = ?"),
                 {otherOrder, chapterId}, &ok);
     if (ok)
         CStore::run(QStringLiteral("update chapters set order_num = ? where chapter_id = ?"),
                     {order, otherId}, &ok);
     return ok;
+}
+
+// The last save to arrive wins, but a text written on another machine is
+// never replaced without a trace: it is kept as a snapshot of the chapter
+// that every machine receives. When the incoming save is older than the
+// text it replaces, the machine that wrote that text is told so.
+bool keepReplacedText(T_ApiCall &c, qint64 bookId, qint64 chapterId, const QString &incoming, qint64 savedAt)
+{
+    bool ok = false;
+    QSqlQuery q = CStore::run(QStringLiteral("select content, content_time, content_code, chapter_name, "
+                                             "update_time from chapters where chapter_id = ?"),
+                              {chapterId}, &ok);
+    if (!ok || !q.next())
+        return ok;
+    const QString current = q.value(0).toString();
+    const qint64 currentTime =
+        q.value(1).toLongLong() > 0 ? q.value(1).toLongLong() : q.value(4).toLongLong();
+    const QString writer = q.value(2).toString();
+    const QString name = q.value(3).toString();
+    q.finish();
+    if (current.isEmpty() || current == incoming || writer == c.uniqueCode)
+        return true;
+    const bool kept =
+        CStore::scalar(QStringLiteral("select 1 from blades where chapter_id = ? and content = ?"),
+                       {chapterId, current}, &ok)
+            .isValid();
+    if (!ok)
+        return false;
+    if (!kept) {
+        // One snapshot per chapter and second: take the nearest free second.
+        bool inserted = false;
+        for (qint64 at = currentTime; !inserted && at > currentTime - 60; --at) {
+            QSqlQuery insert = CStore::run(
+                QStringLiteral(
+                    "insert or ignore into blades(uid, book_id, chapter_id, chapter_name, content, "
+                    "word_num, create_time) values(?, ?, ?, ?, ?, ?, ?)"),
+                {c.uid, bookId, chapterId, name, current, wordCount(current), at}, &ok);
+            if (!ok)
+                return false;
+            inserted = insert.numRowsAffected() == 1;
+        }
+    }
+    CChangeFeed &feed = CChangeFeed::instance();
+    if (!feed.record(c.uid, QString(), Change_TimeMachine, bookId, chapterId, {}, c.now))
+        return false;
+    if (savedAt < currentTime && !writer.isEmpty())
+        return feed.recordFor(c.uid, writer, Change_TimeMachine, bookId, chapterId,
+                              QJsonObject{{"kept", 1}, {"chapter_name", name}}, c.now);
+    return true;
 }
 
 } // namespace
@@ -373,15 +429,19 @@ void editChapter(T_ApiCall &c)
     const QString content = c.text(QStringLiteral("content"));
     if (content.size() > kMaxChapterText)
         return c.refuse(Api_BadRequest, tooLongText());
+    qint64 savedAt = 0;
+    if (!c.integer(QStringLiteral("update_time"), savedAt, c.now))
+        return;
     CWriteTx tx;
     if (!ownChapter(c, bookId, chapterId))
         return;
     bool ok = true;
     if (hasContent)
-        CStore::run(
-            QStringLiteral(
-                "update chapters set content = ?, word_count = ?, update_time = ? where chapter_id = ?"),
-            {content, wordCount(content), c.now, chapterId}, &ok);
+        ok = keepReplacedText(c, bookId, chapterId, content, savedAt);
+    if (ok && hasContent)
+        CStore::run(QStringLiteral("update chapters set content = ?, word_count = ?, update_time = ?, "
+                                   "content_time = ?, content_code = ? where chapter_id = ?"),
+                    {content, wordCount(content), c.now, savedAt, c.uniqueCode, chapterId}, &ok);
     if (ok && hasName)
         CStore::run(
             QStringLiteral("update chapters set chapter_name = ?, update_time = ? where chapter_id = ?"),

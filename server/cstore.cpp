@@ -185,7 +185,7 @@ bool CStore::createSchema(QSqlDatabase &db)
     // Clients from before devices were retired were last seen when first
     // seen; tokens from before idle sessions ended were used when issued.
     return addColumn(db, "clients", "last_seen", "last_seen = first_seen") &&
-           addColumn(db, "tokens", "last_used", "last_used = create_time");
+           addColumn(db, "tokens", "last_used", "last_used = create_time") && addMissingColumns(db);
 }
 
 // Adds an integer column that an older data folder lacks, filled by `fill`.
@@ -202,6 +202,39 @@ bool CStore::addColumn(QSqlDatabase &db, const char *table, const char *column, 
            (q.exec(QStringLiteral("alter table %1 add column %2 integer not null default 0")
                        .arg(QLatin1String(table), QLatin1String(column))) &&
             q.exec(QStringLiteral("update %1 set %2").arg(QLatin1String(table), QLatin1String(fill))));
+}
+
+// Columns added after the first release: a data folder of an older server
+// gets them on start.
+bool CStore::addMissingColumns(QSqlDatabase &db)
+{
+    struct Column
+    {
+        const char *table, *name, *declaration;
+    };
+    // The time (client clock of the save, server seconds) and the client code
+    // of the chapter's current text.
+    static const Column kColumns[] = {
+        {"chapters", "content_time", "integer not null default 0"},
+        {"chapters", "content_code", "text not null default ''"},
+    };
+    QSqlQuery q(db);
+    for (const Column &column : kColumns) {
+        if (!q.exec(QStringLiteral("pragma table_info(%1)").arg(QLatin1String(column.table))))
+            return false;
+        bool present = false;
+        while (q.next())
+            present = present || q.value(1).toString() == QLatin1String(column.name);
+        if (present)
+            continue;
+        if (!q.exec(QStringLiteral("alter table %1 add column %2 %3")
+                        .arg(QLatin1String(column.table), QLatin1String(column.name),
+                             QLatin1String(column.declaration)))) {
+            qWarning() << "cannot add the column" << column.name << ":" << q.lastError().text();
+            return false;
+        }
+    }
+    return true;
 }
 
 QSqlDatabase CStore::connection()

@@ -27,6 +27,7 @@ public:
 
 private:
     static bool createSchema(QSqlDatabase &db);
+    static bool addMissingColumns(QSqlDatabase &db);
     static bool upgradeCreations(QSqlDatabase &db);
     static bool addColumn(QSqlDatabase &db, const char *table, const char *column, const char *fill);
 };

@@ -122,6 +122,11 @@ public:
     bool deleteJob(int jobId);
     // How many jobs of `uid` wait in the queue; -1 when the count fails.
     int countJobs(int uid);
+    // Whether a job whose `column` (localBookId, localChapterId, localMemoId)
+    // is `localId` waits in the queue, of one of `types` (any type when empty).
+    bool hasWaitingJob(const QString &column, int localId, const QList<int> &types = {});
+    // The chapter's waiting edit job (type 23); false when there is none.
+    bool waitingChapterEdit(int localChapterId, T_JobData &job);
 
     // Memos.
     bool getMemos(int uid, QList<T_Memo *> &memos);

@@ -80,7 +80,7 @@ bool CQuorvinDb::getChapters(T_Book &book)
     if (!sqlExec(query, sqlFormat(QStringLiteral(
                                       "select localId,chapterId,localBookId,bookId,name,wordCount,status,"
                                       "orderNum,createTime,updateTime from tb_chapter where localBookId = "
-                                      "%1 order by orderNum ASC"),
+                                      "%1 order by orderNum ASC,chapterId = 0,chapterId,localId"),
                                   {book.localId})))
         return false;
     book.clearChapters();

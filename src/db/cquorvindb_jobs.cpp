@@ -318,6 +318,37 @@ bool CQuorvinDb::settleStatisticsJob(int jobId, int wordCount, int writeTime)
     });
 }
 
+bool CQuorvinDb::waitingChapterEdit(int localChapterId, T_JobData &job)
+{
+    job = T_JobData();
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!sqlExec(query,
+                 sqlFormat(QStringLiteral("select * from tb_job where localChapterId = %1 and jobType = "
+                                          "%2 order by jobId desc limit 1;"),
+                           {localChapterId, int(JobType_ChapterEdit)})) ||
+        !query.next())
+        return false;
+    readJob(query, job);
+    return true;
+}
+
+bool CQuorvinDb::hasWaitingJob(const QString &column, int localId, const QList<int> &types)
+{
+    if (localId < 1)
+        return false;
+    QString sql = QStringLiteral("select 1 from tb_job where %1 = %2").arg(column).arg(localId);
+    if (!types.isEmpty()) {
+        QStringList numbers;
+        for (int type : types)
+            numbers << QString::number(type);
+        sql += QStringLiteral(" and jobType in (%1)").arg(numbers.join(QLatin1Char(',')));
+    }
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    return sqlExec(query, sql + QStringLiteral(" limit 1;")) && query.next();
+}
+
 int CQuorvinDb::countJobs(int uid)
 {
     QSqlQuery query(connection());

@@ -2,6 +2,7 @@
 #include "cbookjobmanager.h"
 
 #include "apppaths.h"
+#include "clocaledits.h"
 #include "db/cquorvindb.h"
 #include "manager/cjobmanager.h"
 #include "manager/cuimanager.h"
@@ -133,12 +134,23 @@ QString CBookJobManager::defaultChapterName(int localBookId) const
     return QString::fromUtf8("第%1章 ").arg(highest + 1);
 }
 
+bool CBookJobManager::listsBefore(const T_Chapter *a, const T_Chapter *b)
+{
+    if (a->orderNum != b->orderNum)
+        return a->orderNum < b->orderNum;
+    // Equal order numbers: by server id, chapters not yet on the server last
+    // by local id, the same order the server lists them in.
+    const bool aKnown = a->chapterId > 0, bKnown = b->chapterId > 0;
+    if (aKnown != bKnown)
+        return aKnown;
+    if (aKnown && a->chapterId != b->chapterId)
+        return a->chapterId < b->chapterId;
+    return a->localId < b->localId;
+}
+
 void CBookJobManager::insertByOrder(QList<T_Chapter *> &list, T_Chapter *chapter)
 {
-    auto at = std::upper_bound(list.begin(), list.end(), chapter, [](const T_Chapter *a, const T_Chapter *b) {
-        return a->orderNum < b->orderNum;
-    });
-    list.insert(at, chapter);
+    list.insert(std::upper_bound(list.begin(), list.end(), chapter, &CBookJobManager::listsBefore), chapter);
 }
 
 void CBookJobManager::recountBook(T_Book *book)
@@ -226,6 +238,13 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
     }
     takeServerIds(req, book, nullptr);
     req.uid = uid();
+    if (req.synStep != 0) {
+        // Deleted on another machine: text not yet on the server is kept.
+        for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
+            for (T_Chapter *chapter : *list)
+                if (hasUnsentText(*chapter))
+                    recoverText(book, *chapter, true);
+    }
     if (!m_db->deleteBook(book->localId))
         return false;
     const int row = m_session->books.indexOf(book);
@@ -299,6 +318,7 @@ bool CBookJobManager::books_edit(TC_Books_Edit &req)
     if (!m_db->updateBook(*book))
         return false;
     if (req.synStep == 0) {
+        CLocalEdits::instance().touch(CLocalEdits::Book, book->localId);
         const QJsonObject json{
             {QStringLiteral("channelType"), book->channelType}, {QStringLiteral("cateId"), book->cateId},
             {QStringLiteral("bookName"), book->bookName},       {QStringLiteral("intro"), book->intro},
@@ -324,6 +344,7 @@ bool CBookJobManager::books_info(T_Http_C &req)
         takeServerIds(req, book, nullptr);
     req.jobType = JobType_BookInfo;
     req.jobId = 0;
+    CLocalEdits::instance().fetchSent(req);
     m_http->booksInfoAsyn(req);
     return true;
 }
@@ -407,6 +428,8 @@ bool CBookJobManager::chapter_saveContent(TC_Chapter_Edit &req)
     chapter->isContentLoaded = true;
     chapter->wordCount = words;
     recountBook(book);
+    if (req.synStep == 0)
+        CLocalEdits::instance().touch(CLocalEdits::Chapter, chapter->localId);
     // The chapter's job may also hold an unsent rename: it goes whole.
     if (req.synStep == 0 && req.bookId >= 1 && req.chapterId >= 1)
         sendStoredJob(this, m_db, req.jobId);
@@ -428,6 +451,7 @@ bool CBookJobManager::chapter_rename(TC_Chapter_Edit &req)
         return false;
     chapter->name = req.chapterName;
     if (req.synStep == 0) {
+        CLocalEdits::instance().touch(CLocalEdits::Chapter, chapter->localId);
         req.jobType = JobType_ChapterRename;
         if (m_db->addJob(req, req.chapterName, req.update_time > 0 ? req.update_time : m_db->currentTime()) &&
             req.bookId >= 1 && req.chapterId >= 1)
@@ -478,14 +502,24 @@ bool CBookJobManager::chapter_move(TC_Chapter_Move &req)
     T_Chapter *neighbour = book->chapterList.at(other);
     req.uid = uid();
     takeServerIds(req, book, chapter);
-    std::swap(chapter->orderNum, neighbour->orderNum);
+    const int chapterOrder = chapter->orderNum, neighbourOrder = neighbour->orderNum;
+    if (chapterOrder == neighbourOrder) {
+        // Equal numbers cannot be swapped: the mover steps past its neighbour.
+        chapter->orderNum = req.direction == 1 ? chapterOrder - 1 : chapterOrder + 1;
+    } else {
+        chapter->orderNum = neighbourOrder;
+        neighbour->orderNum = chapterOrder;
+    }
     if (!m_db->setChapterOrder(chapter->localId, chapter->orderNum, chapter->status) ||
         !m_db->setChapterOrder(neighbour->localId, neighbour->orderNum, neighbour->status)) {
-        std::swap(chapter->orderNum, neighbour->orderNum);
+        chapter->orderNum = chapterOrder;
+        neighbour->orderNum = neighbourOrder;
         return false;
     }
-    book->chapterList.swapItemsAt(at, other);
+    book->chapterList.removeOne(chapter);
+    insertByOrder(book->chapterList, chapter);
     if (req.synStep == 0) {
+        CLocalEdits::instance().touch(CLocalEdits::Order, book->localId);
         req.jobType = JobType_ChapterMove;
         m_db->addJob(req, QString::number(req.direction),
                      req.update_time > 0 ? req.update_time : m_db->currentTime());
@@ -516,6 +550,7 @@ bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle &req)
     recountBook(book);
     m_db->updateBook(*book);
     if (req.synStep == 0) {
+        CLocalEdits::instance().touch(CLocalEdits::Order, book->localId);
         req.jobType = JobType_ChapterRecycle;
         req.status = status;
         m_db->addJob(req, QString::number(status),
@@ -537,6 +572,9 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
         return false;
     req.uid = uid();
     takeServerIds(req, book, chapter);
+    // Deleted for good on another machine: text not yet on the server is kept.
+    if (req.synStep != 0 && hasUnsentText(*chapter))
+        recoverText(book, *chapter, false);
     // The row and every waiting job of the chapter go first; the delete job
     // is queued after that clean-up, never swept away by it. A creation
     // already sent stays: the delete waits behind it for its server id.
@@ -551,6 +589,10 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
     delete chapter;
     recountBook(book);
     m_db->updateBook(*book);
+    // Here or on the server: a list fetched before cannot bring it back.
+    CLocalEdits::instance().chapterDeleted(req.chapterId);
+    if (req.synStep == 0)
+        CLocalEdits::instance().touch(CLocalEdits::Order, book->localId);
     if (req.synStep == 0 && req.chapterId >= 1) {
         req.jobType = JobType_ChapterDelete;
         if (m_db->addJob(req, QString(), req.update_time > 0 ? req.update_time : m_db->currentTime()) &&
@@ -573,6 +615,7 @@ bool CBookJobManager::chapter_menu(TC_Chapter_Menu &req)
         takeServerIds(req, book, nullptr);
     req.jobType = JobType_ChapterMenu;
     req.jobId = 0;
+    CLocalEdits::instance().fetchSent(req);
     m_http->chapterMenuAsyn(req);
     return true;
 }
@@ -584,8 +627,41 @@ bool CBookJobManager::chapter_content(T_Http_C &req)
         return false;
     req.jobType = JobType_ChapterContent;
     req.jobId = 0;
+    CLocalEdits::instance().fetchSent(req);
     m_http->chapterChapterAsyn(req);
     return true;
+}
+
+bool CBookJobManager::fetchAgain(int kind, int localId)
+{
+    if (kind == CLocalEdits::Chapter) {
+        for (T_Book *book : qAsConst(m_session->books)) {
+            const T_Chapter *chapter = findChapter(book, localId);
+            if (!chapter)
+                continue;
+            if (book->bookId < 1 || chapter->chapterId < 1)
+                return false;
+            T_Http_C req;
+            takeServerIds(req, book, chapter);
+            return chapter_content(req);
+        }
+        return false;
+    }
+    const T_Book *book = findBook(localId);
+    if (!book || book->bookId < 1)
+        return false;
+    if (kind == CLocalEdits::Book) {
+        T_Http_C req;
+        takeServerIds(req, book, nullptr);
+        return books_info(req);
+    }
+    if (kind == CLocalEdits::Order) {
+        TC_Chapter_Menu req;
+        takeServerIds(req, book, nullptr);
+        req.order = QStringLiteral("asc");
+        return chapter_menu(req);
+    }
+    return false;
 }
 
 bool CBookJobManager::chapter_getChapters(TC_Chapter_GetChapters &req)
@@ -595,6 +671,7 @@ bool CBookJobManager::chapter_getChapters(TC_Chapter_GetChapters &req)
         return false;
     req.jobType = JobType_ChapterBatchFetch;
     req.jobId = 0;
+    CLocalEdits::instance().fetchSent(req);
     m_http->chapterGetChaptersAsyn(req);
     return true;
 }

@@ -37,6 +37,9 @@ public:
     // Looks in both the live list and the recycle bin.
     static T_Chapter *findChapter(const T_Book *book, int localChapterId);
     static T_Chapter *findChapterByServerId(const T_Book *book, int chapterId);
+    // The order of a book's chapter lists: order number, then server id, with
+    // chapters not yet on the server after the others by local id.
+    static bool listsBefore(const T_Chapter *a, const T_Chapter *b);
     // "第N章 " with N one above the book's highest order number.
     QString defaultChapterName(int localBookId) const;
 
@@ -63,6 +66,17 @@ public:
     // The import itself (import thread): a QuorvinError, 200 on success.
     int books_import(const QString &path, int uid);
 
+    // Fetches a book's information (kind Book), a chapter (Chapter) or a
+    // book's chapter list (Order) again, outside any pull; false when the
+    // object is gone or not on the server.
+    bool fetchAgain(int kind, int localId);
+
+    // A queued job about a book or chapter was refused with `code`; `job` is
+    // its row as it was (empty for a request sent at once whose row is gone).
+    void onRefused(const T_Http_C &route, int code, const T_JobData &job);
+    // The folder texts that have nowhere else to go are saved in.
+    static QString recoveredFolder();
+
     // Sends a queued job of types 8 to 26; false when it sends nothing for it.
     bool execUserJob(const T_JobData &job);
     // Applies the reply of a job or call routed to types 8 to 26.
@@ -85,6 +99,9 @@ signals:
     // The result of an import (a QuorvinError) with the book name and the
     // number of chapters stored.
     void sig_ImportBookFinished(int code, const QString &bookName, int chapterCount);
+    // The text of a chapter deleted on the server was kept: as the new
+    // chapter `toLocalChapterId`, or (0) in the file `path`.
+    void sig_TextRecovered(int fromLocalChapterId, int toLocalChapterId, const QString &path);
 
 private slots:
     void on_ImportBookThreadComplete(TC_Books_AddBook *tData);
@@ -108,6 +125,15 @@ private:
     int sentCreation(int jobType, const QString &column, int localId) const;
     T_Chapter *storeChapter(T_Book *book, const QString &name, int orderNum, int createTime, int chapterId);
     void printJobData(const T_JobData &job) const;
+
+    // cbookjobmanager_recover.cpp
+    // Whether the chapter holds text the server has not been sent yet.
+    bool hasUnsentText(T_Chapter &chapter);
+    // Keeps the chapter's text: a new chapter at the end of the book, or,
+    // when the book is gone, a file in the recovered folder. Tells the author.
+    bool recoverText(T_Book *book, T_Chapter &chapter, bool bookGone);
+    static QString writeRecoveredFile(const QString &bookName, const QString &chapterName,
+                                      const QString &text);
 
     // Replies, by type.
     void onBookAdded(const T_Http_C &route, const QByteArray &body);

@@ -1,6 +1,7 @@
 // CBookJobManager: replay of queued book and chapter jobs and their replies.
 #include "cbookjobmanager.h"
 
+#include "clocaledits.h"
 #include "db/cquorvindb.h"
 #include "manager/cuimanager.h"
 #include "manager/jobheader.h"
@@ -253,7 +254,8 @@ void CBookJobManager::onBookInfo(const T_Http_C &route, const QByteArray &body)
     T_Book *book = findBook(route.localBookId);
     if (!book)
         book = findBookByServerId(res.bookId > 0 ? res.bookId : route.bookId);
-    if (res.code != 200 || !book)
+    if (res.code != 200 || !book ||
+        !CLocalEdits::instance().mayApply(CLocalEdits::Book, book->localId, route))
         return;
     if (!res.bookName.isEmpty())
         book->bookName = res.bookName;
@@ -338,20 +340,40 @@ void CBookJobManager::onChapterMenu(const T_Http_C &route, const QByteArray &bod
     T_Book *book = bookOf(route);
     if (res.code != 200 || !book)
         return;
+    CLocalEdits &edits = CLocalEdits::instance();
+    // Order and bin as the server has them, unless a move, recycle or delete
+    // of this book was made here since: then the list is fetched again once
+    // those are answered.
+    const bool takeOrder = edits.mayApply(CLocalEdits::Order, book->localId, route);
     for (const T_Chapter_MenuItemPtr &item : qAsConst(res.menu)) {
         T_Chapter *chapter = findChapterByServerId(book, item->chapterId);
+        // An unknown chapter may be one created here whose answer is still
+        // on its way: the list is fetched again once it has come.
+        if (!chapter && (!takeOrder || edits.isDeletedChapter(item->chapterId)))
+            continue;
         if (!chapter) {
             chapter =
                 storeChapter(book, item->chapterName, item->orderNum, m_db->currentTime(), item->chapterId);
             if (!chapter)
                 continue;
-        } else {
-            book->chapterList.removeOne(chapter);
-            book->recycleList.removeOne(chapter);
-            chapter->name = item->chapterName;
-            chapter->orderNum = item->orderNum;
-            m_db->renameChapter(chapter->localId, chapter->name);
+            chapter->status = item->status == 0 ? 0 : 1;
+            m_db->setChapterOrder(chapter->localId, chapter->orderNum, chapter->status);
+            insertByOrder(chapter->status == 0 ? book->recycleList : book->chapterList, chapter);
+            // The list carries no text.
+            T_Http_C ids;
+            takeServerIds(ids, book, chapter);
+            chapter_content(ids);
+            continue;
         }
+        if (chapter->name != item->chapterName &&
+            edits.mayApply(CLocalEdits::Chapter, chapter->localId, route) &&
+            m_db->renameChapter(chapter->localId, item->chapterName))
+            chapter->name = item->chapterName;
+        if (!takeOrder)
+            continue;
+        book->chapterList.removeOne(chapter);
+        book->recycleList.removeOne(chapter);
+        chapter->orderNum = item->orderNum;
         chapter->status = item->status == 0 ? 0 : 1;
         m_db->setChapterOrder(chapter->localId, chapter->orderNum, chapter->status);
         insertByOrder(chapter->status == 0 ? book->recycleList : book->chapterList, chapter);
@@ -371,7 +393,8 @@ void CBookJobManager::onChapterContent(const T_Http_C &route, const QByteArray &
     T_Chapter *chapter = findChapterByServerId(book, res.chapterId > 0 ? res.chapterId : route.chapterId);
     if (!chapter)
         chapter = findChapter(book, route.localChapterId);
-    if (!chapter)
+    // A text saved here since the fetch went out is newer than the fetched one.
+    if (!chapter || !CLocalEdits::instance().mayApply(CLocalEdits::Chapter, chapter->localId, route))
         return;
     const int words = CUiManager::countWords(res.content);
     if (!m_db->setChapterContent(chapter->localId, res.content, words))
@@ -394,27 +417,37 @@ void CBookJobManager::onChapterBatchFetched(const T_Http_C &route, const QByteAr
     T_Book *book = bookOf(route);
     if (res.code != 200 || !book)
         return;
+    CLocalEdits &edits = CLocalEdits::instance();
+    const bool takeOrder = edits.mayApply(CLocalEdits::Order, book->localId, route);
     for (const T_Chapter_ChapterItemPtr &item : qAsConst(res.chapters)) {
         T_Chapter *chapter = findChapterByServerId(book, item->chapterId);
-        if (!chapter) {
+        const bool isNew = !chapter;
+        if (isNew && (!takeOrder || edits.isDeletedChapter(item->chapterId)))
+            continue;
+        if (isNew) {
             chapter =
                 storeChapter(book, item->chapterName, item->orderNum, item->createTime, item->chapterId);
             if (!chapter)
                 continue;
-        } else {
+        }
+        if (isNew || edits.mayApply(CLocalEdits::Chapter, chapter->localId, route)) {
+            chapter->name = item->chapterName;
+            chapter->content = item->content;
+            chapter->isContentLoaded = true;
+            chapter->wordCount = CUiManager::countWords(item->content);
+        } else if (!m_db->ensureChapterContent(*chapter)) {
+            continue;
+        }
+        if (isNew || takeOrder) {
             book->chapterList.removeOne(chapter);
             book->recycleList.removeOne(chapter);
+            chapter->orderNum = item->orderNum;
+            chapter->status = item->status == 0 ? 0 : 1;
+            insertByOrder(chapter->status == 0 ? book->recycleList : book->chapterList, chapter);
         }
-        chapter->name = item->chapterName;
-        chapter->orderNum = item->orderNum;
-        chapter->content = item->content;
-        chapter->isContentLoaded = true;
-        chapter->wordCount = CUiManager::countWords(item->content);
-        chapter->status = item->status == 0 ? 0 : 1;
         if (item->createTime > 0)
             chapter->createTime = item->createTime;
         m_db->updateChapter(*chapter);
-        insertByOrder(chapter->status == 0 ? book->recycleList : book->chapterList, chapter);
     }
     recountBook(book);
     m_db->updateBook(*book);

@@ -1,6 +1,7 @@
 #include "cjobmanager.h"
 
 #include "cbookjobmanager.h"
+#include "clocaledits.h"
 #include "cmemomanager.h"
 #include "csyndatamanager.h"
 #include "csystemmanager.h"
@@ -29,6 +30,7 @@ CJobManager::CJobManager(QObject *parent)
     connect(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData, this, &CJobManager::onGetAsynData);
     CQuorvinHttp::instance()->setSendGate([this](const T_Http_C &req) { return admitSend(req); });
     connectAccountSignals();
+    CLocalEdits::instance().setRefetcher([this](CLocalEdits::Key key) { refetch(key); });
 }
 
 CJobManager *CJobManager::instance()
@@ -294,9 +296,17 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     }
     if (route.jobId > 0 && !stale && envelope.code != 200)
         reportRefusal(route, envelope);
+    T_JobData refused;
+    if (route.jobId > 0 && envelope.code != 200 && route.jobType >= 8 && route.jobType <= 26)
+        m_db->getJob(route.jobId, refused);
     if (route.jobId > 0 && !stale && !settled)
         m_db->deleteJob(route.jobId);
     routeReply(route, body);
+    // A stale job goes again with its newer content; its own refusal comes then.
+    if (route.jobId > 0 && !stale && envelope.code != 200 && route.jobType >= 8 && route.jobType <= 26)
+        m_bookJob->onRefused(route, envelope.code, refused);
+    if (route.jobId > 0)
+        afterJobAnswered(route, envelope.code);
     if (route.next == 1 || (resume && m_ui->syncRunning()))
         replayNext();
     else if (stale || deferred ||
@@ -306,6 +316,26 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
         checkUserJob(); // the jobs that waited for this one, or for its server id, can go now
     if (route.synStep != 0)
         m_synData->nextStep();
+}
+
+void CJobManager::afterJobAnswered(const T_Http_C &route, int code)
+{
+    CLocalEdits &edits = CLocalEdits::instance();
+    edits.jobAnswered(route);
+    // After a move or a recycle the server's order is what counts: the
+    // neighbour it swapped with may differ from ours.
+    if (code == 200 && (route.jobType == JobType_ChapterMove || route.jobType == JobType_ChapterRecycle))
+        edits.requestRefetch(CLocalEdits::Order, route.localBookId);
+    for (const CLocalEdits::Key &key : edits.takeSettledRefetches())
+        refetch(key);
+}
+
+void CJobManager::refetch(const QPair<int, int> &key)
+{
+    if (key.first == CLocalEdits::Memo)
+        m_memo->fetchAgain(key.second);
+    else
+        m_bookJob->fetchAgain(key.first, key.second);
 }
 
 void CJobManager::routeReply(const T_Http_C &route, const QByteArray &body)

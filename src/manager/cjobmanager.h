@@ -131,6 +131,11 @@ private:
     void syncServerClock();
     bool dispatchJob(const T_JobData &job);
     void routeReply(const T_Http_C &route, const QByteArray &body);
+    // A queued job's reply was handled: values kept back from fetches while
+    // it was on its way are fetched again once their object is settled.
+    void afterJobAnswered(const T_Http_C &route, int code);
+    // Fetches a book, chapter, chapter list or memo again (a CLocalEdits key).
+    void refetch(const QPair<int, int> &key);
     void onNetworkError(const T_Http_C &route);
     // cjobmanager_refusal.cpp: the server refused a queued job. The author
     // is told what could not be saved and why; refused chapter text is kept

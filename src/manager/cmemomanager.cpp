@@ -1,5 +1,6 @@
 #include "cmemomanager.h"
 
+#include "clocaledits.h"
 #include "db/cquorvindb.h"
 #include "jobheader.h"
 #include "remote/cquorvinhttp.h"
@@ -254,6 +255,7 @@ bool CMemoManager::storeEdit(T_Memo &memo, const T_Http_C &req, int jobType, con
     if (!m_db->updateMemo(m_session->author.uid, memo))
         return false;
     if (req.synStep == 0) {
+        CLocalEdits::instance().touch(CLocalEdits::Memo, memo.localId);
         T_Http_C header;
         header.uid = m_session->author.uid;
         header.jobType = jobType;
@@ -279,8 +281,20 @@ bool CMemoManager::memoDetail(const T_Http_C &req)
     send.uid = m_session->author.uid;
     send.jobType = JobType_MemoDetail;
     send.jobId = 0;
+    CLocalEdits::instance().fetchSent(send);
     m_http->memoDetailAsyn(send);
     return true;
+}
+
+bool CMemoManager::fetchAgain(int localMemoId)
+{
+    const T_Memo *memo = findMemo(localMemoId);
+    if (!memo || memo->memoId < 1)
+        return false;
+    T_Http_C req;
+    req.localMemoId = memo->localId;
+    req.memoId = memo->memoId;
+    return memoDetail(req);
 }
 
 // Replay -----------------------------------------------------------------------
@@ -371,7 +385,8 @@ void CMemoManager::onDetail(const T_Http_C &route, const QByteArray &body)
     T_Memo *memo = route.localMemoId > 0 ? findMemo(route.localMemoId) : nullptr;
     if (!memo)
         memo = findMemoByServerId(res.id);
-    if (!memo)
+    // An edit made here since the fetch went out is newer than the fetched card.
+    if (!memo || !CLocalEdits::instance().mayApply(CLocalEdits::Memo, memo->localId, route))
         return;
     memo->memoId = res.id;
     memo->color = res.color;

@@ -36,6 +36,8 @@ public:
     // card's position rides along in `x` and `y`.
     bool memoEditLocation(const TC_Memo_Edit &req, float x, float y);
     // Fetches one memo (routing type 43); needs both ids.
+    // Fetches the memo again outside any pull; false when it is not on the server.
+    bool fetchAgain(int localMemoId);
     bool memoDetail(const T_Http_C &req);
 
     T_Memo *findMemo(int localMemoId) const;

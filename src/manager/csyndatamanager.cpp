@@ -302,7 +302,11 @@ bool CSynDataManager::applyChapterItem(const T_SynchronizaTion_SynBookDataItem &
         m_bookManager->chapter_create(req);
         return false;
     }
-    case Syn_ChapterMoved: {
+    case Syn_ChapterMoved:
+    case Syn_ChapterRecycled:
+    case Syn_ChapterRestored: {
+        // The list as the server has it now: items of moves and of the bin
+        // may be older than changes made here meanwhile.
         TC_Chapter_Menu req;
         static_cast<T_Http_C &>(req) = route(JobType_ChapterMenu);
         req.localBookId = book->localId;
@@ -332,15 +336,6 @@ bool CSynDataManager::applyChapterItem(const T_SynchronizaTion_SynBookDataItem &
     ids.localChapterId = chapter->localId;
     ids.chapterId = chapter->chapterId;
     switch (item.change_type) {
-    case Syn_ChapterRecycled:
-    case Syn_ChapterRestored: {
-        TC_Chapter_Recycle req;
-        static_cast<T_Http_C &>(req) = ids;
-        req.jobType = JobType_ChapterRecycle;
-        req.status = item.change_type == Syn_ChapterRecycled ? 0 : 1;
-        m_bookManager->chapter_recycle(req);
-        return false;
-    }
     case Syn_ChapterDeleted: {
         TC_Chapter_Del req;
         static_cast<T_Http_C &>(req) = ids;
@@ -352,6 +347,8 @@ bool CSynDataManager::applyChapterItem(const T_SynchronizaTion_SynBookDataItem &
         ids.jobType = JobType_ChapterContent;
         return m_bookManager->chapter_content(ids);
     case Syn_TimeMachine:
+        if (extra.value(QStringLiteral("kept")).toInt() == 1)
+            tellVersionKept(*book, *chapter);
         ids.jobType = JobType_TimeMachine;
         return m_bookManager->chapter_timeMachine(ids);
     default:
@@ -422,6 +419,17 @@ bool CSynDataManager::applyAuthorItem(const T_SynchronizaTion_SynBookDataItem &i
     default:
         return false;
     }
+}
+
+void CSynDataManager::tellVersionKept(const T_Book &book, const T_Chapter &chapter)
+{
+    qWarning() << "the text of chapter" << chapter.localId
+               << "was replaced by an older save; kept as a snapshot";
+    m_ui->showTips(tr("Another machine saved an older version of \"%1\"; the text written here was kept in "
+                      "the time machine")
+                       .arg(chapter.name),
+                   2);
+    emit sig_VersionKept(book.localId, chapter.localId);
 }
 
 // Log ------------------------------------------------------------------------

@@ -9,6 +9,8 @@
 class CBookJobManager;
 class CQuorvinHttp;
 class CUiManager;
+struct T_Book;
+struct T_Chapter;
 struct T_SessionData;
 
 // Pulls the server's change feed once the job queue is empty and applies
@@ -72,6 +74,9 @@ public:
 signals:
     // The pull ended: true after the whole list was applied.
     void sig_SynEnded(bool complete);
+    // The chapter's text written here was replaced on the server by an
+    // older save from another machine; the server kept it as a snapshot.
+    void sig_VersionKept(int localBookId, int localChapterId);
 
 private:
     explicit CSynDataManager(QObject *parent = nullptr);
@@ -88,6 +93,7 @@ private:
     bool applyAuthorItem(const T_SynchronizaTion_SynBookDataItem &item);
     void append(int changeType, int bookId, const QString &extra = QString());
     void finish();
+    void tellVersionKept(const T_Book &book, const T_Chapter &chapter);
     T_Http_C route(int jobType) const;
 
     TS_SynchronizaTion_SynBookData m_data;

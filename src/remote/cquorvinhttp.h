@@ -41,6 +41,7 @@ public:
     // one queued job or one object from travelling at the same time with it.
     using SendGate = std::function<bool(const T_Http_C &req)>;
     void setSendGate(SendGate gate) { m_sendGate = std::move(gate); }
+    SendGate sendGate() const { return m_sendGate; }
 
     // Account
     int authorRegister(const TC_Author_Register &req, TS_Author_Register &res);          // 1

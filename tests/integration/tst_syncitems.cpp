@@ -1,0 +1,471 @@
+// Machines of one author that change the same objects around each other's
+// syncs end equal to the server, and no text is lost on the way: a fetched
+// value never replaces a newer local change, items of the bin and of moves
+// give way to the server's list, ties in the chapter order are listed alike
+// everywhere, a text replaced by an older save is kept as a snapshot, and a
+// text whose chapter was deleted elsewhere is kept.
+#include "machines.h"
+#include "testmain.h"
+
+#include <QDirIterator>
+
+namespace {
+
+// A book's chapters as "name:order" in list order, the bin after "|".
+QString listOf(const T_Book *book)
+{
+    QStringList live, bin;
+    for (const T_Chapter *c : book->chapterList)
+        live << QStringLiteral("%1:%2").arg(c->name.trimmed()).arg(c->orderNum);
+    for (const T_Chapter *c : book->recycleList)
+        bin << QStringLiteral("%1:%2").arg(c->name.trimmed()).arg(c->orderNum);
+    return live.join(QLatin1Char(',')) + QLatin1Char('|') + bin.join(QLatin1Char(','));
+}
+
+// The same from the client's database file, in the order its list is read.
+QString storedListOf(int localBookId)
+{
+    QStringList live, bin;
+    for (const QString &row : dbRows(
+             QStringLiteral("select trim(name)||':'||orderNum,status from tb_chapter where localBookId = %1 "
+                            "order by orderNum,chapterId = 0,chapterId,localId")
+                 .arg(localBookId)))
+        (row.endsWith(QLatin1String("|0")) ? bin : live) << row.section('|', 0, 0);
+    return live.join(QLatin1Char(',')) + QLatin1Char('|') + bin.join(QLatin1Char(','));
+}
+
+} // namespace
+
+class TstSyncItems : public QObject
+{
+    Q_OBJECT
+
+    MachinesFixture m_f;
+    QScopedPointer<Machine> m_a, m_b;
+    int m_nextOffset = 0;
+
+    // The server's list of the book, as the client shows it.
+    QString serverListOf(int bookId) const
+    {
+        QStringList live, bin;
+        for (const QString &row :
+             dbRows(QStringLiteral("select trim(chapter_name)||':'||order_num,status from "
+                                   "chapters where book_id = %1 order by order_num,chapter_id")
+                        .arg(bookId),
+                    m_f.serverDb()))
+            (row.endsWith(QLatin1String("|0")) ? bin : live) << row.section('|', 0, 0);
+        return live.join(QLatin1Char(',')) + QLatin1Char('|') + bin.join(QLatin1Char(','));
+    }
+
+    // The running machine's book equals the server's, in memory and on disk.
+    void compareBookWithServer(const QString &name)
+    {
+        const T_Book *b = m_f.book(name);
+        QVERIFY(b && b->bookId > 0);
+        QCOMPARE(listOf(b), serverListOf(b->bookId));
+        QCOMPARE(storedListOf(b->localId), serverListOf(b->bookId));
+    }
+
+    // A book with the given chapters on the server and on both machines.
+    void makeBook(const QString &name, const QStringList &chapters)
+    {
+        m_f.activate(*m_a);
+        TC_Books_AddBook add;
+        add.bookName = name;
+        QVERIFY(m_f.jobs->booksAddBook(add));
+        m_f.settle();
+        T_Book *b = m_f.book(name);
+        QVERIFY(b && b->bookId > 0);
+        for (const QString &chapter : chapters) {
+            TC_Chapter_Create create;
+            create.localBookId = b->localId;
+            create.chapterName = chapter;
+            create.order_num = b->chapterList.size() + 1;
+            QVERIFY(m_f.jobs->chapterCreate(create));
+            m_f.settle();
+        }
+        m_f.activate(*m_b);
+        QVERIFY(m_f.book(name));
+    }
+
+    T_Http_C idsOf(const QString &bookName, const QString &chapterName)
+    {
+        T_Http_C ids;
+        const T_Book *b = m_f.book(bookName);
+        const T_Chapter *c = MachinesFixture::chapter(b, chapterName);
+        if (b)
+            ids.localBookId = b->localId;
+        if (c)
+            ids.localChapterId = c->localId;
+        return ids;
+    }
+
+    bool saveText(const QString &bookName, const QString &chapterName, const QString &text, int time = 0)
+    {
+        TC_Chapter_Edit edit;
+        static_cast<T_Http_C &>(edit) = idsOf(bookName, chapterName);
+        edit.content = text;
+        edit.update_time = time;
+        return m_f.jobs->chapterSaveContent(edit);
+    }
+
+    bool recycle(const QString &bookName, const QString &chapterName, int status)
+    {
+        TC_Chapter_Recycle req;
+        static_cast<T_Http_C &>(req) = idsOf(bookName, chapterName);
+        req.status = status;
+        return m_f.jobs->chapterRecycle(req);
+    }
+
+    bool move(const QString &bookName, const QString &chapterName, int direction)
+    {
+        TC_Chapter_Move req;
+        static_cast<T_Http_C &>(req) = idsOf(bookName, chapterName);
+        req.direction = direction;
+        return m_f.jobs->chapterMove(req);
+    }
+
+    QString storedText(const QString &bookName, const QString &chapterName)
+    {
+        const T_Chapter *c = MachinesFixture::chapter(m_f.book(bookName), chapterName);
+        if (!c)
+            return QStringLiteral("<no chapter>");
+        const QStringList rows =
+            dbRows(QStringLiteral("select content from tb_chapter where localId = %1").arg(c->localId));
+        return rows.value(0);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_f.start());
+        m_a.reset(new Machine(0));
+        m_b.reset(new Machine(100000));
+        m_f.activate(*m_a);
+        m_f.signIn();
+        m_f.activate(*m_b);
+        m_f.signIn();
+    }
+
+    // Two machines add a chapter offline with the same order number: both
+    // list the tie as the server does, and a move between the tied chapters
+    // moves the same one everywhere.
+    void equalOrderNumbersListAlike()
+    {
+        const QString name = QStringLiteral("同序");
+        makeBook(name, {});
+        for (Machine *m : {m_a.data(), m_b.data()}) {
+            m_f.load(*m, false);
+            TC_Chapter_Create create;
+            create.localBookId = m_f.book(name)->localId;
+            create.chapterName = m == m_a.data() ? QStringLiteral("甲") : QStringLiteral("乙");
+            create.order_num = 2;
+            QVERIFY(m_f.jobs->chapterCreate(create));
+            QTRY_COMPARE(CUiManager::instance()->syncRunning(), 0);
+        }
+        m_f.activate(*m_a);
+        m_f.activate(*m_b);
+        m_f.activate(*m_a);
+        compareBookWithServer(name);
+        QCOMPARE(listOf(m_f.book(name)), QStringLiteral("第1章:1,甲:2,乙:2|"));
+        m_f.activate(*m_b);
+        compareBookWithServer(name);
+
+        // The later of the tie moves up past the earlier: it takes one less.
+        QVERIFY(move(name, QStringLiteral("乙"), 1));
+        m_f.settle();
+        compareBookWithServer(name);
+        QCOMPARE(listOf(m_f.book(name)), QStringLiteral("第1章:1,乙:1,甲:2|"));
+        m_f.activate(*m_a);
+        compareBookWithServer(name);
+    }
+
+    // A change made on A while A's pull fetches the same object for B's
+    // change is not overwritten by the fetched value, and ends on the server
+    // and on B.
+    void changeDuringFetchWins_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("chapter text") << 0;
+        QTest::newRow("chapter name") << 1;
+        QTest::newRow("book name") << 2;
+        QTest::newRow("memo text") << 3;
+    }
+
+    void changeDuringFetchWins()
+    {
+        QFETCH(int, kind);
+        const QString bookName = QStringLiteral("抢写%1").arg(kind);
+        makeBook(bookName, {QStringLiteral("章")});
+        TC_Memo_Add memo;
+        if (kind == 3) {
+            memo.content = QStringLiteral("便签%1").arg(kind);
+            memo.color = QStringLiteral("#FFF3C4");
+            QVERIFY(m_f.jobs->memoAdd(memo));
+            m_f.settle();
+            m_f.activate(*m_a);
+            m_f.activate(*m_b);
+        }
+        const QString memoText = QStringLiteral("便签%1").arg(kind);
+        auto findMemo = [&]() -> T_Memo * {
+            for (T_Memo *m : m_f.session->memos)
+                if (m->content.startsWith(memoText))
+                    return m;
+            return nullptr;
+        };
+        QString bookNow = bookName;
+        // Changes the object on the running machine to `value`.
+        auto change = [&](const QString &value) {
+            switch (kind) {
+            case 0:
+                return saveText(bookNow, QStringLiteral("章"), value);
+            case 1: {
+                TC_Chapter_Edit edit;
+                T_Chapter *c = m_f.book(bookNow)->chapterList.value(1);
+                static_cast<T_Http_C &>(edit) = idsOf(bookNow, c ? c->name : QString());
+                edit.chapterName = value;
+                return m_f.jobs->chapterRename(edit);
+            }
+            case 2: {
+                T_Book *b = m_f.book(bookNow);
+                TC_Books_Edit edit;
+                edit.localBookId = b->localId;
+                edit.bookName = value;
+                edit.intro = b->intro;
+                edit.cateId = b->cateId;
+                edit.cateFid = b->cateFid;
+                edit.channelType = b->channelType;
+                return m_f.jobs->booksEdit(edit);
+            }
+            default: {
+                TC_Memo_Edit edit;
+                edit.localMemoId = findMemo() ? findMemo()->localId : 0;
+                edit.content = memoText + value;
+                return m_f.jobs->memoEditContent(edit);
+            }
+            }
+        };
+        auto valueHere = [&]() -> QString {
+            switch (kind) {
+            case 0: {
+                T_Chapter *c = MachinesFixture::chapter(m_f.book(bookNow), QStringLiteral("章"));
+                CQuorvinDb::instance()->ensureChapterContent(*c);
+                return storedText(bookNow, QStringLiteral("章")) + QLatin1Char('/') + c->content;
+            }
+            case 1:
+                return m_f.book(bookNow)->chapterList.value(1)->name;
+            case 2:
+                return m_f.book(bookNow) ? bookNow : QString();
+            default:
+                return findMemo() ? findMemo()->content : QString();
+            }
+        };
+
+        // B changes the object and syncs.
+        QVERIFY(change(QStringLiteral("乙改")));
+        if (kind == 2)
+            bookNow = QStringLiteral("乙改");
+        m_f.settle();
+
+        // A changes it while its pull fetches it; the change waits in A's queue.
+        m_f.load(*m_a);
+        bookNow = bookName;
+        const int fetchType = kind <= 1   ? JobType_ChapterContent
+                              : kind == 2 ? JobType_BookInfo
+                                          : JobType_MemoDetail;
+        CQuorvinHttp *http = CQuorvinHttp::instance();
+        const CQuorvinHttp::SendGate gate = http->sendGate();
+        bool changed = false, holding = false;
+        http->setSendGate([&](const T_Http_C &req) {
+            if (holding && req.jobId > 0)
+                return false;
+            if (!changed && req.jobType == fetchType) {
+                changed = true;
+                holding = true;
+                if (!change(QStringLiteral("甲改")))
+                    qWarning() << "the change during the fetch was refused";
+            }
+            return gate(req);
+        });
+        CSynDataManager::instance()->fetchChangeList();
+        QTRY_VERIFY(!CSynDataManager::instance()->isPulling());
+        http->setSendGate(gate);
+        if (kind == 2)
+            bookNow = QStringLiteral("甲改");
+        QVERIFY(changed);
+        const QString expected = kind == 0   ? QStringLiteral("甲改/甲改")
+                                 : kind == 3 ? memoText + QStringLiteral("甲改")
+                                             : QStringLiteral("甲改");
+        QCOMPARE(valueHere(), expected);
+
+        // Once the change is answered, all three agree.
+        m_f.settle();
+        QCOMPARE(valueHere(), expected);
+        m_f.activate(*m_b);
+        QCOMPARE(valueHere(), expected);
+        m_f.activate(*m_a);
+        QCOMPARE(valueHere(), expected);
+        if (kind == 2)
+            QCOMPARE(
+                dbRows(QStringLiteral("select count(*) from books where book_name = '甲改'"), m_f.serverDb()),
+                QStringList{"1"});
+        if (kind == 2) {
+            // Leave the name free for the next row.
+            TC_Books_Delete drop;
+            drop.localBookId = m_f.book(bookNow)->localId;
+            QVERIFY(m_f.jobs->booksDelete(drop));
+            m_f.settle();
+            m_f.activate(*m_b);
+        }
+    }
+
+    // B bins and restores a chapter; A, not synced since, bins it. The
+    // server keeps it in the bin, and so do both machines.
+    void olderBinItemsDoNotUndoANewerChange()
+    {
+        const QString name = QStringLiteral("回收");
+        makeBook(name, {QStringLiteral("甲"), QStringLiteral("乙")});
+        QVERIFY(recycle(name, QStringLiteral("甲"), 0));
+        m_f.settle();
+        QVERIFY(recycle(name, QStringLiteral("甲"), 1));
+        m_f.settle();
+        m_f.load(*m_a);
+        QVERIFY(recycle(name, QStringLiteral("甲"), 0));
+        // A replays, then pulls B's two older items.
+        m_f.jobs->checkUserJob();
+        m_f.settle();
+        QCOMPARE(
+            dbRows(QStringLiteral("select status from chapters where chapter_name = '甲' and book_id = %1")
+                       .arg(m_f.book(name)->bookId),
+                   m_f.serverDb()),
+            QStringList{"0"});
+        compareBookWithServer(name);
+        m_f.activate(*m_b);
+        compareBookWithServer(name);
+    }
+
+    // A bins C1; B, still showing C1, moves C2 up past it. The server has
+    // nothing above C2 and changes nothing; B takes the server's order, and
+    // after C1 comes back every list agrees.
+    void aMoveIsCheckedAgainstTheServer()
+    {
+        const QString name = QStringLiteral("移动");
+        makeBook(name, {QStringLiteral("C1"), QStringLiteral("C2"), QStringLiteral("C3")});
+        m_f.activate(*m_a);
+        QVERIFY(recycle(name, QStringLiteral("第1章 "), 0));
+        QVERIFY(recycle(name, QStringLiteral("C1"), 0));
+        m_f.settle();
+        m_f.load(*m_b);
+        QVERIFY(recycle(name, QStringLiteral("第1章 "), 0));
+        QVERIFY(move(name, QStringLiteral("C2"), 1));
+        m_f.settle();
+        compareBookWithServer(name);
+        QVERIFY(recycle(name, QStringLiteral("C1"), 1));
+        m_f.settle();
+        compareBookWithServer(name);
+        m_f.activate(*m_a);
+        compareBookWithServer(name);
+    }
+
+    // A saves offline; B saves later. A's older save arrives last and wins,
+    // B's newer text is kept as a snapshot on the server and in both time
+    // machines, and B tells its author.
+    void anOlderSaveKeepsTheNewerTextAsASnapshot()
+    {
+        const QString name = QStringLiteral("时光");
+        makeBook(name, {QStringLiteral("章")});
+        m_f.load(*m_a, false);
+        const int now = CQuorvinDb::instance()->currentTime();
+        QVERIFY(saveText(name, QStringLiteral("章"), QStringLiteral("甲的旧稿"), now - 600));
+        QTRY_COMPARE(CUiManager::instance()->syncRunning(), 0);
+
+        m_f.activate(*m_b);
+        QVERIFY(saveText(name, QStringLiteral("章"), QStringLiteral("乙的新稿")));
+        m_f.settle();
+
+        m_f.activate(*m_a);
+        const int chapterId = MachinesFixture::chapter(m_f.book(name), QStringLiteral("章"))->chapterId;
+        QCOMPARE(dbRows(QStringLiteral("select content from chapters where chapter_id = %1").arg(chapterId),
+                        m_f.serverDb()),
+                 QStringList{QStringLiteral("甲的旧稿")});
+        QCOMPARE(dbRows(QStringLiteral("select content from blades where chapter_id = %1").arg(chapterId),
+                        m_f.serverDb()),
+                 QStringList{QStringLiteral("乙的新稿")});
+        QCOMPARE(
+            dbRows(QStringLiteral("select content from tb_contentblade where chapterId = %1").arg(chapterId)),
+            QStringList{QStringLiteral("乙的新稿")});
+
+        QSignalSpy kept(CSynDataManager::instance(), &CSynDataManager::sig_VersionKept);
+        m_f.activate(*m_b);
+        QCOMPARE(storedText(name, QStringLiteral("章")), QStringLiteral("甲的旧稿"));
+        QCOMPARE(
+            dbRows(QStringLiteral("select content from tb_contentblade where chapterId = %1").arg(chapterId)),
+            QStringList{QStringLiteral("乙的新稿")});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(kept.first().at(1).toInt(),
+                 MachinesFixture::chapter(m_f.book(name), QStringLiteral("章"))->localId);
+    }
+
+    // B saves a chapter offline that A then deletes for good (or whose whole
+    // book A deletes): B keeps the text as a new chapter at the end of the
+    // book, or as a file in its recovered folder.
+    void aSaveAfterADeleteIsKept_data()
+    {
+        QTest::addColumn<bool>("wholeBook");
+        QTest::newRow("chapter deleted") << false;
+        QTest::newRow("book deleted") << true;
+    }
+
+    void aSaveAfterADeleteIsKept()
+    {
+        QFETCH(bool, wholeBook);
+        const QString name = wholeBook ? QStringLiteral("删书") : QStringLiteral("删章");
+        const QString text = QStringLiteral("乙的最后一稿，") + name;
+        makeBook(name, {QStringLiteral("章")});
+        m_f.load(*m_b, false);
+        QVERIFY(saveText(name, QStringLiteral("章"), text));
+        QTRY_COMPARE(CUiManager::instance()->syncRunning(), 0);
+
+        m_f.activate(*m_a);
+        if (wholeBook) {
+            TC_Books_Delete drop;
+            drop.localBookId = m_f.book(name)->localId;
+            QVERIFY(m_f.jobs->booksDelete(drop));
+        } else {
+            TC_Chapter_Del del;
+            static_cast<T_Http_C &>(del) = idsOf(name, QStringLiteral("章"));
+            QVERIFY(m_f.jobs->chapterDelete(del));
+        }
+        m_f.settle();
+
+        m_f.activate(*m_b);
+        m_f.settle();
+        if (wholeBook) {
+            QVERIFY(!m_f.book(name));
+            QStringList found;
+            QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
+            while (files.hasNext()) {
+                QFile file(files.next());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                found << QString::fromUtf8(file.readAll());
+            }
+            QCOMPARE(found, QStringList{text});
+            return;
+        }
+        QVERIFY(!MachinesFixture::chapter(m_f.book(name), QStringLiteral("章")));
+        const QString kept = m_f.book(name)->chapterList.last()->name;
+        QCOMPARE(kept, QStringLiteral("章 (recovered)"));
+        QCOMPARE(storedText(name, kept), text);
+        QCOMPARE(dbRows(QStringLiteral("select chapter_name from chapters where content = '%1'").arg(text),
+                        m_f.serverDb()),
+                 QStringList{kept});
+        compareBookWithServer(name);
+        m_f.activate(*m_a);
+        QCOMPARE(storedText(name, kept), text);
+    }
+
+    void cleanupTestCase() { AppPaths::setAppDirOverride(QString()); }
+};
+
+QUORVIN_TEST_MAIN(TstSyncItems)
+#include "tst_syncitems.moc"
