@@ -138,8 +138,9 @@ PY
 
 echo "bench_server: $authors authors saving $(wc -c <"$work/content.txt") encoded bytes per request for ${seconds}s"
 (sleep $((seconds / 2)); python3 "$work/probe.py" burst "$(cat "$work/port")" 127.0.0.3 64) &
+probe_pid=$!
 wrk -t2 -c"$authors" -d"${seconds}s" --latency -s "$work/save.lua" "$base"
-wait
+wait "$probe_pid"
 grep -v "editChapter 200 200" "$work/server.log" | tail -n 3
 
 kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null || true
