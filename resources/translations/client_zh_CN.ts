@@ -37,6 +37,18 @@
         <source>&quot;%1&quot; is still being imported: delete it once the import has finished</source>
         <translation>《%1》正在导入，请在导入完成后再删除</translation>
     </message>
+    <message>
+        <source>%1 (recovered)</source>
+        <translation>%1（恢复）</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was deleted on another machine; the text written here was kept as the new chapter &quot;%2&quot; at the end of the book</source>
+        <translation>“%1”已在另一台设备上删除，本机写下的内容已保存为本书末尾的新章节“%2”</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was deleted on another machine; the text written here was saved to %2</source>
+        <translation>“%1”已在另一台设备上删除，本机写下的内容已保存到 %2</translation>
+    </message>
 </context>
 <context>
     <name>CBookListDelegate</name>
@@ -94,6 +106,24 @@
     <message>
         <source>A change could not be saved to the server: %1</source>
         <translation>一项修改未能保存到服务器：%1</translation>
+    </message>
+</context>
+<context>
+    <name>CSynDataManager</name>
+    <message>
+        <source>Another machine saved an older version of &quot;%1&quot;; the text written here was kept in the time machine</source>
+        <translation>另一台设备保存了“%1”的较旧版本，本机写下的内容已保存在时光机中</translation>
+    </message>
+</context>
+<context>
+    <name>CTimerButton</name>
+    <message>
+        <source>Send Code</source>
+        <translation>获取验证码</translation>
+    </message>
+    <message>
+        <source>%1s after</source>
+        <translation>%1s后重发</translation>
     </message>
 </context>
 <context>
@@ -207,6 +237,25 @@
     </message>
 </context>
 <context>
+    <name>Dialog_ChangePwd</name>
+    <message>
+        <source>Please enter the original password</source>
+        <translation>请输入原始密码</translation>
+    </message>
+    <message>
+        <source>Please enter a new 8-16 bit password</source>
+        <translation>请输入8-16位新密码</translation>
+    </message>
+    <message>
+        <source>Please enter a new 8-16 bit password again</source>
+        <translation>请再次输入8-16位新密码</translation>
+    </message>
+    <message>
+        <source>The two passwords do not match</source>
+        <translation>两次输入密码不一致</translation>
+    </message>
+</context>
+<context>
     <name>Dialog_CreateBook</name>
     <message>
         <source>Book Name</source>
@@ -273,6 +322,13 @@
     </message>
 </context>
 <context>
+    <name>Dialog_LoginMain</name>
+    <message>
+        <source>Login</source>
+        <translation>登录</translation>
+    </message>
+</context>
+<context>
     <name>Dialog_UserInfo</name>
     <message>
         <source>User modified successfully</source>
@@ -296,6 +352,32 @@
     <message>
         <source>Currently locked</source>
         <translation>客户端已锁定</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Please enter account</source>
+        <translation>请输入手机号</translation>
+    </message>
+    <message>
+        <source>Please Enter Verify Code</source>
+        <translation>请输入验证码</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_BindWechat</name>
+    <message>
+        <source>Bind PhoneNumber</source>
+        <translation>绑定手机号</translation>
+    </message>
+    <message>
+        <source>Your WeChat account has no phone number yet; bind one to continue.</source>
+        <translation>您的微信账号尚未绑定手机号，绑定后即可继续。</translation>
+    </message>
+    <message>
+        <source>Bind</source>
+        <translation>绑定</translation>
     </message>
 </context>
 <context>
@@ -389,6 +471,21 @@
     <message>
         <source>Restore</source>
         <translation>还原</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_CodeForm</name>
+    <message>
+        <source>Please enter 8-16 bit password</source>
+        <translation>请输入8-16位新密码</translation>
+    </message>
+    <message>
+        <source>Please enter 8-16 bit password again</source>
+        <translation>请再次输入8-16位新密码</translation>
+    </message>
+    <message>
+        <source>The two passwords do not match</source>
+        <translation>两次输入密码不一致</translation>
     </message>
 </context>
 <context>
@@ -511,159 +608,6 @@
     </message>
 </context>
 <context>
-    <name>ZtMessageBox</name>
-    <message>
-        <source>OK</source>
-        <translation>确定</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>确定</translation>
-    </message>
-    <message>
-        <source>Save All</source>
-        <translation>全部保存</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <translation>打开</translation>
-    </message>
-    <message>
-        <source>Yes</source>
-        <translation>是</translation>
-    </message>
-    <message>
-        <source>Yes to All</source>
-        <translation>全部是</translation>
-    </message>
-    <message>
-        <source>No</source>
-        <translation>否</translation>
-    </message>
-    <message>
-        <source>No to All</source>
-        <translation>全部否</translation>
-    </message>
-    <message>
-        <source>Abort</source>
-        <translation>中止</translation>
-    </message>
-    <message>
-        <source>Retry</source>
-        <translation>重试</translation>
-    </message>
-    <message>
-        <source>Ignore</source>
-        <translation>忽略</translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation>关闭</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>取消</translation>
-    </message>
-    <message>
-        <source>Discard</source>
-        <translation>放弃</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>帮助</translation>
-    </message>
-    <message>
-        <source>Apply</source>
-        <translation>应用</translation>
-    </message>
-    <message>
-        <source>Reset</source>
-        <translation>重置</translation>
-    </message>
-    <message>
-        <source>Restore Defaults</source>
-        <translation>恢复默认</translation>
-    </message>
-</context>
-<context>
-    <name>CTimerButton</name>
-    <message>
-        <source>Send Code</source>
-        <translation>获取验证码</translation>
-    </message>
-    <message>
-        <source>%1s after</source>
-        <translation>%1s后重发</translation>
-    </message>
-</context>
-<context>
-    <name>Dialog_ChangePwd</name>
-    <message>
-        <source>Please enter the original password</source>
-        <translation>请输入原始密码</translation>
-    </message>
-    <message>
-        <source>Please enter a new 8-16 bit password</source>
-        <translation>请输入8-16位新密码</translation>
-    </message>
-    <message>
-        <source>Please enter a new 8-16 bit password again</source>
-        <translation>请再次输入8-16位新密码</translation>
-    </message>
-    <message>
-        <source>The two passwords do not match</source>
-        <translation>两次输入密码不一致</translation>
-    </message>
-</context>
-<context>
-    <name>Dialog_LoginMain</name>
-    <message>
-        <source>Login</source>
-        <translation>登录</translation>
-    </message>
-</context>
-<context>
-    <name>QObject</name>
-    <message>
-        <source>Please enter account</source>
-        <translation>请输入手机号</translation>
-    </message>
-    <message>
-        <source>Please Enter Verify Code</source>
-        <translation>请输入验证码</translation>
-    </message>
-</context>
-<context>
-    <name>Widget_BindWechat</name>
-    <message>
-        <source>Bind PhoneNumber</source>
-        <translation>绑定手机号</translation>
-    </message>
-    <message>
-        <source>Your WeChat account has no phone number yet; bind one to continue.</source>
-        <translation>您的微信账号尚未绑定手机号，绑定后即可继续。</translation>
-    </message>
-    <message>
-        <source>Bind</source>
-        <translation>绑定</translation>
-    </message>
-</context>
-<context>
-    <name>Widget_CodeForm</name>
-    <message>
-        <source>Please enter 8-16 bit password</source>
-        <translation>请输入8-16位新密码</translation>
-    </message>
-    <message>
-        <source>Please enter 8-16 bit password again</source>
-        <translation>请再次输入8-16位新密码</translation>
-    </message>
-    <message>
-        <source>The two passwords do not match</source>
-        <translation>两次输入密码不一致</translation>
-    </message>
-</context>
-<context>
     <name>Widget_ForgetPwd</name>
     <message>
         <source>Retrieve Password</source>
@@ -757,6 +701,81 @@
     <message>
         <source>Back to account login</source>
         <translation>‹ 返回账号登录</translation>
+    </message>
+</context>
+<context>
+    <name>ZtMessageBox</name>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Save All</source>
+        <translation>全部保存</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>Yes to All</source>
+        <translation>全部是</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>No to All</source>
+        <translation>全部否</translation>
+    </message>
+    <message>
+        <source>Abort</source>
+        <translation>中止</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>重试</translation>
+    </message>
+    <message>
+        <source>Ignore</source>
+        <translation>忽略</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>放弃</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>帮助</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>重置</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>恢复默认</translation>
     </message>
 </context>
 </TS>
