@@ -81,6 +81,7 @@ private slots:
     void timerCountsTypingAndIdleSeconds();
     void timerComputesSpeedWindows();
     void longTypingIsSavedEveryTenSeconds();
+    void saveAllSavesTypedText();
     void exportReplacesTheFileOnlyWhenComplete();
     void importDecodesAndKeepsTheOldTextRestorable();
     void defaultNamesFollowTheHighestOrder();
@@ -482,6 +483,19 @@ void TestCreationEditor::longTypingIsSavedEveryTenSeconds()
     m_edit->textCursor().insertText(QStringLiteral("尾"));
     tick();
     QCOMPARE(stored(chapter->localId), QStringLiteral("字字字字字字字字字尾"));
+}
+
+void TestCreationEditor::saveAllSavesTypedText()
+{
+    T_Book *book = newBook(QStringLiteral("退出"));
+    T_Chapter *chapter = book->chapterList.first();
+    open(book);
+    key();
+    m_edit->textCursor().insertText(QStringLiteral("退出前写下的字"));
+    QCOMPARE(stored(chapter->localId), QString());
+    // What a SIGTERM or the session manager's quit request sends to the pages.
+    emit CUiManager::instance()->sig_SaveAll();
+    QCOMPARE(stored(chapter->localId), QStringLiteral("退出前写下的字"));
 }
 
 void TestCreationEditor::exportReplacesTheFileOnlyWhenComplete()

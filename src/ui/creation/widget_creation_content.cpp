@@ -145,6 +145,8 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
     connect(ui, &CUiManager::sig_Creation_Btn_Press, this, &Widget_Creation_Content::creation_btnPress);
     connect(ui, &CUiManager::sig_Creation_HotKey_Press, this, &Widget_Creation_Content::creation_hotKeyPress);
     connect(ui, &CUiManager::sig_GlobalKeyPress_Win, m_edit, &Creation_TextEdit::on_GlobalKeyPressWin);
+    // A quit by signal or by the session manager saves the open chapter first.
+    connect(ui, &CUiManager::sig_SaveAll, this, [this] { saveChapter(); });
     connect(m_timer, &QTimer::timeout, this, &Widget_Creation_Content::onCreationTimer);
     connect(m_placeTimer, &QTimer::timeout, this, &Widget_Creation_Content::placeFloatingButtons);
     connect(this, &Widget_Creation_Content::sig_CreationTick, m_bottom,
