@@ -371,11 +371,14 @@ class TstConvergence : public QObject
             if (!m_server->restart())
                 m_problems << QStringLiteral("the server did not restart");
         }
-        if (!child.waitForFinished(90000)) {
+        // The restart above runs the event loop, so the session may have ended
+        // already; waitForFinished() answers false for a finished process.
+        const bool ended = child.state() == QProcess::NotRunning || child.waitForFinished(90000);
+        if (!ended) {
             child.kill();
             child.waitForFinished(5000);
             m_problems << QStringLiteral("machine %1 session %2 did not end").arg(machine).arg(session);
-        } else if (child.exitCode() != 0) {
+        } else if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
             m_problems << QStringLiteral("machine %1 session %2 ended with %3")
                               .arg(machine)
                               .arg(session)
