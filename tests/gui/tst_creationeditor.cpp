@@ -21,6 +21,7 @@
 #include "ui/ztmessagebox.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -612,6 +613,27 @@ void TestCreationEditor::tabsHoldAtMostFiveAndKeepTheLastOne()
     QCOMPARE(top->visibleTabs().size(), 4);
     QCOMPARE(m_content->chapter()->localId, top->currentTab()->localId());
     QVERIFY(top->currentTab() != current);
+
+    // The tabs are one exclusive group numbered 0 to 4: the current tab is
+    // the only checked one, and a click on another moves both.
+    QButtonGroup *group = top->tabGroup();
+    QCOMPARE(group->buttons().size(), 5);
+    for (int id = 0; id < 5; ++id)
+        QCOMPARE(group->button(id)->objectName(), QStringLiteral("tabbutton_%1").arg(id + 1));
+    QCOMPARE(group->checkedButton(), top->currentTab());
+    CTabButton *first = top->visibleTabs().first();
+    QVERIFY(first != top->currentTab());
+    QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(20, first->height() / 2));
+    QCOMPARE(top->currentTab(), first);
+    QCOMPARE(group->checkedButton(), first);
+    QCOMPARE(m_content->chapter()->localId, first->localId());
+    int checked = 0;
+    for (QAbstractButton *tab : group->buttons())
+        checked += tab->isChecked() ? 1 : 0;
+    QCOMPARE(checked, 1);
+    // A second click keeps it checked.
+    QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(20, first->height() / 2));
+    QCOMPARE(group->checkedButton(), first);
 }
 
 QUORVIN_TEST_MAIN(TestCreationEditor)
