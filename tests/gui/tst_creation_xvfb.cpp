@@ -7,10 +7,10 @@
 // QUORVIN_SCREENSHOT_DIR) the screenshots of both themes.
 #include "db/cquorvindb.h"
 #include "mainwindow.h"
-#include "platform/power.h"
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
+#include "platform/power.h"
 #include "remote/cquorvinhttp.h"
 #include "testappdir.h"
 #include "testmain.h"
@@ -33,8 +33,8 @@
 #include <QListView>
 #include <QMenu>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSqlQuery>
 #include <QTranslator>
