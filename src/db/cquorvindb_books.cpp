@@ -210,6 +210,13 @@ bool CQuorvinDb::setChapterOrder(int localChapterId, int orderNum, int status)
 
 bool CQuorvinDb::updateChapter(const T_Chapter &chapter)
 {
+    // A chapter whose text was never read holds no text to write back.
+    if (!chapter.isContentLoaded)
+        return execAll({sqlFormat(
+            QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,bookId = %3,orderNum = %4,"
+                           "name = '%5',status = %6,createTime = %7 where localId = %8"),
+            {chapter.chapterId, chapter.localBookId, chapter.bookId, chapter.orderNum, chapter.name,
+             chapter.status, chapter.createTime, chapter.localId})});
     return execAll({sqlFormat(
         QStringLiteral(
             "update tb_chapter set chapterId = %1,localBookId = %2,bookId = %3,orderNum = %4,name = "
