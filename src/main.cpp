@@ -61,6 +61,9 @@ int main(int argc, char **argv)
     // first window. Web views still render, in software.
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+    // The web engine is loaded only with the first web page, long after the
+    // application object: it needs this set before.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     int code = 0;
     do {
         code = runPass(argc, argv);

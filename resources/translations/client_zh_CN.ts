@@ -149,6 +149,13 @@
     </message>
 </context>
 <context>
+    <name>CWebView</name>
+    <message>
+        <source>This page cannot be shown.</source>
+        <translation>无法显示此页面。</translation>
+    </message>
+</context>
+<context>
     <name>CZtHeadButton</name>
     <message>
         <source>Edit</source>

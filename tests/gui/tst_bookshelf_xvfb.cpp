@@ -25,6 +25,7 @@
 #include "ui/bookshelf/widget_feedback.h"
 #include "ui/bookshelf/widget_personaldata.h"
 #include "ui/ctextedit.h"
+#include "ui/cwebview.h"
 #include "ui/fonts.h"
 #include "ui/widget_clienttips.h"
 #include "ui/ztmessagebox.h"
@@ -47,8 +48,6 @@
 #include <QStackedWidget>
 #include <QTextCodec>
 #include <QTranslator>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <functional>
 
 namespace {
@@ -80,7 +79,7 @@ template <typename T> void onModal(std::function<void(T *)> action)
     poll->start();
 }
 
-QVariant runJs(QWebEnginePage *page, const QString &script)
+QVariant runJs(CWebView *page, const QString &script)
 {
     QVariant result;
     bool done = false;
@@ -515,9 +514,9 @@ void TstBookshelfXvfb::statisticsPageDrawsThePushedValues()
     QSignalSpy pushed(page, &Widget_PersonalData::sig_dataPushed);
     QVERIFY(pushed.wait(20000));
     QCOMPARE(pushed.first().first().toBool(), true);
-    QTRY_VERIFY(runJs(page->view()->page(), "window.quorvinPushed || 0").toInt() >= 1);
+    QTRY_VERIFY(runJs(page->view(), "window.quorvinPushed || 0").toInt() >= 1);
     auto chart = [&](const QString &key) {
-        return runJs(page->view()->page(),
+        return runJs(page->view(),
                      QStringLiteral("JSON.stringify(quorvinCharts.%1.data.datasets[0].data)").arg(key))
             .toString();
     };
@@ -531,19 +530,18 @@ void TstBookshelfXvfb::statisticsPageDrawsThePushedValues()
     QCOMPARE(chart("time"), numbers(expected.value("writeTimeData").toArray()));
     QCOMPARE(chart("speed"), numbers(expected.value("speedData").toArray()));
     QVERIFY(chart("words").endsWith(QLatin1String(",2345]")));
-    QCOMPARE(runJs(page->view()->page(), "quorvinCharts.words.data.labels.length").toInt(), 7);
-    QCOMPARE(runJs(page->view()->page(), "quorvinTheme").toInt(), 1);
-    QCOMPARE(
-        runJs(page->view()->page(), "document.getElementById('sum_word').firstChild.textContent").toString(),
-        QString::number(2345 + 800 + 4100));
+    QCOMPARE(runJs(page->view(), "quorvinCharts.words.data.labels.length").toInt(), 7);
+    QCOMPARE(runJs(page->view(), "quorvinTheme").toInt(), 1);
+    QCOMPARE(runJs(page->view(), "document.getElementById('sum_word').firstChild.textContent").toString(),
+             QString::number(2345 + 800 + 4100));
 
     // Another theme: the page is loaded again with it, then given the data.
     pushed.clear();
     QTest::mouseClick(shelf()->top()->styleButton(), Qt::LeftButton);
     QVERIFY(pushed.wait(20000));
     QCOMPARE(page->view()->url().query(), QStringLiteral("theme=2"));
-    QCOMPARE(runJs(page->view()->page(), "quorvinTheme").toInt(), 2);
-    QCOMPARE(runJs(page->view()->page(), "document.body.className").toString(), QStringLiteral("dark"));
+    QCOMPARE(runJs(page->view(), "quorvinTheme").toInt(), 2);
+    QCOMPARE(runJs(page->view(), "document.body.className").toString(), QStringLiteral("dark"));
     QCOMPARE(chart("words"), numbers(expected.value("wordData").toArray()));
     QTest::mouseClick(shelf()->top()->styleButton(), Qt::LeftButton);
     QVERIFY(pushed.wait(20000));
@@ -553,9 +551,9 @@ void TstBookshelfXvfb::statisticsPageDrawsThePushedValues()
     QTest::mouseClick(shelf()->navigation()->button(0), Qt::LeftButton);
     QCOMPARE(shelf()->content()->currentIndex(), 0);
     pushed.clear();
-    const int before = runJs(page->view()->page(), "window.quorvinPushed").toInt();
+    const int before = runJs(page->view(), "window.quorvinPushed").toInt();
     QTest::mouseClick(shelf()->navigation()->button(1), Qt::LeftButton);
-    QTRY_COMPARE(runJs(page->view()->page(), "window.quorvinPushed").toInt(), before + 1);
+    QTRY_COMPARE(runJs(page->view(), "window.quorvinPushed").toInt(), before + 1);
     QCOMPARE(pushed.count(), 0);
     QTest::mouseClick(shelf()->navigation()->button(0), Qt::LeftButton);
 }
@@ -568,15 +566,14 @@ void TstBookshelfXvfb::feedbackPageSubmitsToTheServer()
     QSignalSpy passed(page, &Widget_Feedback::sig_themePassed);
     QVERIFY(passed.wait(20000));
     QVERIFY(page->view()->url().toString().startsWith(m_server.baseUrl() + "/webView/feedback.html?"));
-    QCOMPARE(runJs(page->view()->page(), "authorToken").toString(), m_token);
+    QCOMPARE(runJs(page->view(), "authorToken").toString(), m_token);
 
     const QString text = QStringLiteral("希望书架能按分类筛选。");
-    runJs(page->view()->page(), QStringLiteral("document.getElementById('content').value = '%1';"
-                                               "document.getElementById('send').click(); true")
-                                    .arg(text));
-    QTRY_COMPARE_WITH_TIMEOUT(
-        runJs(page->view()->page(), "document.getElementById('note').textContent").toString(),
-        QStringLiteral("感谢您的反馈！"), 20000);
+    runJs(page->view(), QStringLiteral("document.getElementById('content').value = '%1';"
+                                       "document.getElementById('send').click(); true")
+                            .arg(text));
+    QTRY_COMPARE_WITH_TIMEOUT(runJs(page->view(), "document.getElementById('note').textContent").toString(),
+                              QStringLiteral("感谢您的反馈！"), 20000);
     {
         QSqlDatabase server = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("server"));
         server.setDatabaseName(m_server.dataDir() + "/server.db");
@@ -594,7 +591,7 @@ void TstBookshelfXvfb::feedbackPageSubmitsToTheServer()
     passed.clear();
     QTest::mouseClick(shelf()->navigation()->button(2), Qt::LeftButton);
     QVERIFY(passed.wait(10000));
-    QCOMPARE(runJs(page->view()->page(), "document.getElementById('note').textContent").toString(),
+    QCOMPARE(runJs(page->view(), "document.getElementById('note').textContent").toString(),
              QStringLiteral("感谢您的反馈！"));
     QTest::mouseClick(shelf()->navigation()->button(0), Qt::LeftButton);
 }

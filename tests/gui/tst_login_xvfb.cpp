@@ -15,6 +15,7 @@
 #include "testserver.h"
 #include "ui/bookshelf/widget_banner.h"
 #include "ui/bookshelf/widget_bindwechat.h"
+#include "ui/cwebview.h"
 #include "ui/login/ctimerbutton.h"
 #include "ui/login/dialog_loginmain.h"
 #include "ui/login/widget_forgetpwd.h"
@@ -31,8 +32,6 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTranslator>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 namespace {
 
@@ -59,11 +58,11 @@ void type(QLineEdit *edit, const QString &text)
 }
 
 // Runs a script in the page and waits for its answer.
-QVariant runScript(QWebEngineView *view, const QString &script)
+QVariant runScript(CWebView *view, const QString &script)
 {
     QVariant result;
     bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant &v) {
+    view->runJavaScript(script, [&](const QVariant &v) {
         result = v;
         done = true;
     });

@@ -1,11 +1,14 @@
 // Start-up on a real X server of its own (a chosen DPI): the program finds
-// its settings beside the executable however it was started, and the system
+// its settings beside the executable however it was started, the system
 // scale is read as the X server states it, whatever scaling the toolkit
-// applies on top. Child processes: the real client, and this test run again
-// with "--scale" to print the system scale it computes.
+// applies on top, and the web engine is loaded only by the first web view.
+// Child processes: the real client, and this test run again ("--scale",
+// "--webview") as a program of its own.
 #include "platform/systemscale.h"
 #include "testappdir.h"
+#include "ui/cwebview.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
@@ -27,6 +30,40 @@ int printSystemScale(int argc, char **argv)
         QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QGuiApplication app(argc, argv);
     std::printf("scale %.4f\n", Platform::systemScale());
+    return 0;
+}
+
+bool engineLoaded()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt5WebEngineCore");
+}
+
+// The child: started as the program starts (no GL integration, the web
+// engine not linked), it shows a web page, which loads the engine then.
+int showWebPage(int argc, char **argv)
+{
+    qputenv("QT_XCB_GL_INTEGRATION", "none");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    if (engineLoaded())
+        return 2;
+    CWebView view;
+    if (!view.hasEngine() || !engineLoaded())
+        return 3;
+    view.resize(400, 300);
+    view.show();
+    bool loaded = false;
+    QObject::connect(&view, &CWebView::loadFinished, [&](bool ok) { loaded = ok; });
+    view.load(QUrl(QStringLiteral("data:text/html;charset=utf-8,<p id='p'>%E5%AD%97</p>")));
+    if (!QTest::qWaitFor([&] { return loaded; }, 60000))
+        return 4;
+    QVariant answer;
+    view.runJavaScript(QStringLiteral("document.getElementById('p').textContent"),
+                       [&](const QVariant &v) { answer = v; });
+    if (!QTest::qWaitFor([&] { return answer.isValid(); }, 60000))
+        return 5;
+    std::printf("page %s\n", answer.toString().toUtf8().constData());
     return 0;
 }
 
@@ -202,6 +239,23 @@ private slots:
                  "logs written into the working folder");
     }
 
+    // Nothing at start loads the web engine; the first web view does, and
+    // its page loads and runs scripts in a program started without GL.
+    void webEngineLoadsWithTheFirstWebView()
+    {
+        if (m_server.display().isEmpty())
+            QVERIFY(m_server.start(192));
+        QProcess child;
+        QProcessEnvironment env = environmentOn(m_server.display());
+        env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--no-sandbox"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--webview"), QString()});
+        QVERIFY(child.waitForFinished(120000));
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(child.readAllStandardOutput().trimmed()), QStringLiteral("page 字"));
+    }
+
 private:
     XServer m_server;
 };
@@ -210,6 +264,8 @@ int main(int argc, char **argv)
 {
     if (argc >= 3 && qstrcmp(argv[1], "--scale") == 0)
         return printSystemScale(argc, argv);
+    if (argc >= 3 && qstrcmp(argv[1], "--webview") == 0)
+        return showWebPage(argc, argv);
     QCoreApplication app(argc, argv);
     TstStartup tc;
     QTEST_SET_MAIN_SOURCE_PATH

@@ -9,6 +9,8 @@
 #define QUORVIN_TEST_MAIN(TestObject)                                                                        \
     int main(int argc, char **argv)                                                                          \
     {                                                                                                        \
+        /* as the program does: the web engine is loaded after the application */                            \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                          \
         QApplication app(argc, argv);                                                                        \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
         quorvinInitResources();                                                                              \

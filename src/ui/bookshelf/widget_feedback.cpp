@@ -2,22 +2,20 @@
 
 #include "db/records.h"
 #include "remote/cquorvinhttp.h"
+#include "ui/cwebview.h"
 
 #include <QDateTime>
 #include <QDebug>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
-Widget_Feedback::Widget_Feedback(QWidget *parent) : QWidget(parent), m_view(new QWebEngineView(this))
+Widget_Feedback::Widget_Feedback(QWidget *parent) : QWidget(parent), m_view(new CWebView(this))
 {
     setObjectName(QStringLiteral("Widget_Feedback"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
-    m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    m_view->page()->setBackgroundColor(Qt::transparent);
-    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
+    m_view->setBackgroundColor(Qt::transparent);
+    connect(m_view, &CWebView::loadFinished, this, [this](bool ok) {
         if (!ok) {
             qWarning() << "loadError" << m_view->url();
             return;
@@ -49,6 +47,6 @@ void Widget_Feedback::passTheme(int theme)
     QString token = T_SessionData::instance().author.token;
     token.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
         .replace(QLatin1Char('\''), QStringLiteral("\\'"));
-    m_view->page()->runJavaScript(QStringLiteral("getTheme(%1,'%2')").arg(theme).arg(token),
-                                  [this](const QVariant &) { emit sig_themePassed(); });
+    m_view->runJavaScript(QStringLiteral("getTheme(%1,'%2')").arg(theme).arg(token),
+                          [this](const QVariant &) { emit sig_themePassed(); });
 }

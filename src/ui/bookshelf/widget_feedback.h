@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class QWebEngineView;
+class CWebView;
 
 // Page 3 of the bookshelf: the server's feedback page, told the theme and
 // the author's token through getTheme(theme, token) after every load and
@@ -16,14 +16,14 @@ public:
     // Loads the page on first use, then only passes the theme again.
     void showPage(int theme);
     void passTheme(int theme);
-    QWebEngineView *view() const { return m_view; }
+    CWebView *view() const { return m_view; }
     bool isLoaded() const { return m_loaded; }
 
 signals:
     void sig_themePassed();
 
 private:
-    QWebEngineView *m_view;
+    CWebView *m_view;
     bool m_requested = false;
     bool m_loaded = false;
     int m_theme = 1;

@@ -2,24 +2,22 @@
 
 #include "apppaths.h"
 #include "manager/cjobmanager.h"
+#include "ui/cwebview.h"
 
 #include <QDebug>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
-Widget_PersonalData::Widget_PersonalData(QWidget *parent) : QWidget(parent), m_view(new QWebEngineView(this))
+Widget_PersonalData::Widget_PersonalData(QWidget *parent) : QWidget(parent), m_view(new CWebView(this))
 {
     setObjectName(QStringLiteral("Widget_PersonalData"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
-    m_view->setContextMenuPolicy(Qt::NoContextMenu);
     // No white flash before the page paints its own background.
-    m_view->page()->setBackgroundColor(Qt::transparent);
-    connect(m_view, &QWebEngineView::loadFinished, this, &Widget_PersonalData::onLoadFinished);
+    m_view->setBackgroundColor(Qt::transparent);
+    connect(m_view, &CWebView::loadFinished, this, &Widget_PersonalData::onLoadFinished);
 }
 
 QString Widget_PersonalData::pagePath()
@@ -34,7 +32,7 @@ void Widget_PersonalData::showStatistics(int theme)
 
 void Widget_PersonalData::push(const QString &json)
 {
-    m_view->page()->runJavaScript(QStringLiteral("getDataFromQt(%1)").arg(json));
+    m_view->runJavaScript(QStringLiteral("getDataFromQt(%1)").arg(json));
 }
 
 void Widget_PersonalData::loadPersionData(const QString &url, int theme, const QString &json)

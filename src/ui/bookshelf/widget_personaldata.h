@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class QWebEngineView;
+class CWebView;
 
 // Page 2 of the bookshelf: the local statistics page, which draws the JSON
 // it is handed through getDataFromQt(json). The page is loaded again only
@@ -18,7 +18,7 @@ public:
     void showStatistics(int theme);
     static QString pagePath();
 
-    QWebEngineView *view() const { return m_view; }
+    CWebView *view() const { return m_view; }
     int loadedTheme() const { return m_theme; }
 
 signals:
@@ -31,7 +31,7 @@ public slots:
 private:
     void push(const QString &json);
 
-    QWebEngineView *m_view;
+    CWebView *m_view;
     int m_theme = 0;
     QString m_json;
 };

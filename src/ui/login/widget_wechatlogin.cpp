@@ -4,6 +4,7 @@
 #include "manager/cjobmanager.h"
 #include "manager/cuserjobmanager.h"
 #include "remote/thttpresponses.h"
+#include "ui/cwebview.h"
 #include "ui/login/loginfields.h"
 
 #include <QCryptographicHash>
@@ -13,14 +14,13 @@
 #include <QTimer>
 #include <QUuid>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 namespace {
 const int kPollMs = 1000;
 } // namespace
 
 Widget_WeChatLogin::Widget_WeChatLogin(int mode, QWidget *parent)
-    : QWidget(parent), m_mode(mode), m_view(new QWebEngineView(this)), m_timer(new QTimer(this))
+    : QWidget(parent), m_mode(mode), m_view(new CWebView(this)), m_timer(new QTimer(this))
 {
     setObjectName("Widget_WeChatLogin");
     setWindowTitle(tr("WeChat Login"));

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 class QTimer;
-class QWebEngineView;
+class CWebView;
 
 // The WeChat QR page of the server in a web view, polled once a second
 // while shown: mode 0 signs in (a fresh nonce per showing), any other mode
@@ -18,7 +18,7 @@ public:
 
     QString nonce() const { return m_nonce; }
     bool isPolling() const;
-    QWebEngineView *view() const { return m_view; }
+    CWebView *view() const { return m_view; }
 
     void pollingWx(TS_Author_PollingWx &res);
     void pollingBindWx(TS_Author_PollingBindWx &res);
@@ -39,7 +39,7 @@ private:
     QString bindUrl();
 
     int m_mode;
-    QWebEngineView *m_view;
+    CWebView *m_view;
     QTimer *m_timer;
     QString m_nonce;
 };
