@@ -8,6 +8,7 @@
 #include "manager/cbookjobmanager.h"
 #include "manager/cjobmanager.h"
 #include "manager/cuimanager.h"
+#include "ui/bookshelf/widget_booklistpreview.h"
 #include "ui/ztmessagebox.h"
 
 #include <QAction>
@@ -16,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
-#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
@@ -102,16 +102,9 @@ Widget_Creation_Left::Widget_Creation_Left(QWidget *parent) : QWidget(parent)
     bottomRow->addWidget(m_btnCreate);
     column->addWidget(m_bottom);
 
-    m_preview = new QWidget(this);
-    m_preview->setObjectName("Widget_BookListPreview");
+    // The author's books as covers, as on the bookshelf; a click opens one.
+    m_preview = new Widget_BookListPreview(this);
     m_preview->setAttribute(Qt::WA_StyledBackground);
-    auto *previewColumn = new QVBoxLayout(m_preview);
-    previewColumn->setContentsMargins(0, 8, 0, 8);
-    m_previewList = new QListWidget(m_preview);
-    m_previewList->setObjectName("Widget_BookListPreview_List");
-    m_previewList->setFrameShape(QFrame::NoFrame);
-    m_previewList->setSpacing(4);
-    previewColumn->addWidget(m_previewList);
     m_preview->hide();
     m_previewAnimation = new QPropertyAnimation(m_preview, "pos", this);
     m_previewAnimation->setDuration(kSlideMs);
@@ -427,7 +420,6 @@ void Widget_Creation_Left::hidePreview()
 
 void Widget_Creation_Left::fillPreview()
 {
-    m_previewList->clear();
-    for (const T_Book *book : T_SessionData::instance().books)
-        m_previewList->addItem(book->bookName);
+    if (m_btnPreview->isChecked())
+        m_preview->reload();
 }
