@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTranslator>
 #include <QX11Info>
@@ -82,6 +83,7 @@ private slots:
     void previewOpensAnotherBook();
     void powerDialogWhileLocked_data();
     void powerDialogWhileLocked();
+    void heldBackspacePlaysTheDeleteSound();
     void screenshots();
 
 private:
@@ -481,6 +483,48 @@ void TestCreationXvfb::powerDialogWhileLocked()
     QCOMPARE(text(QString("select content from tb_chapter where localId = %1")
                       .arg(book->chapterList.first()->localId)),
              QStringLiteral("锁定中写的字"));
+    page->content()->closeChapter();
+}
+
+void TestCreationXvfb::heldBackspacePlaysTheDeleteSound()
+{
+    T_Book *book = onlineBook(QStringLiteral("退格"));
+    QVERIFY(book);
+    Widget_Creation *page = openPage(book);
+    QVERIFY(page);
+    Creation_TextEdit *edit = page->content()->editor();
+    QTRY_VERIFY(edit->hasFocus());
+    commit(edit, QString(200, QChar(0x5B57)));
+    m_session.user.isSound = 1;
+    const auto quiet = qScopeGuard([this] { m_session.user.isSound = 0; });
+    QSignalSpy codes(CUiManager::instance(), &CUiManager::sig_GlobalKeyPress_Win);
+    QSignalSpy sounds(edit, &Creation_TextEdit::sig_soundPlayed);
+
+    // Held down through the X server: it repeats the key after its delay.
+    QCOMPARE(QProcess::execute("xdotool", {"keydown", "BackSpace"}), 0);
+    auto repeats = [&] {
+        int n = 0;
+        for (const QList<QVariant> &args : codes)
+            n += args.first().toInt() == (14 | 0x4000) ? 1 : 0;
+        return n;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(repeats() >= 3, 20000);
+    QCOMPARE(QProcess::execute("xdotool", {"keyup", "BackSpace"}), 0);
+    QTRY_COMPARE(edit->toPlainText().size(), 200 - codes.size());
+    QTest::qWait(100);
+
+    // The first press is a plain Backspace, every later one a repeat, and
+    // each of them plays the delete sound.
+    QVERIFY(codes.size() >= 4);
+    QCOMPARE(codes.first().first().toInt(), 14);
+    QCOMPARE(repeats(), codes.size() - 1);
+    QCOMPARE(sounds.size(), codes.size());
+    for (const QList<QVariant> &args : sounds)
+        QCOMPARE(args.first().toInt(), int(Creation_TextEdit::SoundDelete));
+    // Released, the next press is a fresh one again.
+    QCOMPARE(QProcess::execute("xdotool", {"key", "BackSpace"}), 0);
+    QTRY_COMPARE(codes.size(), repeats() + 2);
+    QCOMPARE(codes.last().first().toInt(), 14);
     page->content()->closeChapter();
 }
 
