@@ -393,9 +393,11 @@ void TestCreationXvfb::previewOpensAnotherBook()
 
     QTest::mouseClick(left->previewButton(), Qt::LeftButton);
     QTRY_VERIFY(preview->isVisible());
-    // It slides over the chapter list and stops above the bottom bar.
-    QTRY_COMPARE(preview->pos(), QPoint(0, 0));
-    QCOMPARE(preview->height(), left->height() - left->createButton()->parentWidget()->height());
+    // It slides over the chapter list, between the head (its button stays
+    // in reach) and the bottom bar.
+    QTRY_COMPARE(preview->geometry().top(), left->listView()->geometry().top());
+    QCOMPARE(preview->geometry().bottom(), left->listView()->geometry().bottom());
+    QVERIFY(!left->previewButton()->visibleRegion().isEmpty());
     const int row = preview->model()->rowOf(other->localId);
     QTRY_VERIFY(row >= 0);
     const QRect item = preview->listView()->visualRect(preview->model()->index(row));
@@ -536,6 +538,16 @@ void TestCreationXvfb::screenshots()
     QTranslator translator;
     QVERIFY(translator.load(":/res/client.qm"));
     QCoreApplication::installTranslator(&translator);
+    // Other books with covers, for the book-list overlay.
+    QVERIFY(m_app->layBuiltData());
+    const QStringList others = {QStringLiteral("星河尽头"), QStringLiteral("竹林听风")};
+    for (int i = 0; i < others.size(); ++i) {
+        TC_Books_AddBook req;
+        req.bookName = others.at(i);
+        req.localCover =
+            m_app->path() + QStringLiteral("/data/cover/cover_%1.png").arg(i * 3 + 4, 2, 10, QChar('0'));
+        QVERIFY(CJobManager::instance()->booksAddBook(req));
+    }
     T_Book *book = onlineBook(QStringLiteral("长河落日"));
     QVERIFY(book);
     const QStringList names = {QStringLiteral("第1章 渡口"), QStringLiteral("第2章 夜雨"),
@@ -585,6 +597,15 @@ void TestCreationXvfb::screenshots()
         QVERIFY(QProcess::execute("import", {"-window", "root", dir + "/creation-menu-" + suffix + ".png"}) ==
                 0);
         left->menu()->hide();
+
+        QTest::mouseClick(left->previewButton(), Qt::LeftButton);
+        QTRY_COMPARE(left->preview()->geometry().top(), left->listView()->geometry().top());
+        QTRY_VERIFY(left->preview()->model()->rowCount() >= 3);
+        QTest::qWait(700);
+        QVERIFY(QProcess::execute("import",
+                                  {"-window", "root", dir + "/creation-books-" + suffix + ".png"}) == 0);
+        left->hidePreview();
+        QTRY_VERIFY(left->preview()->isHidden());
 
         CUiManager::instance()->setWindowFullScreen(true);
         QTRY_VERIFY(page->isFullScreenLayout());
