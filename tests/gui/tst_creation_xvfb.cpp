@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTranslator>
 #include <QX11Info>
@@ -82,6 +83,7 @@ private slots:
     void previewOpensAnotherBook();
     void powerDialogWhileLocked_data();
     void powerDialogWhileLocked();
+    void heldBackspacePlaysTheDeleteSound();
     void screenshots();
 
 private:
@@ -391,9 +393,11 @@ void TestCreationXvfb::previewOpensAnotherBook()
 
     QTest::mouseClick(left->previewButton(), Qt::LeftButton);
     QTRY_VERIFY(preview->isVisible());
-    // It slides over the chapter list and stops above the bottom bar.
-    QTRY_COMPARE(preview->pos(), QPoint(0, 0));
-    QCOMPARE(preview->height(), left->height() - left->createButton()->parentWidget()->height());
+    // It slides over the chapter list, between the head (its button stays
+    // in reach) and the bottom bar.
+    QTRY_COMPARE(preview->geometry().top(), left->listView()->geometry().top());
+    QCOMPARE(preview->geometry().bottom(), left->listView()->geometry().bottom());
+    QVERIFY(!left->previewButton()->visibleRegion().isEmpty());
     const int row = preview->model()->rowOf(other->localId);
     QTRY_VERIFY(row >= 0);
     const QRect item = preview->listView()->visualRect(preview->model()->index(row));
@@ -484,6 +488,48 @@ void TestCreationXvfb::powerDialogWhileLocked()
     page->content()->closeChapter();
 }
 
+void TestCreationXvfb::heldBackspacePlaysTheDeleteSound()
+{
+    T_Book *book = onlineBook(QStringLiteral("退格"));
+    QVERIFY(book);
+    Widget_Creation *page = openPage(book);
+    QVERIFY(page);
+    Creation_TextEdit *edit = page->content()->editor();
+    QTRY_VERIFY(edit->hasFocus());
+    commit(edit, QString(200, QChar(0x5B57)));
+    m_session.user.isSound = 1;
+    const auto quiet = qScopeGuard([this] { m_session.user.isSound = 0; });
+    QSignalSpy codes(CUiManager::instance(), &CUiManager::sig_GlobalKeyPress_Win);
+    QSignalSpy sounds(edit, &Creation_TextEdit::sig_soundPlayed);
+
+    // Held down through the X server: it repeats the key after its delay.
+    QCOMPARE(QProcess::execute("xdotool", {"keydown", "BackSpace"}), 0);
+    auto repeats = [&] {
+        int n = 0;
+        for (const QList<QVariant> &args : codes)
+            n += args.first().toInt() == (14 | 0x4000) ? 1 : 0;
+        return n;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(repeats() >= 3, 20000);
+    QCOMPARE(QProcess::execute("xdotool", {"keyup", "BackSpace"}), 0);
+    QTRY_COMPARE(edit->toPlainText().size(), 200 - codes.size());
+    QTest::qWait(100);
+
+    // The first press is a plain Backspace, every later one a repeat, and
+    // each of them plays the delete sound.
+    QVERIFY(codes.size() >= 4);
+    QCOMPARE(codes.first().first().toInt(), 14);
+    QCOMPARE(repeats(), codes.size() - 1);
+    QCOMPARE(sounds.size(), codes.size());
+    for (const QList<QVariant> &args : sounds)
+        QCOMPARE(args.first().toInt(), int(Creation_TextEdit::SoundDelete));
+    // Released, the next press is a fresh one again.
+    QCOMPARE(QProcess::execute("xdotool", {"key", "BackSpace"}), 0);
+    QTRY_COMPARE(codes.size(), repeats() + 2);
+    QCOMPARE(codes.last().first().toInt(), 14);
+    page->content()->closeChapter();
+}
+
 void TestCreationXvfb::screenshots()
 {
     const QString dir = qEnvironmentVariable("QUORVIN_SCREENSHOT_DIR");
@@ -492,6 +538,16 @@ void TestCreationXvfb::screenshots()
     QTranslator translator;
     QVERIFY(translator.load(":/res/client.qm"));
     QCoreApplication::installTranslator(&translator);
+    // Other books with covers, for the book-list overlay.
+    QVERIFY(m_app->layBuiltData());
+    const QStringList others = {QStringLiteral("星河尽头"), QStringLiteral("竹林听风")};
+    for (int i = 0; i < others.size(); ++i) {
+        TC_Books_AddBook req;
+        req.bookName = others.at(i);
+        req.localCover =
+            m_app->path() + QStringLiteral("/data/cover/cover_%1.png").arg(i * 3 + 4, 2, 10, QChar('0'));
+        QVERIFY(CJobManager::instance()->booksAddBook(req));
+    }
     T_Book *book = onlineBook(QStringLiteral("长河落日"));
     QVERIFY(book);
     const QStringList names = {QStringLiteral("第1章 渡口"), QStringLiteral("第2章 夜雨"),
@@ -541,6 +597,15 @@ void TestCreationXvfb::screenshots()
         QVERIFY(QProcess::execute("import", {"-window", "root", dir + "/creation-menu-" + suffix + ".png"}) ==
                 0);
         left->menu()->hide();
+
+        QTest::mouseClick(left->previewButton(), Qt::LeftButton);
+        QTRY_COMPARE(left->preview()->geometry().top(), left->listView()->geometry().top());
+        QTRY_VERIFY(left->preview()->model()->rowCount() >= 3);
+        QTest::qWait(700);
+        QVERIFY(QProcess::execute("import",
+                                  {"-window", "root", dir + "/creation-books-" + suffix + ".png"}) == 0);
+        left->hidePreview();
+        QTRY_VERIFY(left->preview()->isHidden());
 
         CUiManager::instance()->setWindowFullScreen(true);
         QTRY_VERIFY(page->isFullScreenLayout());
