@@ -1,6 +1,9 @@
 #include "apppaths.h"
 
+#include "platform/executablepath.h"
+
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 QString &overrideDir()
@@ -17,6 +20,14 @@ QString appDir()
     if (!overrideDir().isEmpty())
         return overrideDir();
     return QCoreApplication::applicationDirPath();
+}
+
+QString appDirBeforeApplication(const char *argv0)
+{
+    if (!overrideDir().isEmpty())
+        return overrideDir();
+    const QString program = Platform::executablePath(argv0);
+    return program.isEmpty() ? QStringLiteral(".") : QFileInfo(program).absolutePath();
 }
 
 void setAppDirOverride(const QString &dir)

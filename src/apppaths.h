@@ -7,6 +7,9 @@
 namespace AppPaths {
 
 QString appDir();
+// The same folder before the application object exists, from the
+// executable's real path (argv[0] only where the system keeps no record).
+QString appDirBeforeApplication(const char *argv0);
 void setAppDirOverride(const QString &dir);
 
 QString dataDir();      // appDir + "/data"

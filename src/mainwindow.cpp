@@ -210,7 +210,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     if (m_session.user.isTray == 1) {
-        hide();
+        m_ui->closeToTray();
         event->ignore();
         return;
     }

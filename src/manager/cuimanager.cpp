@@ -23,6 +23,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 namespace {
@@ -210,7 +211,13 @@ void CUiManager::toggleMaximized()
         const QSize base = DPIAdapter::instance()->defaultWindowSize();
         const int height =
             w->stack()->currentIndex() == 1 ? qRound(base.height() * kCreationGrowth) : base.height();
-        w->resize(base.width(), height);
+        // Centred on the screen it was maximised on, wherever the system
+        // would have put it back.
+        QRect normal(QPoint(), QSize(base.width(), height));
+        const QScreen *screen = w->screen() ? w->screen() : QApplication::primaryScreen();
+        if (screen)
+            normal.moveCenter(screen->availableGeometry().center());
+        w->setGeometry(normal);
     } else {
         setMargin(0);
         w->showMaximized();
@@ -232,10 +239,26 @@ void CUiManager::requestClose()
         return;
     }
     if (m_session.user.isTray == 1) {
-        m_mainWindow->hide();
+        closeToTray();
         return;
     }
     quitApplication();
+}
+
+bool CUiManager::isTrayAvailable() const
+{
+    return m_trayProbe ? m_trayProbe() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void CUiManager::closeToTray()
+{
+    if (!m_mainWindow)
+        return;
+    // A hidden window without a tray icon could come back only by the boss key.
+    if (isTrayAvailable())
+        m_mainWindow->hide();
+    else
+        m_mainWindow->showMinimized();
 }
 
 void CUiManager::quitApplication()

@@ -47,6 +47,12 @@ public:
     void toggleMaximized();
     void showMinimized();
     void requestClose();
+    // Where the author closes into the tray: hides the main window when a
+    // system tray exists to bring it back from, else minimises it.
+    void closeToTray();
+    bool isTrayAvailable() const;
+    // Decides whether a tray exists instead of the system (tests).
+    void setTrayProbe(std::function<bool()> probe) { m_trayProbe = std::move(probe); }
     bool isLocked() const;
     void setLock(bool on);
     void setPowerboot(bool on);
@@ -135,4 +141,5 @@ private:
     QPointer<Widget_Bookshelf> m_bookshelf;
     QPointer<Widget_Creation> m_creation;
     std::function<QDialog *()> m_loginFactory;
+    std::function<bool()> m_trayProbe;
 };

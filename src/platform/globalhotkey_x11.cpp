@@ -119,6 +119,20 @@ QSet<quint32> &keysDown()
     return keys;
 }
 
+// Without detectable auto-repeat the X server sends a release before every
+// repeated press, both with the same time stamp: the last release tells a
+// repeat from a new press.
+struct Release
+{
+    quint32 key = 0;
+    xcb_timestamp_t time = 0;
+};
+Release &lastRelease()
+{
+    static Release release;
+    return release;
+}
+
 const quint32 kXKeycodeF10 = 76;
 const quint32 kXKeycodeLeftAlt = 64;
 const quint32 kXKeycodeRightAlt = 108;
@@ -209,8 +223,11 @@ NativeKeyEvent readNativeKeyEvent(const QByteArray &eventType, void *message)
             result.mods = key->state & kModifierMask;
             return result;
         }
-        const bool repeat = keysDown().contains(key->detail);
+        const Release &released = lastRelease();
+        const bool repeat =
+            keysDown().contains(key->detail) || (released.key == key->detail && released.time == key->time);
         keysDown().insert(key->detail);
+        lastRelease() = Release();
         // Keys pressed with Alt held, Alt itself and F10 are system keys
         // there, which the key-down notification leaves out.
         if ((key->state & Mod1Mask) || key->detail == kXKeycodeF10 || key->detail == kXKeycodeLeftAlt ||
@@ -221,11 +238,15 @@ NativeKeyEvent readNativeKeyEvent(const QByteArray &eventType, void *message)
         result.code = keyDownCode(key->detail, repeat);
         return result;
     }
-    case XCB_KEY_RELEASE:
-        keysDown().remove(reinterpret_cast<xcb_key_release_event_t *>(event)->detail);
+    case XCB_KEY_RELEASE: {
+        auto *key = reinterpret_cast<xcb_key_release_event_t *>(event);
+        keysDown().remove(key->detail);
+        lastRelease() = {key->detail, key->time};
         return result;
+    }
     case XCB_FOCUS_OUT:
         keysDown().clear();
+        lastRelease() = Release();
         return result;
     default:
         return result;

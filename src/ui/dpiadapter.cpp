@@ -92,9 +92,7 @@ DPIAdapter::ScaleChoice DPIAdapter::chooseScale(const QString &settingsFile)
 
 void DPIAdapter::initApp(const char *programPath)
 {
-    QString dir = QString::fromLocal8Bit(programPath);
-    const int cut = std::max(dir.lastIndexOf('/'), dir.lastIndexOf('\\'));
-    dir = cut >= 0 ? dir.left(cut) : QString(".");
+    const QString dir = AppPaths::appDirBeforeApplication(programPath);
     const ScaleChoice choice = chooseScale(dir + "/data/config/setting.ini");
     // A factor left by an earlier pass must not outlive a new choice.
     if (g_factorSetByUs && choice.kind != ScaleChoice::Factor) {

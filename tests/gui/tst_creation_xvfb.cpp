@@ -10,10 +10,13 @@
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
+#include "platform/power.h"
 #include "remote/cquorvinhttp.h"
 #include "testappdir.h"
 #include "testmain.h"
 #include "testserver.h"
+#include "ui/bookshelf/cbooklistmodel.h"
+#include "ui/bookshelf/widget_booklistpreview.h"
 #include "ui/creation/chapterlistmodel.h"
 #include "ui/creation/creation_textedit.h"
 #include "ui/creation/ctabbutton.h"
@@ -25,12 +28,15 @@
 #include "ui/ztmessagebox.h"
 
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTranslator>
 #include <QX11Info>
@@ -74,6 +80,10 @@ private slots:
     void cleanupTestCase();
     void authorWritesRenamesMovesDeletesAndEveryWordReachesTheServer();
     void fullScreenBands();
+    void previewOpensAnotherBook();
+    void powerDialogWhileLocked_data();
+    void powerDialogWhileLocked();
+    void heldBackspacePlaysTheDeleteSound();
     void screenshots();
 
 private:
@@ -104,6 +114,7 @@ private:
     TestServer m_server;
     QString m_token;
     qint64 m_uid = 0;
+    QStringList m_powerCalls;
     T_SessionData &m_session = T_SessionData::instance();
 };
 
@@ -114,6 +125,11 @@ void TestCreationXvfb::initTestCase()
     QVERIFY(m_app->isValid());
     qputenv("XDG_CONFIG_HOME", (m_app->path() + "/config").toUtf8());
     substituteFonts();
+    // Never power anything off: the power choices are recorded instead.
+    Platform::setCommandRunner([this](const QString &program, const QStringList &arguments) {
+        m_powerCalls.append(program + ' ' + arguments.join(' '));
+        return true;
+    });
     QVERIFY(m_server.start());
     QVERIFY(m_server.signUp(QStringLiteral("13700000117"), kPassword, m_token, m_uid));
     QVERIFY(CQuorvinDb::instance()->init());
@@ -363,6 +379,157 @@ void TestCreationXvfb::fullScreenBands()
     page->content()->closeChapter();
 }
 
+void TestCreationXvfb::previewOpensAnotherBook()
+{
+    T_Book *other = onlineBook(QStringLiteral("另一本书"));
+    QVERIFY(other);
+    T_Book *book = onlineBook(QStringLiteral("预览"));
+    QVERIFY(book);
+    Widget_Creation *page = openPage(book);
+    QVERIFY(page);
+    Widget_Creation_Left *left = page->left();
+    Widget_BookListPreview *preview = left->preview();
+    QVERIFY(preview->isHidden());
+
+    QTest::mouseClick(left->previewButton(), Qt::LeftButton);
+    QTRY_VERIFY(preview->isVisible());
+    // It slides over the chapter list, between the head (its button stays
+    // in reach) and the bottom bar.
+    QTRY_COMPARE(preview->geometry().top(), left->listView()->geometry().top());
+    QCOMPARE(preview->geometry().bottom(), left->listView()->geometry().bottom());
+    QVERIFY(!left->previewButton()->visibleRegion().isEmpty());
+    const int row = preview->model()->rowOf(other->localId);
+    QTRY_VERIFY(row >= 0);
+    const QRect item = preview->listView()->visualRect(preview->model()->index(row));
+    QVERIFY(preview->listView()->viewport()->rect().contains(item.center()));
+    QTest::mouseClick(preview->listView()->viewport(), Qt::LeftButton, {}, item.center() - QPoint(0, 10));
+
+    // The page now shows the other book and its chapter; the overlay slides away.
+    QCOMPARE(page->book(), other);
+    QCOMPARE(left->book(), other);
+    QCOMPARE(page->content()->chapter(), other->chapterList.last());
+    QCOMPARE(m_session.user.localBookId, other->localId);
+    QVERIFY(!left->previewButton()->isChecked());
+    QTRY_VERIFY(preview->isHidden());
+    page->content()->closeChapter();
+}
+
+void TestCreationXvfb::powerDialogWhileLocked_data()
+{
+    QTest::addColumn<int>("button"); // -1: Escape
+    QTest::addColumn<QString>("call");
+    QTest::newRow("shut down") << 0 << "systemctl poweroff";
+    QTest::newRow("restart") << 1 << "systemctl reboot";
+    QTest::newRow("sleep") << 2 << "systemctl suspend";
+    QTest::newRow("escape") << -1 << QString();
+}
+
+void TestCreationXvfb::powerDialogWhileLocked()
+{
+    QFETCH(int, button);
+    QFETCH(QString, call);
+    T_Book *book = onlineBook(QStringLiteral("关机"));
+    QVERIFY(book);
+    Widget_Creation *page = openPage(book);
+    QVERIFY(page);
+    Widget_Creation_Top *top = page->top();
+    QVERIFY(top->rebootButton()->isHidden());
+    QVERIFY(top->fullScreenButton()->isVisible());
+    Creation_TextEdit *edit = page->content()->editor();
+    QTRY_VERIFY(edit->hasFocus());
+    commit(edit, QStringLiteral("锁定中写的字"));
+
+    // A time lock: the window goes full screen, the bar offers the power button.
+    m_session.user.lockType = 2;
+    m_session.user.lockTime = 30;
+    CUiManager::instance()->setLock(true);
+    const auto unlock = qScopeGuard([this] {
+        m_session.user.lockType = 0;
+        m_session.user.lockTime = 0;
+        CUiManager::instance()->setLock(false);
+    });
+    QTRY_VERIFY(page->isFullScreenLayout());
+    QTRY_VERIFY(top->rebootButton()->isVisible());
+    QVERIFY(top->fullScreenButton()->isHidden());
+    QVERIFY(top->findChild<QPushButton *>("btn_creation_close")->isVisible());
+    // The bar slides in when the pointer enters the top band.
+    for (const int y : {page->height() / 2, 4}) {
+        QCursor::setPos(page->mapToGlobal(QPoint(page->width() / 2, y)));
+        QTest::mouseMove(edit->viewport(), edit->viewport()->mapFromGlobal(QCursor::pos()));
+    }
+    QTRY_COMPARE(top->geometry().top(), 0);
+
+    m_powerCalls.clear();
+    QString askedText;
+    int choices = 0;
+    QTimer poll;
+    poll.setInterval(50);
+    connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<ZtMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box->objectName() != QLatin1String("Dialog_Power"))
+            return;
+        poll.stop();
+        askedText = box->textLabel()->text();
+        choices = box->buttons().size();
+        if (button < 0 || button >= choices)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            QTest::mouseClick(box->buttons().at(button), Qt::LeftButton);
+    });
+    poll.start();
+    QTest::mouseClick(top->rebootButton(), Qt::LeftButton);
+    QCOMPARE(askedText, QStringLiteral("请选择对应操作（重启后仍将进入小黑屋模式）"));
+    QCOMPARE(choices, 3);
+    QCOMPARE(m_powerCalls, call.isEmpty() ? QStringList() : QStringList{call});
+    // What was typed is stored before the machine goes down.
+    QCOMPARE(text(QString("select content from tb_chapter where localId = %1")
+                      .arg(book->chapterList.first()->localId)),
+             QStringLiteral("锁定中写的字"));
+    page->content()->closeChapter();
+}
+
+void TestCreationXvfb::heldBackspacePlaysTheDeleteSound()
+{
+    T_Book *book = onlineBook(QStringLiteral("退格"));
+    QVERIFY(book);
+    Widget_Creation *page = openPage(book);
+    QVERIFY(page);
+    Creation_TextEdit *edit = page->content()->editor();
+    QTRY_VERIFY(edit->hasFocus());
+    commit(edit, QString(200, QChar(0x5B57)));
+    m_session.user.isSound = 1;
+    const auto quiet = qScopeGuard([this] { m_session.user.isSound = 0; });
+    QSignalSpy codes(CUiManager::instance(), &CUiManager::sig_GlobalKeyPress_Win);
+    QSignalSpy sounds(edit, &Creation_TextEdit::sig_soundPlayed);
+
+    // Held down through the X server: it repeats the key after its delay.
+    QCOMPARE(QProcess::execute("xdotool", {"keydown", "BackSpace"}), 0);
+    auto repeats = [&] {
+        int n = 0;
+        for (const QList<QVariant> &args : codes)
+            n += args.first().toInt() == (14 | 0x4000) ? 1 : 0;
+        return n;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(repeats() >= 3, 20000);
+    QCOMPARE(QProcess::execute("xdotool", {"keyup", "BackSpace"}), 0);
+    QTRY_COMPARE(edit->toPlainText().size(), 200 - codes.size());
+    QTest::qWait(100);
+
+    // The first press is a plain Backspace, every later one a repeat, and
+    // each of them plays the delete sound.
+    QVERIFY(codes.size() >= 4);
+    QCOMPARE(codes.first().first().toInt(), 14);
+    QCOMPARE(repeats(), codes.size() - 1);
+    QCOMPARE(sounds.size(), codes.size());
+    for (const QList<QVariant> &args : sounds)
+        QCOMPARE(args.first().toInt(), int(Creation_TextEdit::SoundDelete));
+    // Released, the next press is a fresh one again.
+    QCOMPARE(QProcess::execute("xdotool", {"key", "BackSpace"}), 0);
+    QTRY_COMPARE(codes.size(), repeats() + 2);
+    QCOMPARE(codes.last().first().toInt(), 14);
+    page->content()->closeChapter();
+}
+
 void TestCreationXvfb::screenshots()
 {
     const QString dir = qEnvironmentVariable("QUORVIN_SCREENSHOT_DIR");
@@ -371,6 +538,16 @@ void TestCreationXvfb::screenshots()
     QTranslator translator;
     QVERIFY(translator.load(":/res/client.qm"));
     QCoreApplication::installTranslator(&translator);
+    // Other books with covers, for the book-list overlay.
+    QVERIFY(m_app->layBuiltData());
+    const QStringList others = {QStringLiteral("星河尽头"), QStringLiteral("竹林听风")};
+    for (int i = 0; i < others.size(); ++i) {
+        TC_Books_AddBook req;
+        req.bookName = others.at(i);
+        req.localCover =
+            m_app->path() + QStringLiteral("/data/cover/cover_%1.png").arg(i * 3 + 4, 2, 10, QChar('0'));
+        QVERIFY(CJobManager::instance()->booksAddBook(req));
+    }
     T_Book *book = onlineBook(QStringLiteral("长河落日"));
     QVERIFY(book);
     const QStringList names = {QStringLiteral("第1章 渡口"), QStringLiteral("第2章 夜雨"),
@@ -420,6 +597,15 @@ void TestCreationXvfb::screenshots()
         QVERIFY(QProcess::execute("import", {"-window", "root", dir + "/creation-menu-" + suffix + ".png"}) ==
                 0);
         left->menu()->hide();
+
+        QTest::mouseClick(left->previewButton(), Qt::LeftButton);
+        QTRY_COMPARE(left->preview()->geometry().top(), left->listView()->geometry().top());
+        QTRY_VERIFY(left->preview()->model()->rowCount() >= 3);
+        QTest::qWait(700);
+        QVERIFY(QProcess::execute("import",
+                                  {"-window", "root", dir + "/creation-books-" + suffix + ".png"}) == 0);
+        left->hidePreview();
+        QTRY_VERIFY(left->preview()->isHidden());
 
         CUiManager::instance()->setWindowFullScreen(true);
         QTRY_VERIFY(page->isFullScreenLayout());

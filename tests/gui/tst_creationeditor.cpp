@@ -21,6 +21,7 @@
 #include "ui/ztmessagebox.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -361,26 +362,46 @@ void TestCreationEditor::imeCaretFollowsTheMargins_data()
 {
     QTest::addColumn<int>("center");
     QTest::addColumn<int>("focusing");
-    QTest::newRow("plain margins") << 0 << 0;
-    QTest::newRow("centred column") << 1 << 0;
-    QTest::newRow("focus mode") << 0 << 1;
+    QTest::addColumn<bool>("fullScreen");
+    for (const bool full : {false, true}) {
+        const char *suffix = full ? ", full screen" : "";
+        QTest::addRow("plain margins%s", suffix) << 0 << 0 << full;
+        QTest::addRow("centred column%s", suffix) << 1 << 0 << full;
+        QTest::addRow("focus mode%s", suffix) << 0 << 1 << full;
+    }
 }
 
 void TestCreationEditor::imeCaretFollowsTheMargins()
 {
     QFETCH(int, center);
     QFETCH(int, focusing);
+    QFETCH(bool, fullScreen);
     m_session.user.isCenter = center;
     m_session.user.isFocusing = focusing;
     open(newBook(QStringLiteral("光标")));
+    if (fullScreen) {
+        // The editor takes the whole page; the list and the bar float over it.
+        // (The offscreen screen is narrower than the column, so the window
+        // keeps its size here; the Xvfb tests go really full screen.)
+        m_page->onWindowStateChanged(Qt::WindowFullScreen);
+        QVERIFY(m_page->isFullScreenLayout());
+        QTRY_COMPARE(m_edit->width(), m_page->width());
+    }
+    // Typing (in full screen this hides the scroll bars) and a caret inside the text.
     commit(m_edit, QStringLiteral("第一行的文字\n第二行也有一些文字"));
     QTextCursor c = m_edit->textCursor();
     c.setPosition(3);
     m_edit->setTextCursor(c);
+    QCoreApplication::processEvents();
+    if (center || focusing)
+        QCOMPARE(m_content->pageMargins().left(), (m_edit->width() - 820) / 2);
     const QRect caret = m_edit->cursorRect().translated(m_edit->viewport()->pos());
     const QRect asked = m_edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
     QCOMPARE(asked, caret);
     QVERIFY(caret.left() >= m_content->pageMargins().left());
+    // Where the window puts the candidate list: the caret's place on the screen.
+    QCOMPARE(m_edit->mapToGlobal(asked.topLeft()),
+             m_edit->viewport()->mapToGlobal(m_edit->cursorRect().topLeft()));
 }
 
 void TestCreationEditor::soundsForKeyCodes_data()
@@ -612,6 +633,27 @@ void TestCreationEditor::tabsHoldAtMostFiveAndKeepTheLastOne()
     QCOMPARE(top->visibleTabs().size(), 4);
     QCOMPARE(m_content->chapter()->localId, top->currentTab()->localId());
     QVERIFY(top->currentTab() != current);
+
+    // The tabs are one exclusive group numbered 0 to 4: the current tab is
+    // the only checked one, and a click on another moves both.
+    QButtonGroup *group = top->tabGroup();
+    QCOMPARE(group->buttons().size(), 5);
+    for (int id = 0; id < 5; ++id)
+        QCOMPARE(group->button(id)->objectName(), QStringLiteral("tabbutton_%1").arg(id + 1));
+    QCOMPARE(group->checkedButton(), top->currentTab());
+    CTabButton *first = top->visibleTabs().first();
+    QVERIFY(first != top->currentTab());
+    QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(20, first->height() / 2));
+    QCOMPARE(top->currentTab(), first);
+    QCOMPARE(group->checkedButton(), first);
+    QCOMPARE(m_content->chapter()->localId, first->localId());
+    int checked = 0;
+    for (QAbstractButton *tab : group->buttons())
+        checked += tab->isChecked() ? 1 : 0;
+    QCOMPARE(checked, 1);
+    // A second click keeps it checked.
+    QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(20, first->height() / 2));
+    QCOMPARE(group->checkedButton(), first);
 }
 
 QUORVIN_TEST_MAIN(TestCreationEditor)

@@ -16,6 +16,7 @@
 #include "ui/widget_clienttips.h"
 
 #include <QProcess>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -34,6 +35,7 @@ private slots:
     void bossKeyHidesAndRestores();
     void combinationHeldElsewhereIsRefused();
     void lockedWindowRefusesToCloseUntilUnlockKey();
+    void closeWithoutTrayMinimises();
     void developerPanelKeyOpensOnePanel();
     void screenshots();
 
@@ -181,6 +183,33 @@ void TestMainWindowXvfb::lockedWindowRefusesToCloseUntilUnlockKey()
     // Once the lock has ended, the tray's quit action ends the program.
     T_SessionData::instance().user.lockType = 0;
     QVERIFY(quits([w] { w->quitFromTray(); }));
+}
+
+void TestMainWindowXvfb::closeWithoutTrayMinimises()
+{
+    // A plain X server has no system tray: closing "to the tray" must leave
+    // a way back, so the window is minimised, not hidden.
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+    T_SessionData::instance().user.isTray = 1;
+    CUiManager::instance()->showMain();
+    MainWindow *w = CUiManager::instance()->mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    auto *close = w->findChild<QPushButton *>(QStringLiteral("btn_close"));
+    QVERIFY(close && close->isVisible());
+
+    QVERIFY(!quits([close] { QTest::mouseClick(close, Qt::LeftButton); }));
+    QTRY_VERIFY(w->isMinimized());
+    QVERIFY(w->isVisible());
+    XWindowAttributes attributes;
+    QVERIFY(XGetWindowAttributes(QX11Info::display(), w->winId(), &attributes));
+    QCOMPARE(attributes.map_state, IsViewable);
+
+    // A close event from the task bar does the same.
+    w->showNormal();
+    QTRY_VERIFY(!w->isMinimized());
+    QVERIFY(!w->close());
+    QTRY_VERIFY(w->isMinimized());
+    QVERIFY(w->isVisible());
 }
 
 void TestMainWindowXvfb::developerPanelKeyOpensOnePanel()

@@ -11,6 +11,7 @@
 #include "ui/widget_clienttips.h"
 
 #include <QDialog>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTextDocument>
 #include <QTimer>
@@ -82,6 +83,7 @@ void TestUiManager::init()
 
 void TestUiManager::cleanup()
 {
+    m_ui->setTrayProbe(nullptr);
     m_ui->closeWindows();
 }
 
@@ -169,6 +171,22 @@ void TestUiManager::toggleMaximizedFlipsWindowSize()
     QCOMPARE(w->shadowMargin(), 14);
     QCOMPARE(w->size(), DPIAdapter::instance()->defaultWindowSize());
 
+    // Leaving maximised comes back centred on the screen, on either page,
+    // wherever the window stood before.
+    const QRect screen = w->screen()->availableGeometry();
+    m_ui->showCreation(nullptr);
+    w->move(screen.topLeft());
+    m_ui->toggleMaximized();
+    QTRY_VERIFY(w->isMaximized());
+    m_ui->toggleMaximized();
+    QTRY_VERIFY(!w->isMaximized());
+    const QSize base = DPIAdapter::instance()->defaultWindowSize();
+    QCOMPARE(w->size(), QSize(base.width(), qRound(base.height() * 1.25)));
+    QVERIFY2((w->geometry().center() - screen.center()).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("window at %1,%2")
+                            .arg(w->geometry().center().x())
+                            .arg(w->geometry().center().y())));
+
     // A remembered maximised window comes back maximised.
     m_ui->closeWindows();
     T_SessionData::instance().author.windowSize = 1;
@@ -195,20 +213,25 @@ void TestUiManager::fullScreenFromMaximised()
 void TestUiManager::closeButton_data()
 {
     QTest::addColumn<int>("isTray");
+    QTest::addColumn<bool>("trayExists");
     QTest::addColumn<int>("lockType");
     QTest::addColumn<bool>("quits");
     QTest::addColumn<bool>("visibleAfter");
-    QTest::newRow("quit") << 0 << 0 << true << true;
-    QTest::newRow("to the tray") << 1 << 0 << false << false;
-    QTest::newRow("locked") << 1 << 2 << false << true;
+    QTest::newRow("quit") << 0 << true << 0 << true << true;
+    QTest::newRow("to the tray") << 1 << true << 0 << false << false;
+    // Hidden with no tray icon to bring it back: minimised instead.
+    QTest::newRow("no tray: minimised") << 1 << false << 0 << false << true;
+    QTest::newRow("locked") << 1 << true << 2 << false << true;
 }
 
 void TestUiManager::closeButton()
 {
     QFETCH(int, isTray);
+    QFETCH(bool, trayExists);
     QFETCH(int, lockType);
     QFETCH(bool, quits);
     QFETCH(bool, visibleAfter);
+    m_ui->setTrayProbe([trayExists] { return trayExists; });
     T_SessionData &session = T_SessionData::instance();
     session.user.isTray = isTray;
     MainWindow *w = showMain();
@@ -218,6 +241,7 @@ void TestUiManager::closeButton()
 
     QCOMPARE(TestUiManager::quits([this] { m_ui->requestClose(); }), quits);
     QCOMPARE(w->isVisible(), visibleAfter);
+    QCOMPARE(w->isMinimized(), isTray == 1 && !trayExists);
     if (lockType)
         QTRY_VERIFY(w->tips()->isVisible());
 
@@ -235,8 +259,10 @@ void TestUiManager::closeButton()
     }
 
     // A close event from outside follows the same rules.
-    w->show();
+    w->showNormal();
     QCOMPARE(w->close(), isTray == 0 && lockType == 0);
+    QCOMPARE(w->isVisible(), isTray == 1 && (lockType != 0 || !trayExists));
+    QCOMPARE(w->isMinimized(), isTray == 1 && lockType == 0 && !trayExists);
     session.user.lockType = 0;
 }
 

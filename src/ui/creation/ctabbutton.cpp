@@ -2,9 +2,10 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOption>
 
 namespace {
 
@@ -12,10 +13,12 @@ const int kNameLength = 10;
 
 } // namespace
 
-CTabButton::CTabButton(QWidget *parent) : QWidget(parent)
+CTabButton::CTabButton(QWidget *parent) : QAbstractButton(parent)
 {
     setObjectName("CTabButton");
     setAttribute(Qt::WA_StyledBackground);
+    setCheckable(true);
+    setFocusPolicy(Qt::NoFocus);
     setFixedSize(168, 36);
     setCursor(Qt::PointingHandCursor);
     auto *row = new QHBoxLayout(this);
@@ -41,19 +44,15 @@ CTabButton::CTabButton(QWidget *parent) : QWidget(parent)
 void CTabButton::setChapter(int localId, const QString &name)
 {
     m_localId = localId;
-    m_name = name;
+    setText(name);
     m_text->setText(name.size() > kNameLength ? name.left(kNameLength) + QStringLiteral("...") : name);
     setToolTip(name);
-}
-
-QString CTabButton::text() const
-{
-    return m_name;
 }
 
 void CTabButton::setCurrent(bool current)
 {
     m_current = current;
+    setChecked(current);
     setProperty("current", current);
     style()->unpolish(this);
     style()->polish(this);
@@ -71,9 +70,12 @@ bool CTabButton::isLineVisible() const
     return !m_line->isHidden();
 }
 
-void CTabButton::mousePressEvent(QMouseEvent *event)
+void CTabButton::paintEvent(QPaintEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        emit sig_pressed();
-    QWidget::mousePressEvent(event);
+    Q_UNUSED(event)
+    // The look is the style sheet's; the name and the close button are children.
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
 }

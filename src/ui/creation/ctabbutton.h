@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QWidget>
+#include <QAbstractButton>
 
 class QLabel;
 class QPushButton;
 
 // One chapter tab of the creation page's top bar: the chapter's name, a
-// close button and a separator line on its right.
-class CTabButton : public QWidget
+// close button and a separator line on its right. The button's text is the
+// chapter's full name; the current tab is the checked one.
+class CTabButton : public QAbstractButton
 {
     Q_OBJECT
 public:
@@ -15,7 +16,6 @@ public:
 
     int localId() const { return m_localId; }
     void setChapter(int localId, const QString &name);
-    QString text() const;
     void setCurrent(bool current);
     bool isCurrent() const { return m_current; }
     void setLineVisible(bool visible);
@@ -23,16 +23,14 @@ public:
     QPushButton *closeButton() const { return m_close; }
 
 signals:
-    void sig_pressed();
     void sig_close();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     int m_localId = 0;
     bool m_current = false;
-    QString m_name;
     QLabel *m_text = nullptr;
     QPushButton *m_close = nullptr;
     QWidget *m_line = nullptr;

@@ -114,6 +114,7 @@ void Widget_Creation::openBook(T_Book *book)
         m_content->closeChapter();
     m_book = book;
     T_SessionData::instance().user.localBookId = book ? book->localId : 0;
+    m_left->hidePreview();
     m_top->closeAllTabs();
     T_Chapter *chosen = m_left->showBook(book);
     if (chosen)

@@ -8,6 +8,7 @@
 #include "manager/cbookjobmanager.h"
 #include "manager/cjobmanager.h"
 #include "manager/cuimanager.h"
+#include "ui/bookshelf/widget_booklistpreview.h"
 #include "ui/ztmessagebox.h"
 
 #include <QAction>
@@ -16,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
-#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
@@ -33,6 +33,7 @@ const int kCreateCooldownMs = 300;
 const int kSlideMs = 200;
 const int kPreviewFillMs = 500;
 const int kBottomHeight = 48;
+const int kHeadHeight = 48;
 
 QPushButton *panelButton(QWidget *parent, const char *name, const QString &tip)
 {
@@ -58,7 +59,7 @@ Widget_Creation_Left::Widget_Creation_Left(QWidget *parent) : QWidget(parent)
 
     auto *head = new QWidget(this);
     head->setObjectName("Widget_Creation_Left_Head");
-    head->setFixedHeight(48);
+    head->setFixedHeight(kHeadHeight);
     auto *headRow = new QHBoxLayout(head);
     headRow->setContentsMargins(20, 0, 12, 0);
     m_bookName = new QLabel(head);
@@ -102,16 +103,9 @@ Widget_Creation_Left::Widget_Creation_Left(QWidget *parent) : QWidget(parent)
     bottomRow->addWidget(m_btnCreate);
     column->addWidget(m_bottom);
 
-    m_preview = new QWidget(this);
-    m_preview->setObjectName("Widget_BookListPreview");
+    // The author's books as covers, as on the bookshelf; a click opens one.
+    m_preview = new Widget_BookListPreview(this);
     m_preview->setAttribute(Qt::WA_StyledBackground);
-    auto *previewColumn = new QVBoxLayout(m_preview);
-    previewColumn->setContentsMargins(0, 8, 0, 8);
-    m_previewList = new QListWidget(m_preview);
-    m_previewList->setObjectName("Widget_BookListPreview_List");
-    m_previewList->setFrameShape(QFrame::NoFrame);
-    m_previewList->setSpacing(4);
-    previewColumn->addWidget(m_previewList);
     m_preview->hide();
     m_previewAnimation = new QPropertyAnimation(m_preview, "pos", this);
     m_previewAnimation->setDuration(kSlideMs);
@@ -135,11 +129,13 @@ Widget_Creation_Left::Widget_Creation_Left(QWidget *parent) : QWidget(parent)
     connect(m_model, &ChapterListModel::sig_renamed, this, &Widget_Creation_Left::sig_chapterRenamed);
     connect(m_btnPreview, &QPushButton::toggled, this, [this](bool shown) {
         m_previewAnimation->stop();
-        m_preview->setGeometry(0, shown ? height() : 0, width(), height() - kBottomHeight);
+        // The head stays in sight, so its button can slide the overlay out again.
+        m_preview->setGeometry(0, shown ? height() : kHeadHeight, width(),
+                               height() - kHeadHeight - kBottomHeight);
         m_preview->show();
         m_preview->raise();
         m_previewAnimation->setStartValue(m_preview->pos());
-        m_previewAnimation->setEndValue(QPoint(0, shown ? 0 : height()));
+        m_previewAnimation->setEndValue(QPoint(0, shown ? kHeadHeight : height()));
         m_previewAnimation->start();
         if (shown)
             QTimer::singleShot(kPreviewFillMs, this, &Widget_Creation_Left::fillPreview);
@@ -197,8 +193,8 @@ void Widget_Creation_Left::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     if (m_preview->isVisible())
-        m_preview->setGeometry(0, m_btnPreview->isChecked() ? 0 : height(), width(),
-                               height() - kBottomHeight);
+        m_preview->setGeometry(0, m_btnPreview->isChecked() ? kHeadHeight : height(), width(),
+                               height() - kHeadHeight - kBottomHeight);
 }
 
 void Widget_Creation_Left::on_setBook(T_Book *book)
@@ -427,7 +423,6 @@ void Widget_Creation_Left::hidePreview()
 
 void Widget_Creation_Left::fillPreview()
 {
-    m_previewList->clear();
-    for (const T_Book *book : T_SessionData::instance().books)
-        m_previewList->addItem(book->bookName);
+    if (m_btnPreview->isChecked())
+        m_preview->reload();
 }

@@ -5,12 +5,12 @@
 class QAction;
 class QLabel;
 class QListView;
-class QListWidget;
 class QMenu;
 class QPropertyAnimation;
 class QPushButton;
 class ChapterListDelegate;
 class ChapterListModel;
+class Widget_BookListPreview;
 struct T_Book;
 struct T_Chapter;
 
@@ -42,7 +42,7 @@ public:
     QPushButton *createButton() const { return m_btnCreate; }
     QPushButton *sortButton() const { return m_btnAsc; }
     QPushButton *previewButton() const { return m_btnPreview; }
-    QWidget *preview() const { return m_preview; }
+    Widget_BookListPreview *preview() const { return m_preview; }
 
     // The steps behind the menu entries (the menu calls these).
     bool createChapter();
@@ -98,7 +98,6 @@ private:
     QAction *m_actPrevious = nullptr;
     QAction *m_actNext = nullptr;
     QLabel *m_deleteItem = nullptr;
-    QWidget *m_preview = nullptr;
-    QListWidget *m_previewList = nullptr;
+    Widget_BookListPreview *m_preview = nullptr;
     QPropertyAnimation *m_previewAnimation = nullptr;
 };

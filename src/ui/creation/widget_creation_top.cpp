@@ -5,6 +5,7 @@
 #include "platform/power.h"
 #include "ui/ztmessagebox.h"
 
+#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -37,17 +38,22 @@ Widget_Creation_Top::Widget_Creation_Top(QWidget *parent) : QWidget(parent)
     row->addLayout(m_tabLayout);
     row->addStretch(1);
 
+    m_tabGroup = new QButtonGroup(this);
+    m_tabGroup->setExclusive(true);
     for (int i = 0; i < kTabCount; ++i) {
         auto *tab = new CTabButton(this);
         tab->setObjectName(QStringLiteral("tabbutton_%1").arg(i + 1));
         tab->hide();
         m_tabs.append(tab);
-        connect(tab, &CTabButton::sig_pressed, this, [this, tab] {
-            setCurrent(tab);
-            emit sig_tabChapter(tab->localId());
-        });
+        m_tabGroup->addButton(tab, i);
         connect(tab, &CTabButton::sig_close, this, &Widget_Creation_Top::onTabBtnClose);
     }
+
+    connect(m_tabGroup, &QButtonGroup::idPressed, this, [this](int id) {
+        auto *tab = static_cast<CTabButton *>(m_tabGroup->button(id));
+        setCurrent(tab);
+        emit sig_tabChapter(tab->localId());
+    });
 
     m_btnSetup1 = barButton(this, "btn_creation_setup1", tr("Tools"));
     m_btnSetup1->setCheckable(true);
@@ -101,6 +107,9 @@ CTabButton *Widget_Creation_Top::tabShowing(int localChapterId) const
 void Widget_Creation_Top::setCurrent(CTabButton *tab)
 {
     m_current = tab;
+    // An exclusive group keeps its checked button: with no current tab
+    // every tab is unchecked by hand.
+    m_tabGroup->setExclusive(tab != nullptr);
     for (CTabButton *t : m_tabs)
         t->setCurrent(t == tab);
     refreshLines();
@@ -188,7 +197,7 @@ void Widget_Creation_Top::closeAllTabs()
         tab->hide();
         tab->setChapter(0, QString());
     }
-    m_current = nullptr;
+    setCurrent(nullptr);
 }
 
 void Widget_Creation_Top::onTabBtnClose()

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QWidget>
 
+class QButtonGroup;
 class QHBoxLayout;
 class QPushButton;
 class CTabButton;
@@ -28,6 +29,8 @@ public:
     int currentChapterId() const;
     QList<CTabButton *> visibleTabs() const;
     QList<CTabButton *> tabs() const { return m_tabs; }
+    // Numbers the five tabs 0 to 4 and keeps one of them checked.
+    QButtonGroup *tabGroup() const { return m_tabGroup; }
 
     // Shows the buttons that fit the window state and the lock.
     void updateButtons(Qt::WindowStates state, bool locked);
@@ -62,6 +65,7 @@ private:
 
     QHBoxLayout *m_tabLayout = nullptr;
     QList<CTabButton *> m_tabs; // in tab order; hidden ones at the end
+    QButtonGroup *m_tabGroup = nullptr;
     CTabButton *m_current = nullptr;
     QPushButton *m_btnSetup1 = nullptr;
     QWidget *m_line1 = nullptr;
