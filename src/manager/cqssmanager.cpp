@@ -1,5 +1,7 @@
 #include "cqssmanager.h"
 
+#include "ui/placeholdercolour.h"
+
 #include <QApplication>
 #include <QDebug>
 #include <QFile>
@@ -38,6 +40,7 @@ void CQssManager::setStyle(int type)
     if (it == m_styles.constEnd())
         return;
     m_currentStyle = type;
+    PlaceholderColour::install();
     qApp->setStyleSheet(it.value());
 }
 

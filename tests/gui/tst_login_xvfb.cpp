@@ -332,6 +332,35 @@ private slots:
         QVERIFY(m_session.author.uid > 0);
     }
 
+    void placeholdersAreMuted_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QColor>("muted");
+        QTest::addColumn<QColor>("typed");
+        QTest::newRow("light") << int(StyleLight) << QColor("#9E9E9E") << QColor("#333333");
+        QTest::newRow("dark") << int(StyleDark) << QColor("#616161") << QColor("#E6E8EC");
+    }
+
+    // A hint must not read like typed text: empty fields paint their
+    // placeholder in the muted colour, and typing brings the text colour back.
+    void placeholdersAreMuted()
+    {
+        QFETCH(int, style);
+        QFETCH(QColor, muted);
+        QFETCH(QColor, typed);
+        CQssManager::instance()->setStyle(style);
+        Dialog_LoginMain *dialog = startFresh();
+        QVERIFY(dialog);
+        auto *password = child<QLineEdit>(dialog->loginPage(), "lineEditPwd");
+        QVERIFY(password->text().isEmpty());
+        QCOMPARE(password->palette().color(QPalette::PlaceholderText), muted);
+        type(password, QStringLiteral("a"));
+        QCOMPARE(password->palette().color(QPalette::Text), typed);
+        QTest::keyClick(password, Qt::Key_Backspace);
+        QCOMPARE(password->palette().color(QPalette::PlaceholderText), muted);
+        CQssManager::instance()->setStyle(StyleLight);
+    }
+
     void screenshots()
     {
         const QString dir = qEnvironmentVariable("QUORVIN_SCREENSHOT_DIR");

@@ -16,10 +16,12 @@
 #include "ui/bookshelf/cztheadlabel.h"
 #include "ui/bookshelf/dialog_changepwd.h"
 #include "ui/bookshelf/dialog_userinfo.h"
+#include "ui/bookshelf/widget_bookshelf.h"
 #include "ui/framelesshelper.h"
 #include "ui/ztmessagebox.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -176,6 +178,9 @@ private slots:
         });
         CUiManager::instance()->showUserInfo();
         QVERIFY(accepted);
+        // The bookshelf shows the new name at once.
+        QTRY_COMPARE(CUiManager::instance()->bookshelf()->findChild<QLabel *>("labelName")->text(),
+                     QString::fromUtf8("夜航船"));
 
         const QJsonObject profile = serverProfile();
         QCOMPARE(profile.value("author_name").toString(), QString::fromUtf8("夜航船"));

@@ -5,6 +5,7 @@
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
+#include "manager/cuserjobmanager.h"
 #include "widget_bookshelf_content.h"
 #include "widget_bookshelf_top.h"
 #include "widget_bookshelflist.h"
@@ -47,6 +48,9 @@ Widget_Bookshelf::Widget_Bookshelf(QWidget *parent) : QWidget(parent)
     column->addWidget(m_content, 1);
     row->addWidget(right, 1);
     connect(m_top, &Widget_Bookshelf_Top::sig_showPage, this, &Widget_Bookshelf::showPage);
+    // A profile edit, or the profile the server sends, shows at once.
+    connect(CUserJobManager::instance(), &CUserJobManager::sig_AuthorChanged, this,
+            &Widget_Bookshelf::setUser);
 }
 
 QWidget *Widget_Bookshelf::buildLeft()
