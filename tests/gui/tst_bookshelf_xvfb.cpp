@@ -11,6 +11,7 @@
 #include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
 #include "remote/cquorvinhttp.h"
+#include "signedinauthor.h"
 #include "testappdir.h"
 #include "testmain.h"
 #include "testserver.h"
@@ -53,7 +54,6 @@
 
 namespace {
 
-const QString kPassword = QStringLiteral("25d55ad283aa400af464c76d713c07ad");
 const QString kUniqueCode = QStringLiteral("5he1f000000000000000000000000001");
 
 // Chinese text arrives from an input method as one committed string.
@@ -112,8 +112,9 @@ class TstBookshelfXvfb : public QObject
 {
     Q_OBJECT
 
+    SignedInAuthor m_author{QStringLiteral("13700000316"), kUniqueCode};
+    TestServer &m_server = m_author.server();
     TestAppDir *m_app = nullptr;
-    TestServer m_server;
     QString m_token;
     qint64 m_uid = 0;
     QTranslator m_translator;
@@ -256,32 +257,15 @@ private slots:
 void TstBookshelfXvfb::initTestCase()
 {
     QVERIFY(m_files.isValid());
-    m_app = new TestAppDir;
-    QVERIFY(m_app->isValid());
-    QVERIFY(m_app->layBuiltData());
-    substituteFonts();
-    QVERIFY(m_translator.load(":/res/client.qm"));
-    QCoreApplication::installTranslator(&m_translator);
-    QVERIFY(m_server.start());
-    QVERIFY(m_server.signUp(QStringLiteral("13700000316"), kPassword, m_token, m_uid));
-    QVERIFY(CQuorvinDb::instance()->init());
-    QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-    check.setDatabaseName(m_app->dbFile());
-    QVERIFY(check.open());
-    CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
-    CQssManager::instance()->setQssStyle(StyleDark, ":/res/qss/dark.qss");
-
-    m_session.author.uid = int(m_uid);
-    m_session.author.token = m_token;
-    m_session.author.uniqueCode = kUniqueCode;
     m_session.author.authorName = QStringLiteral("林间写字人");
     m_session.author.style = StyleLight;
-    m_session.user.uid = int(m_uid);
-    QVERIFY(CQuorvinDb::instance()->insertUser(m_session.author, m_session.user));
-    CQuorvinHttp *http = CQuorvinHttp::instance();
-    QVERIFY(http->setBaseUrl(m_server.baseUrl()));
-    http->setToken(m_token);
-    http->setUniqueCode(kUniqueCode);
+    QVERIFY(m_author.start());
+    m_app = m_author.app();
+    m_token = m_author.token();
+    m_uid = m_author.uid();
+    QVERIFY(m_app->layBuiltData());
+    QVERIFY(m_translator.load(":/res/client.qm"));
+    QCoreApplication::installTranslator(&m_translator);
     loadCategories();
     CJobManager::instance();
     CUiManager::instance()->showMain();
@@ -291,9 +275,7 @@ void TstBookshelfXvfb::initTestCase()
 
 void TstBookshelfXvfb::cleanupTestCase()
 {
-    CUiManager::instance()->closeWindows();
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    delete m_app;
+    m_author.finish();
 }
 
 void TstBookshelfXvfb::createDescribeDeleteThroughTheGrid()

@@ -12,6 +12,7 @@
 #include "manager/cuimanager.h"
 #include "platform/power.h"
 #include "remote/cquorvinhttp.h"
+#include "signedinauthor.h"
 #include "testappdir.h"
 #include "testmain.h"
 #include "testserver.h"
@@ -43,7 +44,6 @@
 
 namespace {
 
-const QString kPassword = QStringLiteral("25d55ad283aa400af464c76d713c07ad");
 const QString kUniqueCode = QStringLiteral("c00d0000000000000000000000000017");
 
 void commit(QWidget *target, const QString &text)
@@ -98,22 +98,13 @@ private:
         QSqlQuery q = sql(query);
         return q.next() ? q.value(0).toString() : QString("<none>");
     }
-    TestHttp api() const
-    {
-        TestHttp h(m_server.baseUrl());
-        h.setToken(m_token);
-        h.setUniqueCode(QStringLiteral("observer0000000000000000000000017"));
-        return h;
-    }
-    T_Book *onlineBook(const QString &name);
-    bool replay();
-    Widget_Creation *openPage(T_Book *book);
+    TestHttp api() const { return m_author.api(QStringLiteral("observer0000000000000000000000017")); }
+    static T_Book *onlineBook(const QString &name) { return SignedInAuthor::onlineBook(name); }
+    static bool replay() { return SignedInAuthor::replay(); }
+    static Widget_Creation *openPage(T_Book *book) { return SignedInAuthor::openCreation(book); }
     void clickRow(Widget_Creation_Left *left, int localChapterId, Qt::MouseButton button = Qt::LeftButton);
 
-    TestAppDir *m_app = nullptr;
-    TestServer m_server;
-    QString m_token;
-    qint64 m_uid = 0;
+    SignedInAuthor m_author{QStringLiteral("13700000117"), kUniqueCode};
     QStringList m_powerCalls;
     T_SessionData &m_session = T_SessionData::instance();
 };
@@ -121,83 +112,18 @@ private:
 void TestCreationXvfb::initTestCase()
 {
     QVERIFY(QX11Info::isPlatformX11());
-    m_app = new TestAppDir;
-    QVERIFY(m_app->isValid());
-    qputenv("XDG_CONFIG_HOME", (m_app->path() + "/config").toUtf8());
-    substituteFonts();
     // Never power anything off: the power choices are recorded instead.
     Platform::setCommandRunner([this](const QString &program, const QStringList &arguments) {
         m_powerCalls.append(program + ' ' + arguments.join(' '));
         return true;
     });
-    QVERIFY(m_server.start());
-    QVERIFY(m_server.signUp(QStringLiteral("13700000117"), kPassword, m_token, m_uid));
-    QVERIFY(CQuorvinDb::instance()->init());
-    QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-    check.setDatabaseName(m_app->dbFile());
-    QVERIFY(check.open());
-    CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
-    CQssManager::instance()->setQssStyle(StyleDark, ":/res/qss/dark.qss");
-
-    m_session.author.uid = int(m_uid);
-    m_session.author.token = m_token;
-    m_session.author.uniqueCode = kUniqueCode;
-    m_session.user.uid = int(m_uid);
     m_session.user.isSound = 0;
-    QVERIFY(CQuorvinDb::instance()->insertUser(m_session.author, m_session.user));
-    CQuorvinHttp *http = CQuorvinHttp::instance();
-    QVERIFY(http->setBaseUrl(m_server.baseUrl()));
-    http->setToken(m_token);
-    http->setUniqueCode(kUniqueCode);
+    QVERIFY(m_author.start());
 }
 
 void TestCreationXvfb::cleanupTestCase()
 {
-    CUiManager::instance()->closeWindows();
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
-    delete m_app;
-}
-
-T_Book *TestCreationXvfb::onlineBook(const QString &name)
-{
-    TC_Books_AddBook req;
-    req.bookName = name;
-    T_Book *book = CJobManager::instance()->booksAddBook(req);
-    if (!book)
-        return nullptr;
-    const bool ok = QTest::qWaitFor(
-        [&] {
-            return book->bookId > 0 && !book->chapterList.isEmpty() &&
-                   book->chapterList.first()->chapterId > 0 && CUiManager::instance()->syncRunning() == 0;
-        },
-        20000);
-    return ok ? book : nullptr;
-}
-
-bool TestCreationXvfb::replay()
-{
-    CJobManager::instance()->checkUserJob();
-    return QTest::qWaitFor(
-        [] {
-            QSqlQuery q(QSqlDatabase::database(QStringLiteral("check")));
-            q.exec("select count(*) from tb_job");
-            return q.next() && q.value(0).toInt() == 0 && CUiManager::instance()->syncRunning() == 0;
-        },
-        30000);
-}
-
-Widget_Creation *TestCreationXvfb::openPage(T_Book *book)
-{
-    CUiManager *ui = CUiManager::instance();
-    if (!ui->mainWindow() || ui->mainWindow()->isHidden())
-        ui->showMain();
-    if (!QTest::qWaitForWindowExposed(ui->mainWindow()))
-        return nullptr;
-    ui->mainWindow()->activateWindow();
-    if (!QTest::qWaitForWindowActive(ui->mainWindow()))
-        return nullptr;
-    ui->showCreation(book);
-    return ui->creation();
+    m_author.finish();
 }
 
 void TestCreationXvfb::clickRow(Widget_Creation_Left *left, int localChapterId, Qt::MouseButton button)
@@ -539,13 +465,13 @@ void TestCreationXvfb::screenshots()
     QVERIFY(translator.load(":/res/client.qm"));
     QCoreApplication::installTranslator(&translator);
     // Other books with covers, for the book-list overlay.
-    QVERIFY(m_app->layBuiltData());
+    QVERIFY(m_author.app()->layBuiltData());
     const QStringList others = {QStringLiteral("星河尽头"), QStringLiteral("竹林听风")};
     for (int i = 0; i < others.size(); ++i) {
         TC_Books_AddBook req;
         req.bookName = others.at(i);
-        req.localCover =
-            m_app->path() + QStringLiteral("/data/cover/cover_%1.png").arg(i * 3 + 4, 2, 10, QChar('0'));
+        req.localCover = m_author.app()->path() +
+                         QStringLiteral("/data/cover/cover_%1.png").arg(i * 3 + 4, 2, 10, QChar('0'));
         QVERIFY(CJobManager::instance()->booksAddBook(req));
     }
     T_Book *book = onlineBook(QStringLiteral("长河落日"));

@@ -13,6 +13,7 @@
 #include "manager/cuimanager.h"
 #include "manager/cuserjobmanager.h"
 #include "remote/cquorvinhttp.h"
+#include "signedinauthor.h"
 #include "testappdir.h"
 #include "testmain.h"
 #include "testserver.h"
@@ -48,7 +49,6 @@
 
 namespace {
 
-const QString kPassword = QStringLiteral("25d55ad283aa400af464c76d713c07ad");
 const QString kUniqueCode = QStringLiteral("c00d0000000000000000000000000018");
 constexpr int kLetterKey = 30; // scan code of A: a counted key
 
@@ -92,10 +92,7 @@ class TstCreationToolsXvfb : public QObject
     Q_OBJECT
 
 private:
-    TestAppDir *m_app = nullptr;
-    TestServer m_server;
-    QString m_token;
-    qint64 m_uid = 0;
+    SignedInAuthor m_author{QStringLiteral("13700000118"), kUniqueCode};
     int m_now = 1800000000;
     T_SessionData &m_session = T_SessionData::instance();
     T_Book *m_book = nullptr;
@@ -198,55 +195,19 @@ private slots:
     void initTestCase()
     {
         QVERIFY(QX11Info::isPlatformX11());
-        m_app = new TestAppDir;
-        QVERIFY(m_app->isValid());
-        qputenv("XDG_CONFIG_HOME", (m_app->path() + "/config").toUtf8());
-        substituteFonts();
-        QVERIFY(m_server.start());
-        QVERIFY(m_server.signUp(QStringLiteral("13700000118"), kPassword, m_token, m_uid));
-        QVERIFY(CQuorvinDb::instance()->init());
-        QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        check.setDatabaseName(m_app->dbFile());
-        QVERIFY(check.open());
-        CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
-        CQssManager::instance()->setQssStyle(StyleDark, ":/res/qss/dark.qss");
-
-        m_session.author.uid = int(m_uid);
-        m_session.author.token = m_token;
-        m_session.author.uniqueCode = kUniqueCode;
         m_session.author.style = StyleLight;
-        m_session.user.uid = int(m_uid);
         m_session.user.isSound = 0;
         m_session.user.isFocusing = 0;
         m_session.user.fontFamily = QStringLiteral("Noto Sans CJK SC");
-        QVERIFY(CQuorvinDb::instance()->insertUser(m_session.author, m_session.user));
-        CQuorvinHttp *http = CQuorvinHttp::instance();
-        QVERIFY(http->setBaseUrl(m_server.baseUrl()));
-        http->setToken(m_token);
-        http->setUniqueCode(kUniqueCode);
+        QVERIFY(m_author.start());
         QVERIFY(CUserJobManager::instance()->startDay());
         CreationClock::setSource([this] { return m_now; });
 
-        TC_Books_AddBook req;
-        req.bookName = QStringLiteral("夜航船");
-        m_book = CJobManager::instance()->booksAddBook(req);
+        m_book = SignedInAuthor::onlineBook(QStringLiteral("夜航船"));
         QVERIFY(m_book);
-        QVERIFY(QTest::qWaitFor(
-            [this] {
-                return m_book->bookId > 0 && !m_book->chapterList.isEmpty() &&
-                       m_book->chapterList.first()->chapterId > 0 &&
-                       CUiManager::instance()->syncRunning() == 0;
-            },
-            20000));
         m_book->money = 3.5;
 
-        CUiManager *ui = CUiManager::instance();
-        ui->showMain();
-        QVERIFY(QTest::qWaitForWindowExposed(ui->mainWindow()));
-        ui->mainWindow()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(ui->mainWindow()));
-        ui->showCreation(m_book);
-        m_page = ui->creation();
+        m_page = SignedInAuthor::openCreation(m_book);
         QVERIFY(m_page);
         QTRY_COMPARE(content()->chapter(), m_book->chapterList.first());
         // The test drives the writing timer itself.
@@ -260,9 +221,7 @@ private slots:
     void cleanupTestCase()
     {
         CreationClock::setSource({});
-        CUiManager::instance()->closeWindows();
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
-        delete m_app;
+        m_author.finish();
     }
 
     // 50 words in the first 20 seconds give 9000 an hour, 30 in the next
@@ -337,8 +296,8 @@ private slots:
         const QString today = QDate::currentDate().toString("yyyy-MM-dd");
         const QString row = QStringLiteral("select %1 from tb_statistics where uid = %2 and date = '%3'");
         QVERIFY(content()->saveChapter(true)); // settles what earlier tests wrote
-        const int words = sqlText(row.arg("wordCount").arg(m_uid).arg(today)).toInt();
-        const int seconds = sqlText(row.arg("writeTime").arg(m_uid).arg(today)).toInt();
+        const int words = sqlText(row.arg("wordCount").arg(m_author.uid()).arg(today)).toInt();
+        const int seconds = sqlText(row.arg("writeTime").arg(m_author.uid()).arg(today)).toInt();
         for (int i = 0; i < 4; ++i) {
             type(QStringLiteral("春眠不觉晓，"));
             tick();
@@ -347,19 +306,19 @@ private slots:
         QCOMPARE(m_session.todayStatistics.writeTime, 4);
         QVERIFY(content()->saveChapter());
         QCOMPARE(m_session.todayStatistics.wordCount, 0);
-        QCOMPARE(sqlText(row.arg("wordCount").arg(m_uid).arg(today)).toInt(), words + 24);
-        QCOMPARE(sqlText(row.arg("writeTime").arg(m_uid).arg(today)).toInt(), seconds + 4);
+        QCOMPARE(sqlText(row.arg("wordCount").arg(m_author.uid()).arg(today)).toInt(), words + 24);
+        QCOMPARE(sqlText(row.arg("writeTime").arg(m_author.uid()).arg(today)).toInt(), seconds + 4);
         // Nothing new: nothing stored.
         QVERIFY(!content()->saveChapter());
-        QCOMPARE(sqlText(row.arg("wordCount").arg(m_uid).arg(today)).toInt(), words + 24);
+        QCOMPARE(sqlText(row.arg("wordCount").arg(m_author.uid()).arg(today)).toInt(), words + 24);
         type(QStringLiteral("处处"));
         tick();
         QVERIFY(content()->saveChapter());
-        QCOMPARE(sqlText(row.arg("wordCount").arg(m_uid).arg(today)).toInt(), words + 26);
+        QCOMPARE(sqlText(row.arg("wordCount").arg(m_author.uid()).arg(today)).toInt(), words + 26);
         QVERIFY(sqlText("select count(*) from tb_job where jobType = 33").toInt() <= 1);
 
-        TestHttp http(m_server.baseUrl());
-        http.setToken(m_token);
+        TestHttp http(m_author.server().baseUrl());
+        http.setToken(m_author.token());
         const auto serverDay = [&http, &today] {
             const QJsonObject data = http.get("/authorcount/userData").object();
             const QJsonArray dates = data.value("timeData").toArray();

@@ -2,12 +2,15 @@
 
 #include "creationclock.h"
 #include "db/records.h"
+#include "editrepaintlimiter.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QSoundEffect>
 #include <QTimer>
 
@@ -55,6 +58,21 @@ Creation_TextEdit::Creation_TextEdit(QWidget *parent) : QTextEdit(parent)
     setContextMenuPolicy(Qt::NoContextMenu);
     setFrameShape(QFrame::NoFrame);
     installEventFilter(this);
+    // The page fills its own background, once: left to the style sheet, every
+    // keystroke would also repaint the frame and the widgets behind the page.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    new CEditRepaintLimiter(this);
+}
+
+void Creation_TextEdit::paintEvent(QPaintEvent *event)
+{
+    {
+        QPainter painter(viewport());
+        const QBrush page = viewport()->palette().brush(QPalette::Base);
+        for (const QRect &part : event->region())
+            painter.fillRect(part, page);
+    }
+    QTextEdit::paintEvent(event);
 }
 
 bool Creation_TextEdit::isCountedKey(int keyCode)
