@@ -103,6 +103,8 @@ private:
     void resetSession();
     void onContentsChange(int position, int removed, int added);
     void recountAll();
+    // Turns the font's shaping on once `text`, just typed or pasted, needs it.
+    void noteShapedText(const QStringRef &text);
     void queueSnapshot(const QString &text);
     void finishLock();
     void updateSpeedWindow();
@@ -144,6 +146,7 @@ private:
     int m_lastSaveTime = 0;
     qint64 m_focusKey = -1; // block and line the focus selection covers
     QFont m_font;
+    bool m_needsShaping = false; // the chapter holds text that needs the font's shaping
 
     // The document's characters as they stand, and the count of them that
     // are words: updated from each change, never by recounting the text.
