@@ -107,6 +107,18 @@
         <source>A change could not be saved to the server: %1</source>
         <translation>一项修改未能保存到服务器：%1</translation>
     </message>
+    <message>
+        <source>%1; %2</source>
+        <translation>%1；%2</translation>
+    </message>
+    <message>
+        <source>the text written here is kept in the chapter&apos;s time machine</source>
+        <translation>这里写的正文已保存在本章的时光机中</translation>
+    </message>
+    <message>
+        <source>what was written here is kept in %1</source>
+        <translation>这里写的内容已保存在 %1</translation>
+    </message>
 </context>
 <context>
     <name>CSynDataManager</name>

@@ -91,8 +91,15 @@ public:
     // Time-machine snapshots.
     bool insertContentBlade(int uid, int localBookId, int localChapterId, int bookId, int chapterId,
                             const QString &content);
+    // Keeps `content` as a snapshot of the chapter that lives only here (the
+    // server refused it): the server's lists never replace it. A snapshot of
+    // the same text waiting to be sent is marked so instead of a second one.
+    bool keepContentBladeHere(int uid, int localBookId, int localChapterId, int bookId, int chapterId,
+                              const QString &content);
+    static constexpr int kKeptHereBladeId = -1;
     // `serverList` holds the server's snapshots (bladeId, content, createTime,
-    // wordCount); they replace every stored snapshot of `chapterId`.
+    // wordCount); they replace every stored snapshot of `chapterId` but those
+    // kept here only.
     bool replaceContentBlades(int uid, int localBookId, int localChapterId, int bookId, int chapterId,
                               const QList<T_ContentBlade> &serverList);
     bool getContentBlades(int localChapterId, QList<T_ContentBlade> &list);

@@ -274,6 +274,31 @@ bool CQuorvinDb::insertContentBlade(int uid, int localBookId, int localChapterId
         {uid, localBookId, localChapterId, bookId, chapterId, content, content.size(), currentTime()})});
 }
 
+bool CQuorvinDb::keepContentBladeHere(int uid, int localBookId, int localChapterId, int bookId, int chapterId,
+                                      const QString &content)
+{
+    return inTransaction([&] {
+        QSqlQuery query(connection());
+        const QString same =
+            sqlFormat(QStringLiteral("localChapterId = %1 and content = '%2'"), {localChapterId, content});
+        if (!sqlExec(query, QStringLiteral("select count(*) from tb_contentblade where ") + same) ||
+            !query.next())
+            return false;
+        if (query.value(0).toInt() > 0)
+            return sqlExec(query, sqlFormat(QStringLiteral("update tb_contentblade set bladeId = %1 where "
+                                                           "bladeId = 0 and "),
+                                            {kKeptHereBladeId}) +
+                                      same);
+        return sqlExec(
+            query,
+            sqlFormat(
+                QStringLiteral("insert into tb_contentblade(uid,localBookId,localChapterId,bookId,chapterId,"
+                               "bladeId,content,wordCount,createTime)values(%1,%2,%3,%4,%5,%6,'%7',%8,%9)"),
+                {uid, localBookId, localChapterId, bookId, chapterId, kKeptHereBladeId, content,
+                 content.size(), currentTime()}));
+    });
+}
+
 bool CQuorvinDb::replaceContentBlades(int uid, int localBookId, int localChapterId, int bookId, int chapterId,
                                       const QList<T_ContentBlade> &serverList)
 {
@@ -283,8 +308,10 @@ bool CQuorvinDb::replaceContentBlades(int uid, int localBookId, int localChapter
         return false;
     return inTransaction([&] {
         QSqlQuery query(connection());
-        if (!sqlExec(query, sqlFormat(QStringLiteral("delete from tb_contentblade where chapterId = %1;"),
-                                      {chapterId})))
+        if (!sqlExec(query,
+                     sqlFormat(QStringLiteral(
+                                   "delete from tb_contentblade where chapterId = %1 and bladeId <> %2;"),
+                               {chapterId, kKeptHereBladeId})))
             return false;
         for (const T_ContentBlade &blade : serverList) {
             const QString sql = sqlFormat(

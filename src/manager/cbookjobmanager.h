@@ -76,6 +76,10 @@ public:
     void onRefused(const T_Http_C &route, int code, const T_JobData &job);
     // The folder texts that have nowhere else to go are saved in.
     static QString recoveredFolder();
+    // Writes `text` into the recovered folder, named by book, chapter and
+    // the text itself (the same text is kept once); its path, or empty.
+    static QString writeRecoveredFile(const QString &bookName, const QString &chapterName,
+                                      const QString &text);
 
     // Sends a queued job of types 8 to 26; false when it sends nothing for it.
     bool execUserJob(const T_JobData &job);
@@ -132,8 +136,6 @@ private:
     // Keeps the chapter's text: a new chapter at the end of the book, or,
     // when the book is gone, a file in the recovered folder. Tells the author.
     bool recoverText(T_Book *book, T_Chapter &chapter, bool bookGone);
-    static QString writeRecoveredFile(const QString &bookName, const QString &chapterName,
-                                      const QString &text);
 
     // Replies, by type.
     void onBookAdded(const T_Http_C &route, const QByteArray &body);

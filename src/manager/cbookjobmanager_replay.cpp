@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QVector>
 
 namespace {
 
@@ -399,15 +400,22 @@ void CBookJobManager::onChapterContent(const T_Http_C &route, const QByteArray &
     const int words = CUiManager::countWords(res.content);
     if (!m_db->setChapterContent(chapter->localId, res.content, words))
         return;
-    if (!res.chapterName.isEmpty() && res.chapterName != chapter->name &&
-        m_db->renameChapter(chapter->localId, res.chapterName))
+    const bool renamed = !res.chapterName.isEmpty() && res.chapterName != chapter->name &&
+                         m_db->renameChapter(chapter->localId, res.chapterName);
+    if (renamed)
         chapter->name = res.chapterName;
+    const bool wasLoaded = chapter->isContentLoaded;
+    const QString previous = chapter->content;
     chapter->content = res.content;
     chapter->isContentLoaded = true;
     chapter->wordCount = words;
     recountBook(book);
     m_db->updateBook(*book);
     m_ui->onBookChanged(book);
+    if (renamed)
+        m_ui->onChapterListChanged(book);
+    if (wasLoaded && previous != res.content)
+        m_ui->onChapterTextReplaced(chapter, previous);
 }
 
 void CBookJobManager::onChapterBatchFetched(const T_Http_C &route, const QByteArray &body)
@@ -419,6 +427,7 @@ void CBookJobManager::onChapterBatchFetched(const T_Http_C &route, const QByteAr
         return;
     CLocalEdits &edits = CLocalEdits::instance();
     const bool takeOrder = edits.mayApply(CLocalEdits::Order, book->localId, route);
+    QVector<QPair<T_Chapter *, QString>> replaced; // chapter, its text before
     for (const T_Chapter_ChapterItemPtr &item : qAsConst(res.chapters)) {
         T_Chapter *chapter = findChapterByServerId(book, item->chapterId);
         const bool isNew = !chapter;
@@ -431,6 +440,8 @@ void CBookJobManager::onChapterBatchFetched(const T_Http_C &route, const QByteAr
                 continue;
         }
         if (isNew || edits.mayApply(CLocalEdits::Chapter, chapter->localId, route)) {
+            if (!isNew && chapter->isContentLoaded && chapter->content != item->content)
+                replaced.append({chapter, chapter->content});
             chapter->name = item->chapterName;
             chapter->content = item->content;
             chapter->isContentLoaded = true;
@@ -452,6 +463,8 @@ void CBookJobManager::onChapterBatchFetched(const T_Http_C &route, const QByteAr
     recountBook(book);
     m_db->updateBook(*book);
     m_ui->onChapterListChanged(book);
+    for (const auto &change : qAsConst(replaced))
+        m_ui->onChapterTextReplaced(change.first, change.second);
 }
 
 void CBookJobManager::onTimeMachine(const T_Http_C &route, const QByteArray &body)

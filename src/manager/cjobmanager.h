@@ -12,6 +12,7 @@
 #include <QString>
 
 class QGuiApplication;
+class QJsonObject;
 class QNetworkReply;
 class CBookJobManager;
 class CMemoManager;
@@ -138,9 +139,16 @@ private:
     void refetch(const QPair<int, int> &key);
     void onNetworkError(const T_Http_C &route);
     // cjobmanager_refusal.cpp: the server refused a queued job. The author
-    // is told what could not be saved and why; refused chapter text is kept
-    // as a local snapshot of the chapter. The job then leaves the queue.
+    // is told what could not be saved and why; the refused text is kept
+    // (chapter text as a local snapshot of the chapter, names, introductions
+    // and memos as a file in the recovered folder), and the object is
+    // fetched again to take the server's state. The job then leaves the queue.
     void reportRefusal(const T_Http_C &route, const T_Http_S &envelope);
+    // Where the refused job's text was kept, for the author; empty when it
+    // carried none.
+    QString keepRefusedText(const T_JobData &job, const T_Book *book, const T_Chapter *chapter);
+    QString keepAsSnapshot(const T_JobData &job, const T_Book *book, const T_Chapter *chapter,
+                           const QJsonObject &json);
     // Ends a replay pass: the pull stops, the flag and the animation clear.
     void endSync(bool ok);
     // The send gate of the transport: whether an asynchronous request may go now.

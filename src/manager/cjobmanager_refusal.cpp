@@ -2,10 +2,12 @@
 #include "cjobmanager.h"
 
 #include "cbookjobmanager.h"
+#include "clocaledits.h"
 #include "cuimanager.h"
 #include "db/cquorvindb.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -27,16 +29,7 @@ void CJobManager::reportRefusal(const T_Http_C &route, const T_Http_S &envelope)
     const QString why = envelope.msg.isEmpty() ? tr("error %1").arg(envelope.code) : envelope.msg;
     qWarning() << "refused by the server: jobType =" << route.jobType << ", jobId =" << route.jobId
                << ", code =" << envelope.code << ", msg =" << envelope.msg;
-
-    // The refused text stays here as a snapshot of the chapter, where the
-    // time machine finds it.
-    if (stored && chapter && route.jobType == JobType_ChapterEdit) {
-        const QJsonObject json = QJsonDocument::fromJson(job.content.toUtf8()).object();
-        if (json.contains(QStringLiteral("content")) &&
-            !m_db->insertContentBlade(job.uid, book->localId, chapter->localId, book->bookId,
-                                      chapter->chapterId, json.value(QStringLiteral("content")).toString()))
-            qWarning() << "cannot keep the refused text of chapter" << chapter->localId;
-    }
+    const QString kept = stored ? keepRefusedText(job, book, chapter) : QString();
 
     QString text;
     if (isMemoJob(route.jobType))
@@ -50,5 +43,66 @@ void CJobManager::reportRefusal(const T_Http_C &route, const T_Http_S &envelope)
         text = tr("\"%1\" could not be saved to the server: %2").arg(job.content, why);
     else
         text = tr("A change could not be saved to the server: %1").arg(why);
+    if (!kept.isEmpty())
+        text = tr("%1; %2").arg(text, kept);
     m_ui->showTips(text, 0);
+
+    // What the server holds is what counts now: the object is fetched again
+    // once no other change of it waits, and takes the server's state. A
+    // missing object (404) has nothing to fetch; its text is recovered.
+    if (envelope.code != 404)
+        for (const CLocalEdits::Key &key : CLocalEdits::keysOfJob(route))
+            CLocalEdits::instance().requestRefetch(CLocalEdits::Kind(key.first), key.second);
+}
+
+QString CJobManager::keepAsSnapshot(const T_JobData &job, const T_Book *book, const T_Chapter *chapter,
+                                    const QJsonObject &json)
+{
+    // Where the time machine finds it; the server's lists leave it there.
+    if (m_db->keepContentBladeHere(job.uid, book->localId, chapter->localId, book->bookId, chapter->chapterId,
+                                   json.value(QStringLiteral("content")).toString()))
+        return tr("the text written here is kept in the chapter's time machine");
+    qWarning() << "cannot keep the refused text of chapter" << chapter->localId;
+    return QString();
+}
+
+QString CJobManager::keepRefusedText(const T_JobData &job, const T_Book *book, const T_Chapter *chapter)
+{
+    const QJsonObject json = QJsonDocument::fromJson(job.content.toUtf8()).object();
+    const QString bookName = book ? book->bookName : QString();
+    QStringList texts; // what goes into the recovered folder
+    switch (job.jobType) {
+    case JobType_ChapterEdit:
+        if (!chapter)
+            return QString();
+        if (json.contains(QStringLiteral("content")))
+            return keepAsSnapshot(job, book, chapter, json);
+        if (json.contains(QStringLiteral("name")))
+            texts << json.value(QStringLiteral("name")).toString();
+        break;
+    case JobType_ContentBlade:
+        if (!chapter)
+            return QString();
+        return keepAsSnapshot(job, book, chapter, json);
+    case JobType_BookEdit:
+        for (const char *key : {"bookName", "intro"})
+            if (!json.value(QLatin1String(key)).toString().isEmpty())
+                texts << json.value(QLatin1String(key)).toString();
+        break;
+    case JobType_MemoEdit:
+        if (!json.value(QStringLiteral("content")).toString().isEmpty())
+            texts << json.value(QStringLiteral("content")).toString();
+        break;
+    default:
+        break;
+    }
+    if (texts.isEmpty())
+        return QString();
+    const QString path = CBookJobManager::writeRecoveredFile(
+        bookName, chapter ? chapter->name : (isMemoJob(job.jobType) ? QStringLiteral("memo") : QString()),
+        texts.join(QStringLiteral("\n\n")));
+    if (path.isEmpty())
+        return QString();
+    qWarning() << "refused text kept in" << path;
+    return tr("what was written here is kept in %1").arg(QDir::toNativeSeparators(path));
 }

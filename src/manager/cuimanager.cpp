@@ -428,6 +428,11 @@ void CUiManager::onChapterListChanged(T_Book *book)
     emit sig_ChapterListChanged(book);
 }
 
+void CUiManager::onChapterTextReplaced(T_Chapter *chapter, const QString &previous)
+{
+    emit sig_ChapterTextReplaced(chapter, previous);
+}
+
 int CUiManager::countWords(const QString &text)
 {
     int count = 0;

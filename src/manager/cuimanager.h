@@ -14,6 +14,7 @@ class MainWindow;
 class Widget_Bookshelf;
 class Widget_Creation;
 struct T_Book;
+struct T_Chapter;
 struct T_ItemData;
 struct T_SessionData;
 
@@ -86,6 +87,8 @@ public:
     void onBookListChanged();
     void onBookChanged(T_Book *book);
     void onChapterListChanged(T_Book *book);
+    // The server's text replaced the chapter's stored text `previous`.
+    void onChapterTextReplaced(T_Chapter *chapter, const QString &previous);
 
     static int countWords(const QString &text);
     static void toHtml(const QString &text, QString &html, int lineHeight, int indent, int fontSize);
@@ -108,6 +111,8 @@ signals:
     void sig_BookListChanged();
     void sig_BookChanged(T_Book *book);
     void sig_ChapterListChanged(T_Book *book);
+    // An open editor that still shows `previous` shows the chapter's new text.
+    void sig_ChapterTextReplaced(T_Chapter *chapter, const QString &previous);
     // Every tip shown (or asked for before the main window exists).
     void sig_TipShown(const QString &text, int type);
     // Emitted before the program quits, by any road (the close button, a

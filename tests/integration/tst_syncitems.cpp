@@ -6,8 +6,13 @@
 // text whose chapter was deleted elsewhere is kept.
 #include "machines.h"
 #include "testmain.h"
+#include "ui/creation/creation_textedit.h"
+#include "ui/creation/widget_creation_content.h"
 
 #include <QDirIterator>
+#include <QSignalSpy>
+
+#include <algorithm>
 
 namespace {
 
@@ -462,6 +467,182 @@ private slots:
         compareBookWithServer(name);
         m_f.activate(*m_a);
         QCOMPARE(storedText(name, kept), text);
+    }
+
+    // The server refuses a change made on A (a text above its cap, or a
+    // body above its size limit refused here with 413, a name too long, a
+    // memo too long). The refused text is kept, the author is told, and
+    // A takes the server's state again: an open editor shows the server's
+    // text and sends nothing more.
+    void aRefusedChangeTakesTheServersState_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("text above the server's cap, in the editor") << 0 << QStringLiteral("longer than");
+        QTest::newRow("text above the body limit (413 here)") << 1 << QStringLiteral("larger than");
+        QTest::newRow("chapter name") << 2 << QStringLiteral("chapter name");
+        QTest::newRow("book name") << 3 << QStringLiteral("book name");
+        QTest::newRow("memo") << 4 << QStringLiteral("memo is too long");
+    }
+
+    void aRefusedChangeTakesTheServersState()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, why);
+        const QString name = QStringLiteral("拒收%1").arg(kind);
+        const QString kept = QStringLiteral("服务器上的原文");
+        makeBook(name, {QStringLiteral("章")});
+        m_f.activate(*m_a);
+        QVERIFY(saveText(name, QStringLiteral("章"), kept));
+        TC_Memo_Add memo;
+        memo.content = QStringLiteral("便签") + name;
+        memo.color = QStringLiteral("#FFF3C4");
+        QVERIFY(m_f.jobs->memoAdd(memo));
+        m_f.settle();
+        T_Book *book = m_f.book(name);
+        T_Chapter *chapter = MachinesFixture::chapter(book, QStringLiteral("章"));
+        T_Memo *note = nullptr;
+        for (T_Memo *m : m_f.session->memos)
+            if (m->content == memo.content)
+                note = m;
+        QVERIFY(book && chapter && note && note->memoId > 0);
+
+        // The local value and the server's, as one text each.
+        const int bookId = book->bookId, chapterId = chapter->chapterId, memoId = note->memoId;
+        const int localBookId = book->localId, localChapterId = chapter->localId, localMemoId = note->localId;
+        auto here = [&]() -> QString {
+            const QString where = QStringLiteral(" where localId = %1");
+            switch (kind) {
+            case 0:
+            case 1:
+                return dbRows(QStringLiteral("select content from tb_chapter") + where.arg(localChapterId))
+                           .value(0) +
+                       QLatin1Char('/') + chapter->content;
+            case 2:
+                return dbRows(QStringLiteral("select name from tb_chapter") + where.arg(localChapterId))
+                           .value(0) +
+                       QLatin1Char('/') + chapter->name;
+            case 3:
+                return dbRows(QStringLiteral("select bookName from tb_book") + where.arg(localBookId))
+                           .value(0) +
+                       QLatin1Char('/') + book->bookName;
+            default:
+                return dbRows(QStringLiteral("select content from tb_memo") + where.arg(localMemoId))
+                           .value(0) +
+                       QLatin1Char('/') + note->content;
+            }
+        };
+        auto there = [&]() -> QString {
+            const QString value =
+                dbRows(
+                    kind <= 1
+                        ? QStringLiteral("select content from chapters where chapter_id = %1").arg(chapterId)
+                    : kind == 2 ? QStringLiteral("select chapter_name from chapters where chapter_id = %1")
+                                      .arg(chapterId)
+                    : kind == 3 ? QStringLiteral("select book_name from books where book_id = %1").arg(bookId)
+                                : QStringLiteral("select content from memos where memo_id = %1").arg(memoId),
+                    m_f.serverDb())
+                    .value(0);
+            return value + QLatin1Char('/') + value;
+        };
+        const QString before = there();
+        QCOMPARE(here(), before);
+
+        Widget_Creation_Content editor;
+        if (kind == 0)
+            QVERIFY(editor.openChapter(book, chapter));
+        // Lines, so that the editor lays the text out quickly.
+        const QString line = QString(99, kind == 1 ? QChar(0x4E00) : QLatin1Char('x'));
+        const QString refused =
+            QVector<QString>(kind == 1 ? 19000 : 10001, line).toList().join(QLatin1Char('\n'));
+        const QString longName = QString(120, QChar(0x540D));
+
+        QSignalSpy tipSpy(CUiManager::instance(), &CUiManager::sig_TipShown);
+        switch (kind) {
+        case 0:
+            // So large a change saves at once (and takes a snapshot).
+            editor.editor()->setPlainText(refused);
+            editor.saveChapter();
+            break;
+        case 1:
+            QVERIFY(saveText(name, QStringLiteral("章"), refused));
+            break;
+        case 2: {
+            TC_Chapter_Edit edit;
+            static_cast<T_Http_C &>(edit) = idsOf(name, QStringLiteral("章"));
+            edit.chapterName = longName;
+            QVERIFY(m_f.jobs->chapterRename(edit));
+            break;
+        }
+        case 3: {
+            TC_Books_Edit edit;
+            edit.localBookId = localBookId;
+            edit.bookName = longName;
+            edit.intro = book->intro;
+            edit.cateId = book->cateId;
+            edit.cateFid = book->cateFid;
+            edit.channelType = book->channelType;
+            QVERIFY(m_f.jobs->booksEdit(edit));
+            break;
+        }
+        default: {
+            TC_Memo_Edit edit;
+            edit.localMemoId = localMemoId;
+            edit.content = refused.left(9000);
+            QVERIFY(m_f.jobs->memoEditContent(edit));
+            break;
+        }
+        }
+        m_f.settle();
+        QTRY_COMPARE_WITH_TIMEOUT(here(), before, 20000);
+        QCOMPARE(there(), before);
+        // Told (the editor's snapshot of the same text is refused too).
+        QStringList tips;
+        for (const QList<QVariant> &tip : qAsConst(tipSpy))
+            if (tip.at(1).toInt() == 0)
+                tips << tip.at(0).toString();
+        QVERIFY(!tips.isEmpty() && tips.size() <= 2);
+        for (const QString &tip : qAsConst(tips))
+            QVERIFY2(tip.contains(why), qPrintable(tip));
+
+        // The refused text is kept: a snapshot of the chapter that a list of
+        // the server's snapshots leaves in place, or a file.
+        const QString refusedText = kind <= 1 ? refused : kind == 4 ? refused.left(9000) : longName;
+        if (kind <= 1) {
+            T_Http_C ids;
+            ids.localBookId = localBookId;
+            ids.bookId = bookId;
+            ids.localChapterId = localChapterId;
+            ids.chapterId = chapterId;
+            QSignalSpy fetched(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData);
+            QVERIFY(CBookJobManager::instance()->chapter_timeMachine(ids));
+            QTRY_VERIFY_WITH_TIMEOUT(!fetched.isEmpty(), 20000);
+            QCOMPARE(
+                dbRows(QStringLiteral("select count(*) from tb_contentblade where localChapterId = %1 and "
+                                      "length(content) = %2")
+                           .arg(localChapterId)
+                           .arg(refusedText.size())),
+                QStringList{"1"});
+            QVERIFY(tips.first().contains(QLatin1String("time machine")));
+        } else {
+            bool found = false;
+            QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
+            while (files.hasNext()) {
+                QFile file(files.next());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                found = found || QString::fromUtf8(file.readAll()).contains(refusedText);
+            }
+            QVERIFY2(found, "the refused text is in the recovered folder");
+            QVERIFY2(tips.first().contains(CBookJobManager::recoveredFolder()), qPrintable(tips.first()));
+        }
+
+        if (kind == 0) {
+            // The editor shows the server's text; a save sends nothing.
+            QCOMPARE(editor.currentText(), kept);
+            QVERIFY(!editor.saveChapter());
+            editor.closeChapter();
+            QCOMPARE(dbRows(QStringLiteral("select count(*) from tb_job")), QStringList{"0"});
+        }
     }
 
     void cleanupTestCase() { AppPaths::setAppDirOverride(QString()); }

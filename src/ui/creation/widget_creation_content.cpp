@@ -169,6 +169,14 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
     connect(ui, &CUiManager::sig_GlobalKeyPress_Win, m_edit, &Creation_TextEdit::on_GlobalKeyPressWin);
     // A quit by signal or by the session manager saves the open chapter first.
     connect(ui, &CUiManager::sig_SaveAll, this, [this] { saveChapter(); });
+    // The server's text of the open chapter came in (another machine's, or
+    // the server's own after it refused ours): shown when nothing was typed
+    // here since the last save, so that no later save sends the old text.
+    connect(ui, &CUiManager::sig_ChapterTextReplaced, this,
+            [this](T_Chapter *chapter, const QString &previous) {
+                if (chapter == m_chapter && currentText() == previous)
+                    loadText(chapter->content);
+            });
     connect(m_timer, &QTimer::timeout, this, &Widget_Creation_Content::onCreationTimer);
     connect(m_placeTimer, &QTimer::timeout, this, &Widget_Creation_Content::placeFloatingButtons);
     connect(this, &Widget_Creation_Content::sig_CreationTick, m_bottom,
