@@ -92,6 +92,12 @@ public:
     static void cleanText(QString &text);
     static void splitChapters(const QString &text, QStringList &titles, QStringList &contents);
     static int importBatchSize() { return 20; }
+    // The number of chapters in each request an import sends, in order: at
+    // most importBatchSize() chapters, and no more text than keeps the
+    // request well within the server's body limit (a chapter larger than
+    // that goes alone).
+    static QList<int> importBatches(const QStringList &titles, const QStringList &contents);
+    static constexpr qint64 kImportBatchBytes = 8 * 1024 * 1024;
 
 signals:
     void sig_ImportBookThreadComplete(TC_Books_AddBook *tData);
@@ -151,9 +157,9 @@ private:
 
     // Import thread.
     int readManuscript(const QString &path, QString &text) const;
-    T_Book *createImportedBook(const QString &bookName, int uid, int time, int chapterCount, int &bookJobId);
+    T_Book *createImportedBook(const QString &bookName, int uid, int time, int batchCount, int &bookJobId);
     int storeImportedChapters(T_Book *book, int localBookId, int uid, int time, const QStringList &titles,
-                              const QStringList &contents);
+                              const QStringList &contents, const QList<int> &batches);
 
     CQuorvinHttp *m_http;
     CQuorvinDb *m_db;

@@ -159,13 +159,14 @@ int CBookJobManager::books_import(const QString &path, int uid)
     if (titles.isEmpty())
         return finish(QE_IMPORT_NO_TITLE, 0);
 
+    const QList<int> batches = importBatches(titles, contents);
     int bookJobId = 0;
-    T_Book *book = createImportedBook(bookName, uid, time, titles.size(), bookJobId);
+    T_Book *book = createImportedBook(bookName, uid, time, batches.size(), bookJobId);
     if (!book)
         return finish(QE_IMPORT_CREATE, 0);
     const int localBookId = book->localId;
     emit sig_ImportBookCreated(book); // the GUI thread owns it from here on
-    const int stored = storeImportedChapters(book, localBookId, uid, time, titles, contents);
+    const int stored = storeImportedChapters(book, localBookId, uid, time, titles, contents, batches);
 
     auto *record = new TC_Books_AddBook;
     record->uid = uid;
@@ -181,7 +182,7 @@ int CBookJobManager::books_import(const QString &path, int uid)
     return finish(stored == titles.size() ? 200 : QE_IMPORT_CREATE, stored);
 }
 
-T_Book *CBookJobManager::createImportedBook(const QString &bookName, int uid, int time, int chapterCount,
+T_Book *CBookJobManager::createImportedBook(const QString &bookName, int uid, int time, int batchCount,
                                             int &bookJobId)
 {
     if (uid < 1 || !m_db->insertBook(uid, bookName, 0))
@@ -206,14 +207,37 @@ T_Book *CBookJobManager::createImportedBook(const QString &bookName, int uid, in
     book->updateTime = time;
     book->isChaptersLoaded = true;
     book->isImporting = true;
-    const int batches = (chapterCount + importBatchSize() - 1) / importBatchSize();
-    book->stepTotal += 2 * batches;
+    book->stepTotal += 2 * batchCount;
     return book;
+}
+
+QList<int> CBookJobManager::importBatches(const QStringList &titles, const QStringList &contents)
+{
+    // In the JSON list, form-encoded, a byte of UTF-8 takes at most six
+    // bytes (a quote: \" becomes %5C%22).
+    auto weight = [](const QString &text) { return 6 * qint64(text.toUtf8().size()); };
+    QList<int> batches;
+    int count = 0;
+    qint64 bytes = 0;
+    for (int i = 0; i < titles.size(); ++i) {
+        const qint64 chapter = weight(titles.at(i)) + weight(contents.value(i)) + 128;
+        if (count > 0 && (count == importBatchSize() || bytes + chapter > kImportBatchBytes)) {
+            batches << count;
+            count = 0;
+            bytes = 0;
+        }
+        ++count;
+        bytes += chapter;
+    }
+    if (count > 0)
+        batches << count;
+    return batches;
 }
 
 // `book` belongs to the GUI thread already: it is only passed on, never read.
 int CBookJobManager::storeImportedChapters(T_Book *book, int localBookId, int uid, int time,
-                                           const QStringList &titles, const QStringList &contents)
+                                           const QStringList &titles, const QStringList &contents,
+                                           const QList<int> &batches)
 {
     T_Http_C header;
     header.uid = uid;
@@ -222,6 +246,7 @@ int CBookJobManager::storeImportedChapters(T_Book *book, int localBookId, int ui
     QList<T_Chapter *> batch;
     QJsonArray array;
     int stored = 0;
+    int batchIndex = 0;
     auto flush = [&] {
         if (batch.isEmpty())
             return true;
@@ -230,6 +255,7 @@ int CBookJobManager::storeImportedChapters(T_Book *book, int localBookId, int ui
         const QString list = QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
         batch.clear();
         array = QJsonArray();
+        ++batchIndex;
         return m_db->addJob(job, list, time);
     };
     for (int i = 0; i < titles.size(); ++i) {
@@ -252,7 +278,7 @@ int CBookJobManager::storeImportedChapters(T_Book *book, int localBookId, int ui
                                  {QStringLiteral("update_time"), time},
                                  {QStringLiteral("order_num"), chapter->orderNum},
                                  {QStringLiteral("content"), chapter->content}});
-        if (batch.size() == importBatchSize() && !flush())
+        if (batch.size() == batches.value(batchIndex) && !flush())
             return stored;
     }
     flush();

@@ -10,6 +10,7 @@
 #include "ui/creation/creation_textedit.h"
 #include "ui/creation/widget_creation_content.h"
 
+#include <QFile>
 #include <QTextDocument>
 
 class TstEditorShaping : public QObject
@@ -92,6 +93,23 @@ private slots:
         QCOMPARE(shaped(), shapedAfterTyping);
         // The word count stays exact through the change of font.
         QCOMPARE(m_content->wordCount(), CUiManager::countWords(m_content->editor()->toPlainText()));
+    }
+
+    void themeSwitchKeepsTheAuthorsFont()
+    {
+        QFile light(QStringLiteral(":/res/qss/light.qss"));
+        QFile dark(QStringLiteral(":/res/qss/dark.qss"));
+        QVERIFY(light.open(QIODevice::ReadOnly) && dark.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(light.readAll()));
+        T_SessionData::instance().user.fontSize = 20;
+        QVERIFY(m_content->openChapter(m_book, chapterWith(QString::fromUtf8("夜色沉沉。"))));
+        const QFont font = m_content->editor()->document()->defaultFont();
+        QCOMPARE(font.pointSize(), 20);
+        // The sheets set a small font on every widget.
+        qApp->setStyleSheet(QString::fromUtf8(dark.readAll()));
+        QCoreApplication::processEvents();
+        QCOMPARE(m_content->editor()->document()->defaultFont(), font);
+        qApp->setStyleSheet(QString());
     }
 };
 

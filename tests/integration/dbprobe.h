@@ -5,7 +5,9 @@
 
 #include "db/cquorvindb.h"
 
+#include <QDebug>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
@@ -19,9 +21,13 @@ inline QStringList dbRows(const QString &sql, const QString &path = CQuorvinDb::
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        if (db.open()) {
+        if (!db.open())
+            qWarning() << "dbprobe cannot open" << path << db.lastError().text();
+        if (db.isOpen()) {
             QSqlQuery query(db);
-            query.exec(sql);
+            // A failed read must not pass for an empty table.
+            if (!query.exec(sql))
+                qWarning() << "dbprobe:" << path << query.lastError().text() << sql;
             while (query.next()) {
                 QStringList cols;
                 for (int i = 0; i < query.record().count(); ++i)

@@ -121,11 +121,22 @@ public:
         return CUiManager::instance()->syncRunning() == 0 && !CSynDataManager::instance()->isPulling();
     }
 
-    // Replays and pulls until the queue is empty and nothing runs.
+    // Replays and pulls until the queue is empty, nothing runs and the last
+    // pull went through.
     void settle()
     {
+        // A pull that failed on the way (a connection the server closed as
+        // it was reused, a machine too busy to answer in time) leaves an
+        // empty queue behind too: the changes it missed come with the next.
+        bool pullFailed = false;
+        struct Watch
+        {
+            QMetaObject::Connection connection;
+            ~Watch() { QObject::disconnect(connection); }
+        } watch{QObject::connect(CSynDataManager::instance(), &CSynDataManager::sig_SynEnded,
+                                 [&pullFailed](bool ok) { pullFailed = !ok; })};
         for (int pass = 0; pass < 8; ++pass) {
-            QTRY_VERIFY_WITH_TIMEOUT(idle(), 15000);
+            QTRY_VERIFY_WITH_TIMEOUT(idle(), 30000);
             if (session->author.uid < 1)
                 return;
             // Jobs sent at once are answered first: a replay started while
@@ -134,13 +145,17 @@ public:
             if (QTest::qWaitFor([] { return dbRows("select count(*) from tb_job") == QStringList{"0"}; },
                                 3000)) {
                 QTest::qWait(50);
-                if (idle() && dbRows("select count(*) from tb_job") == QStringList{"0"})
+                if (!idle() || dbRows("select count(*) from tb_job") != QStringList{"0"})
+                    continue;
+                if (!pullFailed)
                     return;
-                continue;
+                qWarning() << "the pull ended early; pulling again";
+                pullFailed = false;
             }
             jobs->checkUserJob();
         }
         QCOMPARE(dbRows("select jobType,content from tb_job"), QStringList());
+        QVERIFY2(!pullFailed, "the last pull ended early");
     }
 
     T_Book *book(const QString &name) const

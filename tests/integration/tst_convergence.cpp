@@ -139,6 +139,8 @@ private:
         return QStringLiteral("%1%2-%3").arg(QLatin1String(kind)).arg(m_machine).arg(++m_counter);
     }
 
+    static QString tooLongName() { return QString(120, QChar(0x540D)); }
+
     template <class T> T *pick(const QList<T *> &list)
     {
         return list.isEmpty() ? nullptr : list.at(int(m_rng.bounded(list.size())));
@@ -213,7 +215,9 @@ private:
         } else if (roll < 88) {
             TC_Books_Edit edit;
             edit.localBookId = book->localId;
-            edit.bookName = token("b");
+            // Now and then a name the server refuses: the book takes the
+            // server's name back.
+            edit.bookName = m_rng.bounded(4) == 0 ? tooLongName() : token("b");
             edit.intro = book->intro;
             edit.cateId = book->cateId;
             edit.cateFid = book->cateFid;
@@ -459,10 +463,15 @@ class TstConvergence : public QObject
         return false;
     }
 
+    // Texts kept on the machines: files of the recovered folder, and
+    // snapshots of texts the server refused.
     QStringList recoveredTexts() const
     {
         QStringList texts;
         for (const auto &machine : m_machines) {
+            texts << dbRows(QStringLiteral("select content from tb_contentblade where bladeId = %1")
+                                .arg(CQuorvinDb::kKeptHereBladeId),
+                            machine->dbFile());
             QDirIterator files(machine->path() + QStringLiteral("/data/recovered"), QDir::Files);
             while (files.hasNext()) {
                 QFile file(files.next());

@@ -9,6 +9,7 @@
 #include "manager/cuserjobmanager.h"
 #include "remote/chttputil.h"
 #include "remote/cquorvinhttp.h"
+#include "signedinauthor.h"
 #include "testappdir.h"
 #include "testmain.h"
 #include "testserver.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-const QString kPassword = QStringLiteral("25d55ad283aa400af464c76d713c07ad");
 const QString kUniqueCode = QStringLiteral("c00d0000000000000000000000000012");
 
 QString today()
@@ -37,62 +37,21 @@ class TstQueueIntegrity : public QObject
     Q_OBJECT
 
 private:
-    TestAppDir *m_app = nullptr;
-    TestServer m_server;
-    QString m_token;
-    qint64 m_uid = 0;
+    SignedInAuthor m_author{QStringLiteral("13700000012"), kUniqueCode};
     CJobManager *m_jobs = nullptr;
     CUiManager *m_ui = nullptr;
     T_SessionData &m_session = T_SessionData::instance();
 
-    TestHttp api() const
-    {
-        TestHttp h(m_server.baseUrl());
-        h.setToken(m_token);
-        h.setUniqueCode(QStringLiteral("observer0000000000000000000000012"));
-        return h;
-    }
+    TestHttp api() const { return m_author.api(QStringLiteral("observer0000000000000000000000012")); }
 
-    static int value(const QString &text)
-    {
-        QSqlQuery query(QSqlDatabase::database(QStringLiteral("check")));
-        query.exec(text);
-        return query.next() ? query.value(0).toInt() : -1;
-    }
+    static int value(const QString &text) { return SignedInAuthor::value(text); }
 
-    bool goOffline()
+    // A new book, once it and its first chapter are on the server and the
+    // queue is empty.
+    static T_Book *onlineBook(const QString &name)
     {
-        m_server.stop();
-        return true;
-    }
-
-    bool goOnline() { return m_server.restart() && CQuorvinHttp::instance()->setBaseUrl(m_server.baseUrl()); }
-
-    // Waits until the queue is empty and no replay runs.
-    bool waitIdle()
-    {
-        return QTest::qWaitFor(
-            [this] { return value("select count(*) from tb_job") == 0 && m_ui->syncRunning() == 0; }, 20000);
-    }
-
-    bool replay()
-    {
-        m_jobs->checkUserJob();
-        return waitIdle();
-    }
-
-    T_Book *onlineBook(const QString &name)
-    {
-        TC_Books_AddBook req;
-        req.bookName = name;
-        T_Book *book = m_jobs->booksAddBook(req);
-        const bool ok = book && QTest::qWaitFor(
-                                    [&] {
-                                        return book->bookId > 0 && book->chapterList.size() == 1 &&
-                                               book->chapterList.first()->chapterId > 0 && waitIdle();
-                                    },
-                                    20000);
-        return ok ? book : nullptr;
+        T_Book *book = SignedInAuthor::onlineBook(name);
+        return book && SignedInAuthor::waitIdle() ? book : nullptr;
     }
 
     QJsonObject serverChapter(const T_Book *book, const T_Chapter *chapter) const
@@ -122,7 +81,7 @@ private:
     int localWordsToday() const
     {
         return value(QStringLiteral("select wordCount from tb_statistics where uid = %1 and date = '%2'")
-                         .arg(m_uid)
+                         .arg(m_author.uid())
                          .arg(today()));
     }
 
@@ -147,8 +106,8 @@ private:
         pin.localMemoId = add.localMemoId;
         pin.localBookId = book->localId;
         pin.localChapterId = book->chapterList.first()->localId;
-        if (!QTest::qWaitFor([&] { return waitIdle(); }, 20000) || !m_jobs->memoEditLocation(pin, 10, 20) ||
-            !waitIdle())
+        if (!QTest::qWaitFor([&] { return SignedInAuthor::waitIdle(); }, 20000) ||
+            !m_jobs->memoEditLocation(pin, 10, 20) || !SignedInAuthor::waitIdle())
             return 0;
         return add.localMemoId;
     }
@@ -164,33 +123,12 @@ private:
 private slots:
     void initTestCase()
     {
-        m_app = new TestAppDir;
-        QVERIFY(m_app->isValid());
-        QVERIFY(m_server.start());
-        QVERIFY(m_server.signUp(QStringLiteral("13700000012"), kPassword, m_token, m_uid));
-        QVERIFY(CQuorvinDb::instance()->init());
-        QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        check.setDatabaseName(m_app->dbFile());
-        QVERIFY(check.open());
-
-        m_session.author.uid = int(m_uid);
-        m_session.author.token = m_token;
-        m_session.author.uniqueCode = kUniqueCode;
-        m_session.user.uid = int(m_uid);
-        QVERIFY(CQuorvinDb::instance()->insertUser(m_session.author, m_session.user));
-        CQuorvinHttp *http = CQuorvinHttp::instance();
-        QVERIFY(http->setBaseUrl(m_server.baseUrl()));
-        http->setToken(m_token);
-        http->setUniqueCode(kUniqueCode);
+        QVERIFY(m_author.start());
         m_jobs = CJobManager::instance();
         m_ui = CUiManager::instance();
     }
 
-    void cleanupTestCase()
-    {
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
-        delete m_app;
-    }
+    void cleanupTestCase() { m_author.finish(); }
 
     // Text written offline, then a rename online: the rename goes at once
     // and must carry the text too.
@@ -199,20 +137,20 @@ private slots:
         T_Book *book = onlineBook(QStringLiteral("改名"));
         QVERIFY(book);
         T_Chapter *chapter = book->chapterList.first();
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         TC_Chapter_Edit save;
         save.localBookId = book->localId;
         save.localChapterId = chapter->localId;
         save.content = QStringLiteral("离线写下的一整段。");
         QVERIFY(m_jobs->chapterSaveContent(save));
         QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
-        QVERIFY(goOnline());
+        QVERIFY(m_author.goOnline());
         TC_Chapter_Edit rename;
         rename.localBookId = book->localId;
         rename.localChapterId = chapter->localId;
         rename.chapterName = QStringLiteral("第1章 归来");
         QVERIFY(m_jobs->chapterRename(rename));
-        QVERIFY(waitIdle());
+        QVERIFY(SignedInAuthor::waitIdle());
         const QJsonObject server = serverChapter(book, chapter);
         QCOMPARE(server.value("content").toString(), QStringLiteral("离线写下的一整段。"));
         QCOMPARE(server.value("chapter_name").toString(), QStringLiteral("第1章 归来"));
@@ -225,19 +163,19 @@ private slots:
         add.content = QStringLiteral("旧的");
         add.color = QStringLiteral("#FFE58F");
         QVERIFY(m_jobs->memoAdd(add));
-        QVERIFY(waitIdle());
+        QVERIFY(SignedInAuthor::waitIdle());
         const int memoId = memoServerId(add.localMemoId);
         QVERIFY(memoId > 0);
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         TC_Memo_Edit edit;
         edit.localMemoId = add.localMemoId;
         edit.content = QStringLiteral("离线改过的备忘");
         QVERIFY(m_jobs->memoEditContent(edit));
         QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
-        QVERIFY(goOnline());
+        QVERIFY(m_author.goOnline());
         edit.color = QStringLiteral("#B7EB8F");
         QVERIFY(m_jobs->memoEditColor(edit));
-        QVERIFY(waitIdle());
+        QVERIFY(SignedInAuthor::waitIdle());
         const QJsonObject server = serverMemo(memoId);
         QCOMPARE(server.value("content").toString(), QStringLiteral("离线改过的备忘"));
         QCOMPARE(server.value("color").toString(), QStringLiteral("#B7EB8F"));
@@ -253,20 +191,20 @@ private slots:
         QImage image(12, 16, QImage::Format_RGB32);
         image.fill(Qt::darkCyan);
         QVERIFY(image.save(cover));
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         TC_Books_Edit edit;
         edit.localBookId = book->localId;
         edit.bookName = book->bookName;
         edit.localCover = cover;
         QVERIFY(m_jobs->booksEdit(edit));
         QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
-        QVERIFY(goOnline());
+        QVERIFY(m_author.goOnline());
         TC_Books_Edit intro;
         intro.localBookId = book->localId;
         intro.bookName = book->bookName;
         intro.intro = QStringLiteral("新的简介");
         QVERIFY(m_jobs->booksEdit(intro));
-        QVERIFY(waitIdle());
+        QVERIFY(SignedInAuthor::waitIdle());
         const QJsonObject server =
             api().get("/books/bookinfo", {{"book_id", QString::number(book->bookId)}}).object();
         QCOMPARE(server.value("intro").toString(), QStringLiteral("新的简介"));
@@ -278,12 +216,12 @@ private slots:
     void statisticsAddUpOverDirectSendsAndTheFeed()
     {
         QVERIFY(CUserJobManager::instance()->startDay());
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         saveWords(100);
         QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
-        QVERIFY(goOnline());
+        QVERIFY(m_author.goOnline());
         saveWords(50);
-        QVERIFY(waitIdle());
+        QVERIFY(SignedInAuthor::waitIdle());
         QCOMPARE(serverWordsToday(), 150);
         QCOMPARE(localWordsToday(), 150);
 
@@ -298,16 +236,16 @@ private slots:
                                                      {"date", today()}})
                      .code(),
                  200);
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         saveWords(40);
         QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
-        QVERIFY(goOnline());
+        QVERIFY(m_author.goOnline());
         TC_AuthorCount_UserData fetch;
-        fetch.uid = int(m_uid);
+        fetch.uid = int(m_author.uid());
         fetch.jobType = JobType_StatisticsFetch;
         CQuorvinHttp::instance()->authorCountUserDataAsyn(fetch);
         QTRY_COMPARE_WITH_TIMEOUT(localWordsToday(), 220, 20000);
-        QVERIFY(replay());
+        QVERIFY(SignedInAuthor::replay());
         QCOMPARE(serverWordsToday(), 220);
         QCOMPARE(localWordsToday(), 220);
     }
@@ -328,7 +266,7 @@ private slots:
         QVERIFY(localMemoId > 0);
         const int memoId = memoServerId(localMemoId);
         QVERIFY(memoId > 0);
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         TC_Memo_Edit edit;
         edit.localMemoId = localMemoId;
         edit.content = QStringLiteral("钉住后又改了");
@@ -345,8 +283,8 @@ private slots:
         }
         QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
         QCOMPARE(value("select count(*) from tb_job where jobType = 42"), 1);
-        QVERIFY(goOnline());
-        QVERIFY(replay());
+        QVERIFY(m_author.goOnline());
+        QVERIFY(SignedInAuthor::replay());
         QCOMPARE(serverMemo(memoId).value("content").toString(), QStringLiteral("钉住后又改了"));
     }
 
@@ -369,7 +307,7 @@ private slots:
         QVERIFY(book);
         T_Chapter *chapter = book->chapterList.first();
         const QString chapterName = chapter->name;
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         // 17 MB on the wire once percent-encoded, above the server's 16 MB.
         const QString text = QString(1900000, QChar(0x4E00));
         TC_Chapter_Edit change;
@@ -395,8 +333,8 @@ private slots:
                 if (type == 0)
                     tips << tip;
             });
-        QVERIFY(goOnline());
-        QVERIFY(replay());
+        QVERIFY(m_author.goOnline());
+        QVERIFY(SignedInAuthor::replay());
         disconnect(connection);
         QCOMPARE(api()
                      .get("/books/bookinfo", {{"book_id", QString::number(book->bookId)}})
@@ -421,7 +359,7 @@ private slots:
     // the import is done the book goes, with every row and job of it.
     void deletingABookWhileItIsImportedWaitsForTheImport()
     {
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("长篇.txt"));
         QFile file(path);
@@ -456,8 +394,8 @@ private slots:
         QCOMPARE(value("select count(*) from tb_chapter" + of), 0);
         // The book's creation went out (and failed): it stays, with the delete behind it.
         QCOMPARE(value("select count(*) from tb_job" + of + " and jobType not in (8, 11)"), 0);
-        QVERIFY(goOnline());
-        QVERIFY(replay());
+        QVERIFY(m_author.goOnline());
+        QVERIFY(SignedInAuthor::replay());
     }
 
     // A creation that went out and got no answer may still have reached the
@@ -476,7 +414,7 @@ private slots:
         QFETCH(bool, wholeBook);
         T_Book *book = wholeBook ? nullptr : onlineBook(QStringLiteral("章亡"));
         QVERIFY(wholeBook || book);
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         const QString name = wholeBook ? QStringLiteral("书亡") : QStringLiteral("第2章 亡");
         TC_Chapter_Create create;
         if (wholeBook) {
@@ -491,7 +429,7 @@ private slots:
             QVERIFY(m_jobs->chapterCreate(create)); // sent at once, fails
         }
         QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
-        QVERIFY(goOnline());
+        QVERIFY(m_author.goOnline());
         // What the lost request did on the server.
         TestHttp client = api();
         client.setUniqueCode(kUniqueCode);
@@ -515,7 +453,7 @@ private slots:
             del.localChapterId = create.localChapterId;
             QVERIFY(m_jobs->chapterDelete(del));
         }
-        QVERIFY(replay());
+        QVERIFY(SignedInAuthor::replay());
         if (wholeBook) {
             for (const QJsonValue &v : api().get("/books/booksList").content().toArray())
                 QVERIFY(v.toObject().value("book_name").toString() != name);
@@ -539,7 +477,7 @@ private slots:
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         CQuorvinHttp *http = CQuorvinHttp::instance();
-        QVERIFY(CQuorvinDb::instance()->setLastUser(int(m_uid)));
+        QVERIFY(CQuorvinDb::instance()->setLastUser(int(m_author.uid())));
         http->setSyncTimeout(120000);
         http->setAsynIdleTimeout(2000);
         QVERIFY(http->setBaseUrl(QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort())));
@@ -552,14 +490,14 @@ private slots:
         QVERIFY(m_jobs->init());
         const qint64 elapsed = started.elapsed();
         QVERIFY(m_ui->mainWindow());
-        QCOMPARE(m_session.author.uid, int(m_uid));
+        QCOMPARE(m_session.author.uid, int(m_author.uid()));
         // Far below the 120 s a blocking request would take.
         QVERIFY2(elapsed < 60000, qPrintable(QString::number(elapsed)));
         QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 60000);
 
         http->setSyncTimeout(0);
         http->setAsynIdleTimeout(0);
-        QVERIFY(http->setBaseUrl(m_server.baseUrl()));
+        QVERIFY(http->setBaseUrl(m_author.server().baseUrl()));
         QVERIFY(m_jobs->uninit());
     }
 
@@ -569,9 +507,9 @@ private slots:
         T_Book *book = onlineBook(QStringLiteral("资料"));
         QVERIFY(book);
         CQuorvinDb *db = CQuorvinDb::instance();
-        QVERIFY(goOffline());
+        QVERIFY(m_author.goOffline());
         T_Http_C profile;
-        profile.uid = int(m_uid);
+        profile.uid = int(m_author.uid());
         profile.jobType = JobType_AuthorInfo;
         QVERIFY(db->addJob(profile, QStringLiteral("{\"sex\":\"X\",\"name\":\"某\"}"), db->currentTime()));
         TC_Books_Edit after;
@@ -580,8 +518,8 @@ private slots:
         after.intro = QStringLiteral("资料之后");
         QVERIFY(m_jobs->booksEdit(after));
         QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
-        QVERIFY(goOnline());
-        QVERIFY(replay());
+        QVERIFY(m_author.goOnline());
+        QVERIFY(SignedInAuthor::replay());
         QCOMPARE(api()
                      .get("/books/bookinfo", {{"book_id", QString::number(book->bookId)}})
                      .object()

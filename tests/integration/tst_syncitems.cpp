@@ -10,6 +10,8 @@
 #include "ui/creation/widget_creation_content.h"
 
 #include <QDirIterator>
+#include <QNetworkReply>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 #include <algorithm>
@@ -614,9 +616,17 @@ private slots:
             ids.bookId = bookId;
             ids.localChapterId = localChapterId;
             ids.chapterId = chapterId;
-            QSignalSpy fetched(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData);
+            bool fetched = false;
+            auto watch = connect(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData, this,
+                                 [&fetched](QNetworkReply *reply) {
+                                     T_Http_C route;
+                                     HttpUtil::parseUserdata(
+                                         QString::fromLatin1(reply->request().rawHeader("userdata")), route);
+                                     fetched = fetched || route.jobType == JobType_TimeMachine;
+                                 });
+            const auto unwatch = qScopeGuard([watch] { disconnect(watch); });
             QVERIFY(CBookJobManager::instance()->chapter_timeMachine(ids));
-            QTRY_VERIFY_WITH_TIMEOUT(!fetched.isEmpty(), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(fetched, 20000);
             QCOMPARE(
                 dbRows(QStringLiteral("select count(*) from tb_contentblade where localChapterId = %1 and "
                                       "length(content) = %2")

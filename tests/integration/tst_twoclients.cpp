@@ -10,39 +10,12 @@
 // sets of sent and answered job ids live for the process, as in the program;
 // so that the clients' job ids never meet there, each client's tb_job
 // numbering starts at its own offset.
-#include "apppaths.h"
-#include "db/cquorvindb.h"
-#include "dbprobe.h"
 #include "machines.h"
-#include "manager/cbookjobmanager.h"
-#include "manager/cjobmanager.h"
-#include "manager/cmemomanager.h"
-#include "manager/csyndatamanager.h"
-#include "manager/cuimanager.h"
-#include "manager/cuserjobmanager.h"
-#include "remote/chttputil.h"
-#include "remote/cquorvinhttp.h"
-#include "testappdir.h"
 #include "testmain.h"
-#include "testserver.h"
 
 #include <QNetworkReply>
-#include <QTcpServer>
 
 namespace {
-
-const QString kPhone = QStringLiteral("13900000001");
-const QString kPassword = HttpUtil::passwordDigest(QStringLiteral("two-machines"));
-
-struct Client
-{
-    explicit Client(int jobOffset)
-    {
-        dbRows(QStringLiteral("insert into sqlite_sequence(name,seq) values('tb_job',%1)").arg(jobOffset),
-               app.dbFile());
-    }
-    TestAppDir app;
-};
 
 const char *kBooks = "select bookId,bookName from tb_book order by bookId";
 const char *kChapters =
@@ -56,75 +29,19 @@ class TstTwoClients : public QObject
     Q_OBJECT
 
 private:
-    TestServer m_server;
-    QScopedPointer<Client> m_a, m_b;
-    CJobManager *m_jobs = nullptr;
-    T_SessionData *m_session = nullptr;
+    MachinesFixture m_f;
+    QScopedPointer<Machine> m_a, m_b;
+    CJobManager *m_jobs = m_f.jobs;
+    T_SessionData *m_session = m_f.session;
     QList<T_Http_C> m_routes; // every asynchronous reply, as it came
 
-    // Makes `client` the running program, as a start-up would.
-    void activate(Client &client)
-    {
-        AppPaths::setAppDirOverride(client.app.path());
-        CQuorvinHttp::instance()->clearIdentity();
-        QVERIFY(CQuorvinHttp::instance()->setBaseUrl(m_server.baseUrl()));
-        m_session->author = TS_Author_Info();
-        m_session->user = T_User();
-        m_session->clearBooks();
-        m_session->clearMemos();
-        QVERIFY(m_jobs->init());
-        settle();
-    }
-
-    void signIn()
-    {
-        TC_Author_Login req;
-        req.phone = kPhone;
-        req.password = kPassword;
-        req.autoLogin = true;
-        TS_Author_Login res;
-        QCOMPARE(m_jobs->authorLogin(req, res), 200);
-        QCOMPARE(res.code, 200);
-        settle();
-    }
-
-    // Replays and pulls until the queue is empty and nothing runs.
-    void settle()
-    {
-        for (int pass = 0; pass < 8; ++pass) {
-            QTRY_VERIFY_WITH_TIMEOUT(MachinesFixture::idle(), 15000);
-            if (m_session->author.uid < 1)
-                return;
-            // Jobs sent at once are answered first: a replay started while
-            // they are on their way would send them a second time. Their
-            // answers may start a replay and a pull of their own.
-            if (QTest::qWaitFor([] { return dbRows("select count(*) from tb_job") == QStringList{"0"}; },
-                                3000)) {
-                QTest::qWait(50);
-                if (MachinesFixture::idle() && dbRows("select count(*) from tb_job") == QStringList{"0"})
-                    return;
-                continue;
-            }
-            m_jobs->checkUserJob();
-        }
-        QCOMPARE(dbRows("select jobType,content from tb_job"), QStringList());
-    }
-
-    T_Book *book(const QString &name) const
-    {
-        for (T_Book *b : m_session->books)
-            if (b->bookName == name)
-                return b;
-        return nullptr;
-    }
-
+    void activate(Machine &machine) { m_f.activate(machine); }
+    void signIn() { m_f.signIn(); }
+    void settle() { m_f.settle(); }
+    T_Book *book(const QString &name) const { return m_f.book(name); }
     static T_Chapter *chapter(const T_Book *b, const QString &name)
     {
-        for (const QList<T_Chapter *> *list : {&b->chapterList, &b->recycleList})
-            for (T_Chapter *c : *list)
-                if (c->name == name)
-                    return c;
-        return nullptr;
+        return MachinesFixture::chapter(b, name);
     }
 
     // The session's books, chapters and memos in the form of the queries above.
@@ -166,7 +83,7 @@ private:
         return out;
     }
 
-    void compareWith(const Client &source)
+    void compareWith(const Machine &source)
     {
         const QString other = source.app.dbFile();
         QCOMPARE(dbRows(kBooks), dbRows(kBooks, other));
@@ -180,19 +97,14 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_server.start());
-        QString token;
-        qint64 uid = 0;
-        QVERIFY(m_server.signUp(kPhone, kPassword, token, uid));
-        m_jobs = CJobManager::instance();
-        m_session = &T_SessionData::instance();
+        QVERIFY(m_f.start());
         connect(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData, this, [this](QNetworkReply *reply) {
             T_Http_C route;
             HttpUtil::parseUserdata(QString::fromLatin1(reply->request().rawHeader("userdata")), route);
             m_routes << route;
         });
-        m_a.reset(new Client(0));
-        m_b.reset(new Client(100000));
+        m_a.reset(new Machine(0));
+        m_b.reset(new Machine(100000));
         activate(*m_a);
         signIn();
         activate(*m_b);
@@ -296,7 +208,7 @@ private slots:
 
     void aBrandNewMachineGetsTheWholeAccount()
     {
-        Client c(200000);
+        Machine c(200000);
         activate(c);
         signIn();
         compareWith(*m_a);
@@ -350,7 +262,7 @@ private slots:
         QVERIFY(CUserJobManager::instance()->loadAuthor(m_session->author.uid));
         QVERIFY(CBookJobManager::instance()->loadBooks());
         QVERIFY(CMemoManager::instance()->loadMemos());
-        QVERIFY(CQuorvinHttp::instance()->setBaseUrl(m_server.baseUrl()));
+        QVERIFY(CQuorvinHttp::instance()->setBaseUrl(m_f.server.baseUrl()));
         CSynDataManager::instance()->fetchChangeList();
         QTRY_VERIFY(!CSynDataManager::instance()->isPulling());
         QCOMPARE(dbRows(QStringLiteral("select count(*) from tb_job where localChapterId = %1").arg(doomed)),
@@ -428,7 +340,7 @@ private slots:
         QVERIFY(!syn->isPulling());
         QVERIFY(!syn->hasPending());
         QCOMPARE(CUiManager::instance()->syncRunning(), 0);
-        QVERIFY(CQuorvinHttp::instance()->setBaseUrl(m_server.baseUrl()));
+        QVERIFY(CQuorvinHttp::instance()->setBaseUrl(m_f.server.baseUrl()));
         m_jobs->checkUserJob();
         QTRY_VERIFY(CUiManager::instance()->syncRunning() == 0 && !syn->isPulling());
         for (const T_Http_C &r : qAsConst(m_routes))

@@ -121,11 +121,33 @@ Widget_Creation *SignedInAuthor::openCreation(T_Book *book)
 bool SignedInAuthor::replay()
 {
     CJobManager::instance()->checkUserJob();
+    return waitIdle();
+}
+
+bool SignedInAuthor::waitIdle()
+{
     return QTest::qWaitFor(
         [] {
-            QSqlQuery q(QSqlDatabase::database(kCheck));
-            q.exec("select count(*) from tb_job");
-            return q.next() && q.value(0).toInt() == 0 && CUiManager::instance()->syncRunning() == 0;
+            return value(QStringLiteral("select count(*) from tb_job")) == 0 &&
+                   CUiManager::instance()->syncRunning() == 0;
         },
         30000);
+}
+
+int SignedInAuthor::value(const QString &sql)
+{
+    QSqlQuery q(QSqlDatabase::database(kCheck));
+    q.exec(sql);
+    return q.next() ? q.value(0).toInt() : -1;
+}
+
+bool SignedInAuthor::goOffline()
+{
+    m_server.stop();
+    return true;
+}
+
+bool SignedInAuthor::goOnline()
+{
+    return m_server.restart() && CQuorvinHttp::instance()->setBaseUrl(m_server.baseUrl());
 }

@@ -42,6 +42,13 @@ public:
     static Widget_Creation *openCreation(T_Book *book);
     // Runs the job queue until it is empty and no synchronisation runs.
     static bool replay();
+    // Waits until the queue is empty and no synchronisation runs.
+    static bool waitIdle();
+    // The first column of the first row of `sql` on the "check" connection, or -1.
+    static int value(const QString &sql);
+    // The server stops (the machine is offline) and starts again on its data.
+    bool goOffline();
+    bool goOnline();
 
 private:
     QString m_phone;

@@ -64,6 +64,25 @@ Creation_TextEdit::Creation_TextEdit(QWidget *parent) : QTextEdit(parent)
     new CEditRepaintLimiter(this);
 }
 
+void Creation_TextEdit::setPageFont(const QFont &font)
+{
+    m_hasPageFont = true;
+    m_pageFont = font;
+    if (this->font() != font)
+        setFont(font);
+    if (document()->defaultFont() != font)
+        document()->setDefaultFont(font);
+}
+
+void Creation_TextEdit::changeEvent(QEvent *event)
+{
+    QTextEdit::changeEvent(event);
+    if (m_hasPageFont &&
+        (event->type() == QEvent::FontChange || event->type() == QEvent::ApplicationFontChange) &&
+        document()->defaultFont() != m_pageFont)
+        document()->setDefaultFont(m_pageFont);
+}
+
 void Creation_TextEdit::paintEvent(QPaintEvent *event)
 {
     {

@@ -21,6 +21,9 @@ public:
     explicit Creation_TextEdit(QWidget *parent = nullptr);
 
     bool isFocused() const { return m_focused; }
+    // The font the chapter is laid out in. It stays through a change of the
+    // application's style sheet, whose own font would otherwise replace it.
+    void setPageFont(const QFont &font);
     QString pendingAfter() const { return m_insertAfter; }
     QString pendingBefore() const { return m_insertBefore; }
 
@@ -40,6 +43,7 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -56,4 +60,6 @@ private:
     QString m_insertAfter;
     QString m_insertBefore;
     bool m_focused = false;
+    bool m_hasPageFont = false;
+    QFont m_pageFont;
 };

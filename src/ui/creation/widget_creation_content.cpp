@@ -519,10 +519,7 @@ void Widget_Creation_Content::applyFont()
     m_font.setStyleStrategy(m_needsShaping ? QFont::PreferDefault : QFont::PreferNoShaping);
     // The character formats of the text stay empty: every character takes
     // the document's font, so the author's font is one cheap setting.
-    if (m_edit->font() != m_font)
-        m_edit->setFont(m_font);
-    if (m_edit->document()->defaultFont() != m_font)
-        m_edit->document()->setDefaultFont(m_font);
+    m_edit->setPageFont(m_font);
 }
 
 QTextBlockFormat Widget_Creation_Content::paragraphFormat() const
