@@ -63,6 +63,8 @@ public:
     bool getBooks(int authorId, QList<T_Book *> &books);
     bool getChapters(T_Book &book);
     bool getChapterContent(int localChapterId, QString &content);
+    // Whether the chapter's row is there (also when the read fails).
+    bool chapterExists(int localChapterId);
     // Reads the chapter's text when it has not been read yet.
     bool ensureChapterContent(T_Chapter &chapter);
     bool insertBook(int uid, const QString &bookName, int bookId);

@@ -107,6 +107,16 @@ bool CQuorvinDb::getChapterContent(int localChapterId, QString &content)
     return true;
 }
 
+bool CQuorvinDb::chapterExists(int localChapterId)
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    // A failed read counts as present: nothing is deleted on a guess.
+    return !sqlExec(query, sqlFormat(QStringLiteral("select 1 from tb_chapter where localId = %1;"),
+                                     {localChapterId})) ||
+           query.next();
+}
+
 bool CQuorvinDb::ensureChapterContent(T_Chapter &chapter)
 {
     if (chapter.isContentLoaded)

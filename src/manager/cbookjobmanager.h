@@ -149,6 +149,7 @@ private:
     void onBookEdited(const T_Http_C &route, const QByteArray &body);
     void onChapterCreated(const T_Http_C &route, const QByteArray &body);
     void onChapterBatchCreated(const T_Http_C &route, const QByteArray &body);
+    void deleteVanishedChapter(const T_Http_C &route, int bookId, int localChapterId, int chapterId);
     void onChapterMenu(const T_Http_C &route, const QByteArray &body);
     void onChapterContent(const T_Http_C &route, const QByteArray &body);
     void onChapterBatchFetched(const T_Http_C &route, const QByteArray &body);

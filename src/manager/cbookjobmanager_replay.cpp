@@ -293,26 +293,38 @@ void CBookJobManager::onChapterCreated(const T_Http_C &route, const QByteArray &
     T_Book *book = findBook(route.localBookId);
     T_Chapter *chapter = findChapter(book, route.localChapterId);
     if (!chapter) {
-        // Deleted for good here while the creation was on its way. The
-        // delete queued behind the creation takes the server id.
-        m_db->setChapterServerId(route.localChapterId, res.chapterId);
-        if (m_db->findJob(JobType_ChapterDelete, QStringLiteral("localChapterId"), route.localChapterId) > 0)
-            return;
-        TC_Chapter_Del del;
-        del.uid = route.uid > 0 ? route.uid : uid();
-        del.localBookId = route.localBookId;
-        del.bookId = res.bookId > 0 ? res.bookId : route.bookId;
-        del.localChapterId = route.localChapterId;
-        del.chapterId = res.chapterId;
-        del.jobType = JobType_ChapterDelete;
-        if (del.bookId >= 1)
-            m_db->addJob(del, QString(), m_db->currentTime());
+        // A book whose chapters are not read yet still has the row.
+        if (!m_db->chapterExists(route.localChapterId))
+            deleteVanishedChapter(route, res.bookId > 0 ? res.bookId : route.bookId, route.localChapterId,
+                                  res.chapterId);
+        else
+            m_db->setChapterServerId(route.localChapterId, res.chapterId);
         return;
     }
     if (!m_db->setChapterServerId(chapter->localId, res.chapterId))
         return;
     chapter->chapterId = res.chapterId;
     m_ui->onChapterListChanged(book);
+}
+
+void CBookJobManager::deleteVanishedChapter(const T_Http_C &route, int bookId, int localChapterId,
+                                            int chapterId)
+{
+    // Deleted for good here while its creation was on its way (or still
+    // queued in a batch). A delete queued behind the creation takes the
+    // server id; otherwise one is queued now.
+    m_db->setChapterServerId(localChapterId, chapterId);
+    if (m_db->findJob(JobType_ChapterDelete, QStringLiteral("localChapterId"), localChapterId) > 0)
+        return;
+    TC_Chapter_Del del;
+    del.uid = route.uid > 0 ? route.uid : uid();
+    del.localBookId = route.localBookId;
+    del.bookId = bookId;
+    del.localChapterId = localChapterId;
+    del.chapterId = chapterId;
+    del.jobType = JobType_ChapterDelete;
+    if (del.bookId >= 1)
+        m_db->addJob(del, QString(), m_db->currentTime());
 }
 
 void CBookJobManager::onChapterBatchCreated(const T_Http_C &route, const QByteArray &body)
@@ -324,6 +336,14 @@ void CBookJobManager::onChapterBatchCreated(const T_Http_C &route, const QByteAr
         for (const T_Chapter_BatchCreateItemPtr &item : qAsConst(res.chapters)) {
             if (item->localId < 1 || item->chapterId < 1)
                 continue;
+            // The whole book gone: its own delete removes the chapters.
+            if (!book)
+                continue;
+            if (!m_db->chapterExists(item->localId)) {
+                deleteVanishedChapter(route, book->bookId > 0 ? book->bookId : route.bookId, item->localId,
+                                      item->chapterId);
+                continue;
+            }
             if (!m_db->setChapterServerId(item->localId, item->chapterId))
                 continue;
             if (T_Chapter *chapter = findChapter(book, item->localId))

@@ -469,6 +469,75 @@ private slots:
         }
     }
 
+    // A chapter of an imported book deleted here before the batch that
+    // creates it went out, or while the batch was out: the batch still
+    // creates it on the server, and its answer queues the delete.
+    void chapterOfAnImportBatchDeletedHereIsDeletedThere_data()
+    {
+        QTest::addColumn<bool>("whileOut");
+        QTest::newRow("before the batch went out") << false;
+        QTest::newRow("while the batch was out") << true;
+    }
+
+    void chapterOfAnImportBatchDeletedHereIsDeletedThere()
+    {
+        QFETCH(bool, whileOut);
+        QVERIFY(m_author.goOffline());
+        QTemporaryDir dir;
+        const QString bookName = whileOut ? QStringLiteral("批中删") : QStringLiteral("批前删");
+        QFile file(dir.filePath(bookName + QStringLiteral(".txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("第1章 一\n正文一\n第2章 二\n正文二\n第3章 三\n正文三\n").toUtf8());
+        file.close();
+        TC_Books_AddBook req;
+        req.filePath = file.fileName();
+        QCOMPARE(m_jobs->booksImport(req), 200);
+        T_Book *book = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((book = m_session.books.isEmpty() ? nullptr : m_session.books.first()) &&
+                                     book->bookName == bookName,
+                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_ui->importRunning(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
+        QCOMPARE(book->chapterList.size(), 3);
+        const T_Chapter *doomed = book->chapterList.at(1);
+        const QString doomedName = doomed->name;
+        TC_Chapter_Del del;
+        del.localBookId = book->localId;
+        del.localChapterId = doomed->localId;
+        const int batchJob =
+            value(QStringLiteral("select jobId from tb_job where jobType = %1 and localBookId = %2")
+                      .arg(int(JobType_ChapterBatchAdd))
+                      .arg(book->localId));
+        QVERIFY(batchJob > 0);
+        bool deletedWhileOut = false;
+        QMetaObject::Connection connection;
+        if (whileOut) {
+            // Runs after the coordinator's handler of each answer: the
+            // book's answer sends the batch, whose own answer is still to come.
+            connection = connect(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData, this, [&] {
+                if (deletedWhileOut || !m_jobs->wasSent(batchJob) ||
+                    value(QStringLiteral("select count(*) from tb_job where jobId = %1").arg(batchJob)) != 1)
+                    return;
+                deletedWhileOut = m_jobs->chapterDelete(del);
+            });
+        } else {
+            QVERIFY(m_jobs->chapterDelete(del));
+        }
+        QVERIFY(m_author.goOnline());
+        QVERIFY(SignedInAuthor::replay());
+        disconnect(connection);
+        QCOMPARE(deletedWhileOut, whileOut);
+        QVERIFY(book->bookId > 0);
+        const QJsonArray menu = api()
+                                    .get("/chapter/chapterMenu", {{"book_id", QString::number(book->bookId)}})
+                                    .object()
+                                    .value("menu")
+                                    .toArray();
+        for (const QJsonValue &v : menu)
+            QVERIFY2(v.toObject().value("chapter_name").toString() != doomedName, qPrintable(doomedName));
+        QCOMPARE(menu.size(), 2);
+    }
+
     // Start-up against a server that accepts connections and never answers:
     // the main window comes from the local data at once (the version check
     // of the reference data used to hold it for the whole request time-out).
