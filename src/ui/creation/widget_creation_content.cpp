@@ -335,7 +335,7 @@ bool Widget_Creation_Content::saveChapter(bool force)
     return true;
 }
 
-void Widget_Creation_Content::queueSnapshot(const QString &text)
+void Widget_Creation_Content::queueSnapshot(const QString &text, bool later)
 {
     TC_Chapter_ContentBlade req;
     req.localBookId = m_book->localId;
@@ -348,7 +348,14 @@ void Widget_Creation_Content::queueSnapshot(const QString &text)
     req.update_time = req.createTime;
     if (req.localBookId < 1 || req.localChapterId < 1)
         return;
-    CJobManager::instance()->chapterContentBlade(req);
+    if (!later) {
+        CJobManager::instance()->chapterContentBlade(req);
+        return;
+    }
+    // The chapter was just written; writing its snapshot in the next turn of
+    // the event loop halves the pause a long chapter's save makes in typing.
+    QTimer::singleShot(0, CJobManager::instance(),
+                       [req]() mutable { CJobManager::instance()->chapterContentBlade(req); });
 }
 
 // ---- Word count and text changes --------------------------------------------
@@ -407,7 +414,7 @@ void Widget_Creation_Content::onTextChanged()
         const QString text = m_edit->toPlainText();
         // With an empty text the counter stays, so each further change saves.
         if (!text.isEmpty()) {
-            queueSnapshot(text);
+            queueSnapshot(text, true);
             w.changeCounter = 0;
         }
     }

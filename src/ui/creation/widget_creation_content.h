@@ -105,7 +105,8 @@ private:
     void recountAll();
     // Turns the font's shaping on once `text`, just typed or pasted, needs it.
     void noteShapedText(const QStringRef &text);
-    void queueSnapshot(const QString &text);
+    // `later`: in the next turn of the event loop rather than now.
+    void queueSnapshot(const QString &text, bool later = false);
     void finishLock();
     void updateSpeedWindow();
     void placeFloatingButtons();
