@@ -120,6 +120,8 @@ public:
     bool deleteObjectJobs(const QString &column, int localId, int keepJobId = 0);
     // The id of the oldest queued job of `jobType` whose `column` is `id`, 0 when none.
     int findJob(int jobType, const QString &column, int id);
+    // The largest job id queued (ids only grow), 0 for none.
+    int lastJobId();
     // Queues the delete job `header` (a book's or a chapter's) after the
     // object's other jobs are removed, keeping `keepJobId`: its creation,
     // sent already, whose answer brings the server id the delete needs.

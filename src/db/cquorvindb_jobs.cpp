@@ -275,6 +275,15 @@ bool CQuorvinDb::deleteObjectJobs(const QString &column, int localId, int keepJo
                    {SqlArg::raw(column), localId, keepJobId})});
 }
 
+int CQuorvinDb::lastJobId()
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!sqlExec(query, QStringLiteral("select max(jobId) from tb_job;")) || !query.next())
+        return 0;
+    return query.value(0).toInt();
+}
+
 int CQuorvinDb::findJob(int jobType, const QString &column, int id)
 {
     QSqlQuery query(connection());

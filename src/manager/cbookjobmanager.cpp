@@ -272,7 +272,10 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
 int CBookJobManager::sentCreation(int jobType, const QString &column, int localId) const
 {
     const int jobId = m_db->findJob(jobType, column, localId);
-    return jobId > 0 && CJobManager::instance()->wasSent(jobId) ? jobId : 0;
+    // The server takes a repeated creation as the same one: keeping one
+    // that never went out costs a request, sweeping one that did leaves
+    // the object there.
+    return jobId > 0 && CJobManager::instance()->mayHaveBeenSent(jobId) ? jobId : 0;
 }
 
 QString CBookJobManager::copyCover(const QString &localCover) const

@@ -130,8 +130,8 @@ private:
     static void insertByOrder(QList<T_Chapter *> &list, T_Chapter *chapter);
     static void recountBook(T_Book *book);
     QString copyCover(const QString &localCover) const;
-    // The queued creation job (`jobType`) of the object that has been sent
-    // in this run, or 0.
+    // The queued creation job (`jobType`) of the object that may have gone
+    // out (in this run or an earlier one), or 0.
     int sentCreation(int jobType, const QString &column, int localId) const;
     T_Chapter *storeChapter(T_Book *book, const QString &name, int orderNum, int createTime, int chapterId);
     void printJobData(const T_JobData &job) const;

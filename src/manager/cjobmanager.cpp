@@ -45,6 +45,10 @@ bool CJobManager::init()
 {
     if (!m_db->init() || !m_db->getSysData(m_session->author, m_session->synData))
         return false;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_lastEarlierJobId = m_db->lastJobId();
+    }
     m_system->checkSysData(m_session->synData);
     syncServerClock();
 
@@ -437,6 +441,12 @@ bool CJobManager::wasSent(int jobId)
 {
     QMutexLocker lock(&m_mutex);
     return m_sent.contains(jobId) || m_everSent.contains(jobId);
+}
+
+bool CJobManager::mayHaveBeenSent(int jobId)
+{
+    QMutexLocker lock(&m_mutex);
+    return (jobId > 0 && jobId <= m_lastEarlierJobId) || m_sent.contains(jobId) || m_everSent.contains(jobId);
 }
 
 void CJobManager::printSData(const T_Http_S *data, const char *className)

@@ -58,6 +58,9 @@ public:
     // Whether the queued job has been sent in this run (it may have reached
     // the server even when no answer came back).
     bool wasSent(int jobId);
+    // Whether the queued job may have reached the server: sent in this run,
+    // or queued by an earlier run (which may have sent it, its answer lost).
+    bool mayHaveBeenSent(int jobId);
     // Logs a response: "class : %1 , code=%2 , msg=%3" or, for a routed one,
     // "class : %1 , jobType=%2 , jobId=%3 , code=%4 , msg=%5".
     void printSData(const T_Http_S *data, const char *className = "T_Http_S");
@@ -185,6 +188,7 @@ private:
     QMap<int, T_SentJob> m_sent; // job ids sent (by the replay or at once) and not yet answered
     QSet<int> m_stale;           // sent jobs whose stored row changed since: kept after the reply
     QSet<int> m_everSent;        // job ids sent at least once in this run
+    int m_lastEarlierJobId = 0;  // jobs up to this id were queued by an earlier run
     int m_replayWaitsOn = 0;     // a job sent at once that the replay waits for
     bool m_deferred = false;     // a request was kept back by the gate: replay once the way is clear
     QMutex m_mutex;              // guards all of the above

@@ -538,6 +538,89 @@ private slots:
         QCOMPARE(menu.size(), 2);
     }
 
+    // A chapter creation queued by an earlier run, whose request reached
+    // the server but whose answer was lost, then the chapter deleted here in
+    // this run before the replay got to it: the creation stays queued with
+    // the delete behind it, and the chapter goes from the server too.
+    void deletedAfterAnEarlierRunSentItsCreationIsDeletedThere()
+    {
+        const T_Book *book = onlineBook(QStringLiteral("前次"));
+        QVERIFY(book);
+        const int localBookId = book->localId;
+        const int bookId = book->bookId;
+        QVERIFY(m_author.goOffline());
+        // At the head of the queue: the replay at start-up fails on it and
+        // never reaches the creation.
+        TC_Books_Edit edit;
+        edit.localBookId = localBookId;
+        edit.bookName = book->bookName;
+        edit.intro = QStringLiteral("前次的简介");
+        QVERIFY(m_jobs->booksEdit(edit));
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
+        // What the earlier run stored and queued.
+        CQuorvinDb *db = CQuorvinDb::instance();
+        const QString name = QStringLiteral("第2章 前次");
+        T_Chapter chapter;
+        chapter.localBookId = localBookId;
+        chapter.bookId = bookId;
+        chapter.name = name;
+        chapter.orderNum = 2;
+        chapter.createTime = db->currentTime();
+        QVERIFY(db->insertChapterWithContent(chapter));
+        T_Http_C creation;
+        creation.uid = int(m_author.uid());
+        creation.jobType = JobType_ChapterAdd;
+        creation.localBookId = localBookId;
+        creation.bookId = bookId;
+        creation.localChapterId = chapter.localId;
+        QVERIFY(db->addJob(creation, name, db->currentTime(), 2));
+        // What its request did on the server.
+        QVERIFY(m_author.goOnline());
+        TestHttp client = api();
+        client.setUniqueCode(kUniqueCode);
+        QCOMPARE(client
+                     .post("/chapter/createChapter", {{"book_id", QString::number(bookId)},
+                                                      {"local_id", QString::number(chapter.localId)},
+                                                      {"chapter_name", name},
+                                                      {"order_num", "2"}})
+                     .code(),
+                 200);
+        QVERIFY(m_author.goOffline());
+
+        // This run.
+        QVERIFY(db->setLastUser(int(m_author.uid())));
+        m_session.clearBooks();
+        m_session.author = TS_Author_Info();
+        CQuorvinHttp::instance()->clearIdentity();
+        QVERIFY(m_jobs->init());
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->syncRunning(), 0, 20000);
+        QVERIFY(!m_jobs->wasSent(creation.jobId));
+        T_Book *again = nullptr;
+        for (T_Book *b : qAsConst(m_session.books))
+            if (b->localId == localBookId)
+                again = b;
+        QVERIFY(again);
+        QVERIFY(again->isChaptersLoaded || db->getChapters(*again));
+        TC_Chapter_Del del;
+        del.localBookId = localBookId;
+        del.localChapterId = chapter.localId;
+        QVERIFY(m_jobs->chapterDelete(del));
+        QCOMPARE(value(QStringLiteral("select count(*) from tb_job where jobId = %1").arg(creation.jobId)),
+                 1);
+
+        QVERIFY(m_author.goOnline());
+        QVERIFY(SignedInAuthor::replay());
+        const QJsonArray menu = api()
+                                    .get("/chapter/chapterMenu", {{"book_id", QString::number(bookId)}})
+                                    .object()
+                                    .value("menu")
+                                    .toArray();
+        for (const QJsonValue &v : menu)
+            QVERIFY(v.toObject().value("chapter_name").toString() != name);
+        QCOMPARE(menu.size(), 1);
+        QVERIFY(m_jobs->uninit());
+    }
+
     // Start-up against a server that accepts connections and never answers:
     // the main window comes from the local data at once (the version check
     // of the reference data used to hold it for the whole request time-out).
