@@ -19,7 +19,6 @@
 #include <QGuiApplication>
 #include <QMutexLocker>
 #include <QNetworkReply>
-#include <QSessionManager>
 
 CJobManager::CJobManager(QObject *parent)
     : QObject(parent), m_bookJob(CBookJobManager::instance()), m_userJob(CUserJobManager::instance()),
@@ -96,10 +95,7 @@ void CJobManager::installQuitHandlers(QGuiApplication &app)
         qWarning() << "signal" << signo << ": saving everything and quitting";
         saveAndQuit();
     });
-    connect(&app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
-        qDebug() << "the session manager asks to save: saving everything and quitting";
-        saveAndQuit();
-    });
+    connect(&app, &QGuiApplication::commitDataRequest, this, &CJobManager::saveAndQuit);
 }
 
 bool CJobManager::startSignedInWork()

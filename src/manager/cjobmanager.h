@@ -44,7 +44,6 @@ public:
     // The road of SIGTERM, SIGINT, SIGHUP and the session manager's commit
     // request, installed by installQuitHandlers.
     void saveEverything();
-    void saveAndQuit();
     void installQuitHandlers(QGuiApplication &app);
 
     // After a sign-in (the session holds the author and token): identity
@@ -121,6 +120,8 @@ public:
 
 public slots:
     void onGetAsynData(QNetworkReply *reply);
+    // What the quit signals and the session manager's commit request call.
+    void saveAndQuit();
 
 private:
     explicit CJobManager(QObject *parent = nullptr);
