@@ -245,12 +245,11 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
                 if (hasUnsentText(*chapter))
                     recoverText(book, *chapter, true);
     }
-    if (!m_db->deleteBook(book->localId))
+    const int localBookId = book->localId;
+    if (!removeBookHere(book))
         return false;
-    const int row = m_session->books.indexOf(book);
-    m_session->books.removeOne(book);
     if (req.synStep == 0) {
-        const int creation = sentCreation(JobType_BookAdd, QStringLiteral("localBookId"), book->localId);
+        const int creation = sentCreation(JobType_BookAdd, QStringLiteral("localBookId"), localBookId);
         req.jobType = JobType_BookDelete;
         if (req.bookId >= 1) {
             if (m_db->addJob(req, QString(), m_db->currentTime()))
@@ -258,12 +257,21 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
         } else if (creation > 0) {
             // Its creation went out and may have reached the server: the
             // delete waits behind it for the server id its answer brings.
-            m_db->addDeleteBehindCreation(req, QStringLiteral("localBookId"), book->localId, creation);
+            m_db->addDeleteBehindCreation(req, QStringLiteral("localBookId"), localBookId, creation);
         } else {
             // Never sent: its waiting jobs go, nothing is sent.
-            m_db->deleteObjectJobs(QStringLiteral("localBookId"), book->localId);
+            m_db->deleteObjectJobs(QStringLiteral("localBookId"), localBookId);
         }
     }
+    return true;
+}
+
+bool CBookJobManager::removeBookHere(T_Book *book)
+{
+    if (!m_db->deleteBook(book->localId))
+        return false;
+    const int row = m_session->books.indexOf(book);
+    m_session->books.removeOne(book);
     m_ui->removeBook(row, book);
     delete book;
     return true;
@@ -585,13 +593,8 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
         req.synStep == 0 && req.chapterId < 1
             ? sentCreation(JobType_ChapterAdd, QStringLiteral("localChapterId"), chapter->localId)
             : 0;
-    if (!m_db->deleteChapter(chapter->localId, creation))
+    if (!removeChapterHere(book, chapter, creation))
         return false;
-    book->chapterList.removeOne(chapter);
-    book->recycleList.removeOne(chapter);
-    delete chapter;
-    recountBook(book);
-    m_db->updateBook(*book);
     // Here or on the server: a list fetched before cannot bring it back.
     CLocalEdits::instance().chapterDeleted(req.chapterId);
     if (req.synStep == 0)
@@ -605,6 +608,18 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
         req.jobType = JobType_ChapterDelete;
         m_db->addDeleteBehindCreation(req, QStringLiteral("localChapterId"), req.localChapterId, creation);
     }
+    return true;
+}
+
+bool CBookJobManager::removeChapterHere(T_Book *book, T_Chapter *chapter, int keepJobId)
+{
+    if (!m_db->deleteChapter(chapter->localId, keepJobId))
+        return false;
+    book->chapterList.removeOne(chapter);
+    book->recycleList.removeOne(chapter);
+    delete chapter;
+    recountBook(book);
+    m_db->updateBook(*book);
     m_ui->onChapterListChanged(book);
     return true;
 }

@@ -152,6 +152,15 @@ private:
     void deleteVanishedChapter(const T_Http_C &route, int bookId, int localChapterId, int chapterId);
     void onChapterMenu(const T_Http_C &route, const QByteArray &body);
     void onChapterContent(const T_Http_C &route, const QByteArray &body);
+    // Asks for each chapter with a server id that a whole list fetched from
+    // the server leaves out.
+    void askForUnlistedChapters(T_Book *book, const QSet<int> &listed);
+    // The server answered that it has no such chapter.
+    void deleteChapterGoneOnServer(T_Book *book, T_Chapter *chapter);
+    // The book or chapter leaves the store, the session and the screen; the
+    // chapter's waiting jobs go too (but keepJobId), nothing is queued.
+    bool removeBookHere(T_Book *book);
+    bool removeChapterHere(T_Book *book, T_Chapter *chapter, int keepJobId = 0);
     void onChapterBatchFetched(const T_Http_C &route, const QByteArray &body);
     void onTimeMachine(const T_Http_C &route, const QByteArray &body);
     void advanceImport(T_Book *book);

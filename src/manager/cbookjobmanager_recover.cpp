@@ -112,12 +112,24 @@ bool CBookJobManager::recoverText(T_Book *book, T_Chapter &chapter, bool bookGon
 
 void CBookJobManager::onRefused(const T_Http_C &route, int code, const T_JobData &job)
 {
-    // Only "no such book or chapter": the object is gone on the server.
-    if (code != 404)
-        return;
     T_Book *book = findBook(route.localBookId);
     T_Chapter *chapter = findChapter(book, route.localChapterId);
-    if (!book || !chapter)
+    // A creation the server will not take: the object has nothing to be
+    // there, so it goes here too. What it held is already kept in the
+    // recovered folder, and its waiting changes go with it.
+    if ((code == 400 || code == 413) && route.jobType == JobType_BookAdd && book && book->bookId < 1) {
+        if (m_db->deleteObjectJobs(QStringLiteral("localBookId"), book->localId))
+            removeBookHere(book);
+        return;
+    }
+    if ((code == 400 || code == 413) && route.jobType == JobType_ChapterAdd && chapter &&
+        chapter->chapterId < 1) {
+        removeChapterHere(book, chapter);
+        return;
+    }
+    // Otherwise only "no such book or chapter": the object is gone on the
+    // server.
+    if (code != 404 || !book || !chapter)
         return;
     const bool carriedText =
         route.jobType == JobType_ChapterText ||
@@ -130,4 +142,7 @@ void CBookJobManager::onRefused(const T_Http_C &route, int code, const T_JobData
     }
     if (carriedText)
         recoverText(book, *chapter, false);
+    // Any change of a chapter the server had: it was deleted there for good.
+    if (chapter->chapterId > 0)
+        deleteChapterGoneOnServer(book, chapter);
 }

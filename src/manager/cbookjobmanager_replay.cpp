@@ -305,6 +305,8 @@ void CBookJobManager::onChapterCreated(const T_Http_C &route, const QByteArray &
         return;
     chapter->chapterId = res.chapterId;
     m_ui->onChapterListChanged(book);
+    if (CLocalEdits::instance().isDeletedChapter(res.chapterId))
+        deleteChapterGoneOnServer(book, chapter);
 }
 
 void CBookJobManager::deleteVanishedChapter(const T_Http_C &route, int bookId, int localChapterId,
@@ -346,8 +348,12 @@ void CBookJobManager::onChapterBatchCreated(const T_Http_C &route, const QByteAr
             }
             if (!m_db->setChapterServerId(item->localId, item->chapterId))
                 continue;
-            if (T_Chapter *chapter = findChapter(book, item->localId))
-                chapter->chapterId = item->chapterId;
+            T_Chapter *chapter = findChapter(book, item->localId);
+            if (!chapter)
+                continue;
+            chapter->chapterId = item->chapterId;
+            if (CLocalEdits::instance().isDeletedChapter(item->chapterId))
+                deleteChapterGoneOnServer(book, chapter);
         }
     }
     if (book)
@@ -402,6 +408,43 @@ void CBookJobManager::onChapterMenu(const T_Http_C &route, const QByteArray &bod
     recountBook(book);
     m_db->updateBook(*book);
     m_ui->onChapterListChanged(book);
+    if (takeOrder) {
+        QSet<int> listed;
+        for (const T_Chapter_MenuItemPtr &item : qAsConst(res.menu))
+            listed.insert(item->chapterId);
+        askForUnlistedChapters(book, listed);
+    }
+}
+
+void CBookJobManager::askForUnlistedChapters(T_Book *book, const QSet<int> &listed)
+{
+    // A chapter with a server id that the server's whole list leaves out was
+    // most likely deleted for good there, and the feed's item saying so was
+    // missed (a restart, an answer that came late). The list alone is no
+    // proof: it may have been made before the chapter reached the server.
+    // So each one is asked for; "no such chapter" deletes it here.
+    QList<T_Http_C> asks;
+    for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
+        for (const T_Chapter *chapter : *list)
+            if (chapter->chapterId > 0 && !listed.contains(chapter->chapterId)) {
+                T_Http_C ids;
+                takeServerIds(ids, book, chapter);
+                asks.append(ids);
+            }
+    for (T_Http_C &ids : asks)
+        chapter_content(ids);
+}
+
+void CBookJobManager::deleteChapterGoneOnServer(T_Book *book, T_Chapter *chapter)
+{
+    qWarning() << "chapter" << chapter->localId << "(" << chapter->chapterId
+               << ") is no longer on the server: deleted here too";
+    TC_Chapter_Del del;
+    takeServerIds(del, book, chapter);
+    del.uid = uid();
+    del.jobType = JobType_ChapterDelete;
+    del.synStep = 1; // as the server's own delete: nothing is sent
+    chapter_delete(del);
 }
 
 void CBookJobManager::onChapterContent(const T_Http_C &route, const QByteArray &body)
@@ -409,7 +452,15 @@ void CBookJobManager::onChapterContent(const T_Http_C &route, const QByteArray &
     TS_Chapter_Chapter res;
     CQuorvinParser::parse(body, res);
     T_Book *book = bookOf(route);
-    if (res.code != 200 || !book)
+    if (!book)
+        return;
+    // Chapters are deleted for good: one the server no longer has is gone.
+    if (res.code == 404 && route.chapterId > 0) {
+        if (T_Chapter *gone = findChapterByServerId(book, route.chapterId))
+            deleteChapterGoneOnServer(book, gone);
+        return;
+    }
+    if (res.code != 200)
         return;
     T_Chapter *chapter = findChapterByServerId(book, res.chapterId > 0 ? res.chapterId : route.chapterId);
     if (!chapter)

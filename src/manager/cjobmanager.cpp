@@ -305,6 +305,9 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     // A stale job goes again with its newer content; its own refusal comes then.
     if (route.jobId > 0 && !stale && envelope.code != 200 && route.jobType >= 8 && route.jobType <= 26)
         m_bookJob->onRefused(route, envelope.code, refused);
+    if (route.jobId > 0 && !stale && route.jobType == JobType_MemoAdd &&
+        dropsCreation(route.jobType, envelope.code))
+        dropRefusedMemo(route.localMemoId);
     if (route.jobId > 0)
         afterJobAnswered(route, envelope.code);
     if (route.next == 1 || (resume && m_ui->syncRunning()))

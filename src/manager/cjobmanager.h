@@ -150,7 +150,12 @@ private:
     void reportRefusal(const T_Http_C &route, const T_Http_S &envelope);
     // Where the refused job's text was kept, for the author; empty when it
     // carried none.
-    QString keepRefusedText(const T_JobData &job, const T_Book *book, const T_Chapter *chapter);
+    QString keepRefusedText(const T_JobData &job, int code, const T_Book *book, const T_Chapter *chapter);
+    // Whether a refusal of this job leaves its object nothing to be on the
+    // server: it is then removed here.
+    static bool dropsCreation(int jobType, int code);
+    // A memo whose creation the server refused goes, with its waiting changes.
+    void dropRefusedMemo(int localMemoId);
     QString keepAsSnapshot(const T_JobData &job, const T_Book *book, const T_Chapter *chapter,
                            const QJsonObject &json);
     // Ends a replay pass: the pull stops, the flag and the animation clear.

@@ -3,6 +3,7 @@
 
 #include "cbookjobmanager.h"
 #include "clocaledits.h"
+#include "cmemomanager.h"
 #include "cuimanager.h"
 #include "db/cquorvindb.h"
 
@@ -20,6 +21,13 @@ bool isMemoJob(int jobType)
 
 } // namespace
 
+bool CJobManager::dropsCreation(int jobType, int code)
+{
+    // The server will not take the values the object was created with.
+    return (code == 400 || code == 413) &&
+           (jobType == JobType_BookAdd || jobType == JobType_ChapterAdd || jobType == JobType_MemoAdd);
+}
+
 void CJobManager::reportRefusal(const T_Http_C &route, const T_Http_S &envelope)
 {
     T_JobData job;
@@ -29,7 +37,7 @@ void CJobManager::reportRefusal(const T_Http_C &route, const T_Http_S &envelope)
     const QString why = envelope.msg.isEmpty() ? tr("error %1").arg(envelope.code) : envelope.msg;
     qWarning() << "refused by the server: jobType =" << route.jobType << ", jobId =" << route.jobId
                << ", code =" << envelope.code << ", msg =" << envelope.msg;
-    const QString kept = stored ? keepRefusedText(job, book, chapter) : QString();
+    const QString kept = stored ? keepRefusedText(job, envelope.code, book, chapter) : QString();
 
     QString text;
     if (isMemoJob(route.jobType))
@@ -43,14 +51,17 @@ void CJobManager::reportRefusal(const T_Http_C &route, const T_Http_S &envelope)
         text = tr("\"%1\" could not be saved to the server: %2").arg(job.content, why);
     else
         text = tr("A change could not be saved to the server: %1").arg(why);
+    if (dropsCreation(route.jobType, envelope.code))
+        text = tr("%1; it is removed here").arg(text);
     if (!kept.isEmpty())
         text = tr("%1; %2").arg(text, kept);
     m_ui->showTips(text, 0);
 
     // What the server holds is what counts now: the object is fetched again
     // once no other change of it waits, and takes the server's state. A
-    // missing object (404) has nothing to fetch; its text is recovered.
-    if (envelope.code != 404)
+    // missing object (404) has nothing to fetch; its text is recovered. An
+    // object whose creation is refused has nothing there either: it goes.
+    if (envelope.code != 404 && !dropsCreation(route.jobType, envelope.code))
         for (const CLocalEdits::Key &key : CLocalEdits::keysOfJob(route))
             CLocalEdits::instance().requestRefetch(CLocalEdits::Kind(key.first), key.second);
 }
@@ -66,11 +77,34 @@ QString CJobManager::keepAsSnapshot(const T_JobData &job, const T_Book *book, co
     return QString();
 }
 
-QString CJobManager::keepRefusedText(const T_JobData &job, const T_Book *book, const T_Chapter *chapter)
+QString CJobManager::keepRefusedText(const T_JobData &job, int code, const T_Book *book,
+                                     const T_Chapter *chapter)
 {
     const QJsonObject json = QJsonDocument::fromJson(job.content.toUtf8()).object();
     const QString bookName = book ? book->bookName : QString();
     QStringList texts; // what goes into the recovered folder
+    // A chapter's name and its text, read from the store when not loaded.
+    auto chapterText = [this](const T_Chapter &chapter) {
+        T_Chapter copy = chapter;
+        m_db->ensureChapterContent(copy);
+        return copy.content.isEmpty() ? copy.name : copy.name + QStringLiteral("\n\n") + copy.content;
+    };
+    if (dropsCreation(job.jobType, code)) {
+        if (job.jobType == JobType_BookAdd && book && book->bookId < 1) {
+            texts << book->bookName;
+            if (!book->intro.isEmpty())
+                texts << book->intro;
+            for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
+                for (const T_Chapter *c : *list)
+                    texts << chapterText(*c);
+        } else if (job.jobType == JobType_ChapterAdd && chapter && chapter->chapterId < 1) {
+            texts << chapterText(*chapter);
+        } else if (job.jobType == JobType_MemoAdd) {
+            const T_Memo *memo = m_memo->findMemo(job.localMemoId);
+            if (memo && memo->memoId < 1 && !memo->content.isEmpty())
+                texts << memo->content;
+        }
+    }
     switch (job.jobType) {
     case JobType_ChapterEdit:
         if (!chapter)
@@ -105,4 +139,16 @@ QString CJobManager::keepRefusedText(const T_JobData &job, const T_Book *book, c
         return QString();
     qWarning() << "refused text kept in" << path;
     return tr("what was written here is kept in %1").arg(QDir::toNativeSeparators(path));
+}
+
+void CJobManager::dropRefusedMemo(int localMemoId)
+{
+    const T_Memo *memo = m_memo->findMemo(localMemoId);
+    if (!memo || memo->memoId > 0)
+        return;
+    TC_Memo_Del del;
+    del.localMemoId = localMemoId;
+    del.synStep = 1; // nothing to delete on the server
+    m_memo->memoDel(del);
+    m_db->deleteObjectJobs(QStringLiteral("localMemoId"), localMemoId);
 }

@@ -1,6 +1,7 @@
 #include "csyndatamanager.h"
 
 #include "cbookjobmanager.h"
+#include "clocaledits.h"
 #include "cmemomanager.h"
 #include "cuimanager.h"
 #include "db/records.h"
@@ -328,8 +329,13 @@ bool CSynDataManager::applyChapterItem(const T_SynchronizaTion_SynBookDataItem &
         break;
     }
 
-    if (!chapter)
+    if (!chapter) {
+        // Not known here by that id yet (its creation's answer may still be
+        // on its way): the id is remembered, and the answer deletes it.
+        if (item.change_type == Syn_ChapterDeleted)
+            CLocalEdits::instance().chapterDeleted(item.chapter_id);
         return false;
+    }
     T_Http_C ids = route(0);
     ids.localBookId = book->localId;
     ids.bookId = book->bookId;

@@ -655,6 +655,152 @@ private slots:
         }
     }
 
+    // B deletes a chapter for good and A misses the feed's item for it (it
+    // came before A knew the chapter's server id, or in a run that was
+    // killed). A still drops the chapter as soon as it meets the server's
+    // state again: a list of the book that leaves it out, or the server
+    // refusing a change of it as "no such chapter".
+    void aChapterWhoseDeleteWasMissedGoes_data()
+    {
+        QTest::addColumn<int>("meets");
+        QTest::newRow("a list of the book") << 0;
+        QTest::newRow("a rename refused") << 1;
+        QTest::newRow("a save refused") << 2;
+    }
+
+    void aChapterWhoseDeleteWasMissedGoes()
+    {
+        QFETCH(int, meets);
+        const QString name = QStringLiteral("漏删%1").arg(meets);
+        const QString gone = QStringLiteral("删");
+        makeBook(name, {QStringLiteral("一"), QStringLiteral("二"), gone});
+        const int chapterId = MachinesFixture::chapter(m_f.book(name), gone)->chapterId;
+        QVERIFY(chapterId > 0);
+        TC_Chapter_Del del;
+        static_cast<T_Http_C &>(del) = idsOf(name, gone);
+        QVERIFY(m_f.jobs->chapterDelete(del));
+        m_f.settle();
+        // The item that would tell A never reaches it.
+        dbRows(QStringLiteral("delete from changes where change_type = 7 and chapter_id = %1").arg(chapterId),
+               m_f.serverDb());
+        m_f.activate(*m_a);
+        QVERIFY(MachinesFixture::chapter(m_f.book(name), gone));
+
+        const QString text = QStringLiteral("甲写进已删章节的字");
+        switch (meets) {
+        case 0:
+            m_f.activate(*m_b);
+            QVERIFY(move(name, QStringLiteral("二"), 1));
+            m_f.settle();
+            m_f.activate(*m_a);
+            break;
+        case 1: {
+            TC_Chapter_Edit edit;
+            static_cast<T_Http_C &>(edit) = idsOf(name, gone);
+            edit.chapterName = QStringLiteral("改名");
+            QVERIFY(m_f.jobs->chapterRename(edit));
+            break;
+        }
+        default:
+            QVERIFY(saveText(name, gone, text));
+            break;
+        }
+        m_f.settle();
+        for (const T_Chapter *c : m_f.book(name)->chapterList + m_f.book(name)->recycleList)
+            QVERIFY2(c->chapterId != chapterId, qPrintable(c->name));
+        QCOMPARE(
+            dbRows(QStringLiteral("select count(*) from tb_chapter where chapterId = %1").arg(chapterId)),
+            QStringList{"0"});
+        if (meets == 2) {
+            const QString kept = QStringLiteral("删 (recovered)");
+            QCOMPARE(storedText(name, kept), text);
+        }
+        compareBookWithServer(name);
+        m_f.activate(*m_b);
+        compareBookWithServer(name);
+    }
+
+    // A creation the server refuses (a name or a memo too long, made
+    // offline) leaves no object behind that would wait for a server id for
+    // ever: it goes, with its waiting changes, and what it held is kept in
+    // the recovered folder. The author is told.
+    void aRefusedCreationGoes_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("chapter with a text") << 0;
+        QTest::newRow("book with a chapter") << 1;
+        QTest::newRow("memo") << 2;
+    }
+
+    void aRefusedCreationGoes()
+    {
+        QFETCH(int, kind);
+        const QString longName = QString(120, QChar(0x957F));
+        const QString text = QStringLiteral("离线写下的正文%1").arg(kind);
+        const QString bookName = QStringLiteral("拒建%1").arg(kind);
+        makeBook(bookName, {QStringLiteral("章")});
+        m_f.activate(*m_a);
+        const int booksBefore = m_f.session->books.size();
+        const int memosBefore = m_f.session->memos.size();
+        const int chaptersBefore = m_f.book(bookName)->chapterList.size();
+        const QString serverChaptersBefore = dbRows("select count(*) from chapters", m_f.serverDb()).value(0);
+        m_f.goOffline();
+        QString kept; // a text that must be in the recovered folder
+        switch (kind) {
+        case 0: {
+            TC_Chapter_Create create;
+            create.localBookId = m_f.book(bookName)->localId;
+            create.chapterName = longName;
+            QVERIFY(m_f.jobs->chapterCreate(create));
+            QVERIFY(saveText(bookName, longName, text));
+            kept = text;
+            break;
+        }
+        case 1: {
+            TC_Books_AddBook add;
+            add.bookName = longName;
+            QVERIFY(m_f.jobs->booksAddBook(add));
+            T_Book *added = m_f.book(longName);
+            QVERIFY(added);
+            TC_Chapter_Create create;
+            create.localBookId = added->localId;
+            create.chapterName = QStringLiteral("新章");
+            QVERIFY(m_f.jobs->chapterCreate(create));
+            QVERIFY(saveText(longName, QStringLiteral("新章"), text));
+            kept = text;
+            break;
+        }
+        default: {
+            TC_Memo_Add memo;
+            memo.content = QString(9000, QChar(0x5907));
+            memo.color = QStringLiteral("#FFF3C4");
+            QVERIFY(m_f.jobs->memoAdd(memo));
+            kept = memo.content;
+            break;
+        }
+        }
+        QSignalSpy tipSpy(CUiManager::instance(), &CUiManager::sig_TipShown);
+        m_f.activate(*m_a); // back online: the replay meets the refusal
+        QCOMPARE(dbRows("select count(*) from tb_job"), QStringList{"0"});
+        QCOMPARE(m_f.session->books.size(), booksBefore);
+        QCOMPARE(m_f.session->memos.size(), memosBefore);
+        QCOMPARE(m_f.book(bookName)->chapterList.size(), chaptersBefore);
+        QCOMPARE(dbRows("select count(*) from chapters", m_f.serverDb()).value(0), serverChaptersBefore);
+        bool found = false;
+        QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            found = found || QString::fromUtf8(file.readAll()).contains(kept);
+        }
+        QVERIFY2(found, "what the refused object held is in the recovered folder");
+        QStringList tips;
+        for (const QList<QVariant> &tip : qAsConst(tipSpy))
+            tips << tip.at(0).toString();
+        QVERIFY2(tips.join('\n').contains(CBookJobManager::recoveredFolder()), qPrintable(tips.join('\n')));
+        compareBookWithServer(bookName);
+    }
+
     void cleanupTestCase() { AppPaths::setAppDirOverride(QString()); }
 };
 
