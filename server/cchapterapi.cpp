@@ -203,6 +203,40 @@ bool keepReplacedText(T_ApiCall &c, qint64 bookId, qint64 chapterId, const QStri
     return true;
 }
 
+// A text saved on another machine after this delete was made (the delete
+// waited on a machine that was offline) is not the deleter's to drop: it is
+// kept as a new chapter at the end of the book, on every machine.
+bool keepNewerText(T_ApiCall &c, qint64 bookId, qint64 chapterId, qint64 deletedAt)
+{
+    bool ok = false;
+    QSqlQuery q = CStore::run(QStringLiteral("select chapter_name, content, content_time, content_code from "
+                                             "chapters where chapter_id = ?"),
+                              {chapterId}, &ok);
+    if (!ok)
+        return false;
+    if (!q.next())
+        return true;
+    const QString content = q.value(1).toString();
+    if (content.isEmpty() || q.value(2).toLongLong() < deletedAt || q.value(3).toString() == c.uniqueCode)
+        return true;
+    const QString suffix = QStringLiteral(" (recovered)");
+    const QString name = q.value(0).toString().trimmed().left(kMaxChapterName - suffix.size()) + suffix;
+    QSqlQuery last = CStore::run(
+        QStringLiteral("select coalesce(max(order_num), 0) from chapters where book_id = ?"), {bookId}, &ok);
+    if (!ok || !last.next())
+        return false;
+    const qint64 orderNum = last.value(0).toLongLong() + 1;
+    bool created = false;
+    const qint64 id = insertChapter(c, bookId, 0, name, content, orderNum, &created);
+    if (id < 1)
+        return false;
+    CChangeFeed &feed = CChangeFeed::instance();
+    return feed.record(c.uid, QString(), Change_NewChapter, bookId, id,
+                       QJsonObject{{"chapter_name", name}, {"order_num", orderNum}, {"create_time", c.now}},
+                       c.now) &&
+           feed.record(c.uid, QString(), Change_ChapterContent, bookId, id, {}, c.now);
+}
+
 } // namespace
 
 namespace ChapterApi {
@@ -292,12 +326,15 @@ void recycle(T_ApiCall &c)
 
 void deleteChapter(T_ApiCall &c)
 {
-    qint64 bookId = 0, chapterId = 0;
-    if (!readBookAndChapter(c, bookId, chapterId))
+    qint64 bookId = 0, chapterId = 0, deletedAt = 0;
+    if (!readBookAndChapter(c, bookId, chapterId) ||
+        !c.integer(QStringLiteral("update_time"), deletedAt, c.now))
         return;
     CWriteTx tx;
     if (!ownChapter(c, bookId, chapterId))
         return;
+    if (!keepNewerText(c, bookId, chapterId, deletedAt))
+        return c.storeFailure();
     bool ok = false;
     CStore::run(QStringLiteral("delete from blades where chapter_id = ?"), {chapterId}, &ok);
     if (ok)

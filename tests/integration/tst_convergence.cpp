@@ -187,12 +187,16 @@ private:
         } else if (roll < 53 && chapter) {
             TC_Chapter_Edit edit;
             static_cast<T_Http_C &>(edit) = ids;
-            edit.chapterName = token("n");
+            // Now and then a name the server refuses: the chapter takes the
+            // server's name back.
+            edit.chapterName = m_rng.bounded(5) == 0 ? tooLongName() : token("n");
             m_jobs->chapterRename(edit);
         } else if (roll < 63) {
             TC_Chapter_Create create;
             create.localBookId = book->localId;
-            create.chapterName = token("c");
+            // Now and then a name the server refuses: the chapter goes, and
+            // what it held is kept in the recovered folder.
+            create.chapterName = m_rng.bounded(5) == 0 ? tooLongName() : token("c");
             m_jobs->chapterCreate(create);
         } else if (roll < 73) {
             TC_Chapter_Move move;

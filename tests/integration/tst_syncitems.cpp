@@ -471,6 +471,38 @@ private slots:
         QCOMPARE(storedText(name, kept), text);
     }
 
+    // A deletes a chapter while offline; B, not knowing, saves a text to it
+    // afterwards, and the text reaches the server first. A's delete still
+    // goes through when it arrives, but B's newer text is kept as a new
+    // chapter at the end of the book, on every machine.
+    void aDeleteOlderThanTheTextKeepsIt()
+    {
+        const QString name = QStringLiteral("迟删");
+        const QString text = QStringLiteral("乙在删除之后写下的字");
+        const QString kept = QStringLiteral("章 (recovered)");
+        makeBook(name, {QStringLiteral("章")});
+        const int now = CQuorvinDb::instance()->currentTime();
+        m_f.activate(*m_a);
+        m_f.goOffline();
+        TC_Chapter_Del del;
+        static_cast<T_Http_C &>(del) = idsOf(name, QStringLiteral("章"));
+        del.update_time = now - 100;
+        QVERIFY(m_f.jobs->chapterDelete(del));
+
+        m_f.activate(*m_b);
+        QVERIFY(saveText(name, QStringLiteral("章"), text, now - 50));
+        m_f.settle();
+
+        m_f.activate(*m_a);
+        QVERIFY(!MachinesFixture::chapter(m_f.book(name), QStringLiteral("章")));
+        QCOMPARE(storedText(name, kept), text);
+        compareBookWithServer(name);
+        m_f.activate(*m_b);
+        QVERIFY(!MachinesFixture::chapter(m_f.book(name), QStringLiteral("章")));
+        QCOMPARE(storedText(name, kept), text);
+        compareBookWithServer(name);
+    }
+
     // The server refuses a change made on A (a text above its cap, or a
     // body above its size limit refused here with 413, a name too long, a
     // memo too long). The refused text is kept, the author is told, and
