@@ -219,7 +219,8 @@ bool keepNewerText(T_ApiCall &c, qint64 bookId, qint64 chapterId, qint64 deleted
     const QString content = q.value(1).toString();
     if (content.isEmpty() || q.value(2).toLongLong() < deletedAt || q.value(3).toString() == c.uniqueCode)
         return true;
-    const QString suffix = QStringLiteral(" (recovered)");
+    // As the Chinese client names a chapter it recovers itself.
+    const QString suffix = QStringLiteral("（恢复）");
     const QString name = q.value(0).toString().trimmed().left(kMaxChapterName - suffix.size()) + suffix;
     QSqlQuery last = CStore::run(
         QStringLiteral("select coalesce(max(order_num), 0) from chapters where book_id = ?"), {bookId}, &ok);
@@ -230,11 +231,16 @@ bool keepNewerText(T_ApiCall &c, qint64 bookId, qint64 chapterId, qint64 deleted
     const qint64 id = insertChapter(c, bookId, 0, name, content, orderNum, &created);
     if (id < 1)
         return false;
+    // The machine that wrote the text is told where it went.
+    const QString writer = q.value(3).toString();
+    QJsonObject item{{"chapter_name", name}, {"order_num", orderNum}, {"create_time", c.now}};
     CChangeFeed &feed = CChangeFeed::instance();
-    return feed.record(c.uid, QString(), Change_NewChapter, bookId, id,
-                       QJsonObject{{"chapter_name", name}, {"order_num", orderNum}, {"create_time", c.now}},
-                       c.now) &&
-           feed.record(c.uid, QString(), Change_ChapterContent, bookId, id, {}, c.now);
+    if (!feed.record(c.uid, writer, Change_NewChapter, bookId, id, item, c.now))
+        return false;
+    item.insert(QStringLiteral("recovered_from"), q.value(0).toString());
+    if (!writer.isEmpty() && !feed.recordFor(c.uid, writer, Change_NewChapter, bookId, id, item, c.now))
+        return false;
+    return feed.record(c.uid, QString(), Change_ChapterContent, bookId, id, {}, c.now);
 }
 
 } // namespace

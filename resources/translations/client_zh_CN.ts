@@ -119,12 +119,20 @@
         <source>what was written here is kept in %1</source>
         <translation>这里写的内容已保存在 %1</translation>
     </message>
+    <message>
+        <source>%1; it is removed here</source>
+        <translation>%1；已从本机移除</translation>
+    </message>
 </context>
 <context>
     <name>CSynDataManager</name>
     <message>
         <source>Another machine saved an older version of &quot;%1&quot;; the text written here was kept in the time machine</source>
         <translation>另一台设备保存了“%1”的较旧版本，本机写下的内容已保存在时光机中</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was deleted on another machine; the text written here was kept as the new chapter &quot;%2&quot; at the end of the book</source>
+        <translation>“%1”已在另一台设备上删除，本机写下的内容已保存为本书末尾的新章节“%2”</translation>
     </message>
 </context>
 <context>

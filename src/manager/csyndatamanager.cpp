@@ -301,6 +301,13 @@ bool CSynDataManager::applyChapterItem(const T_SynchronizaTion_SynBookDataItem &
         req.order_num = extraInt(extra, "order_num");
         req.update_time = extraInt(extra, "create_time") + req.order_num;
         m_bookManager->chapter_create(req);
+        // A text written here outlived a delete made earlier elsewhere.
+        const QString from = extra.value(QStringLiteral("recovered_from")).toString();
+        if (!from.isEmpty())
+            m_ui->showTips(tr("\"%1\" was deleted on another machine; the text written here was kept as the "
+                              "new chapter \"%2\" at the end of the book")
+                               .arg(from.trimmed(), req.chapterName),
+                           2);
         return false;
     }
     case Syn_ChapterMoved:

@@ -479,7 +479,7 @@ private slots:
     {
         const QString name = QStringLiteral("迟删");
         const QString text = QStringLiteral("乙在删除之后写下的字");
-        const QString kept = QStringLiteral("章 (recovered)");
+        const QString kept = QStringLiteral("章（恢复）");
         makeBook(name, {QStringLiteral("章")});
         const int now = CQuorvinDb::instance()->currentTime();
         m_f.activate(*m_a);
@@ -497,10 +497,16 @@ private slots:
         QVERIFY(!MachinesFixture::chapter(m_f.book(name), QStringLiteral("章")));
         QCOMPARE(storedText(name, kept), text);
         compareBookWithServer(name);
+        QSignalSpy tipSpy(CUiManager::instance(), &CUiManager::sig_TipShown);
         m_f.activate(*m_b);
         QVERIFY(!MachinesFixture::chapter(m_f.book(name), QStringLiteral("章")));
         QCOMPARE(storedText(name, kept), text);
         compareBookWithServer(name);
+        // B, whose text it is, is told where it went.
+        QStringList tips;
+        for (const QList<QVariant> &tip : qAsConst(tipSpy))
+            tips << tip.at(0).toString();
+        QVERIFY2(tips.join('\n').contains(kept), qPrintable(tips.join('\n')));
     }
 
     // The server refuses a change made on A (a text above its cap, or a
