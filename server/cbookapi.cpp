@@ -7,6 +7,7 @@
 #include "creferencedata.h"
 #include "cstore.h"
 
+#include <QHash>
 #include <QJsonArray>
 
 using namespace CAuthorData;
@@ -193,13 +194,34 @@ void bookInfo(T_ApiCall &c)
 
 void deleteBook(T_ApiCall &c)
 {
-    qint64 bookId = 0;
-    if (!c.requireId(QStringLiteral("book_id"), bookId))
+    qint64 bookId = 0, deletedAt = 0;
+    if (!c.requireId(QStringLiteral("book_id"), bookId) ||
+        !c.integer(QStringLiteral("update_time"), deletedAt, c.now))
         return;
     CWriteTx tx;
     if (!ownBook(c, bookId))
         return;
-    bool ok = true;
+    // Texts saved on other machines after this delete was made (it waited
+    // on a machine that was offline) go back to the machine that wrote
+    // them, which keeps them in its recovered folder.
+    bool ok = false;
+    QSqlQuery texts = CStore::run(
+        QStringLiteral(
+            "select c.chapter_name, c.content, c.content_code, b.book_name from chapters c join books "
+            "b on b.book_id = c.book_id where c.book_id = ? and c.content <> '' and c.content_code "
+            "<> '' and c.content_code <> ? and c.content_time >= ? order by c.chapter_id"),
+        {bookId, c.uniqueCode, deletedAt}, &ok);
+    if (!ok)
+        return c.storeFailure();
+    QHash<QString, QJsonObject> keptFor;
+    while (texts.next()) {
+        QJsonObject &kept = keptFor[texts.value(2).toString()];
+        kept.insert(QStringLiteral("book_name"), texts.value(3).toString());
+        QJsonArray chapters = kept.value(QStringLiteral("kept")).toArray();
+        chapters.append(
+            QJsonObject{{"chapter_name", texts.value(0).toString()}, {"content", texts.value(1).toString()}});
+        kept.insert(QStringLiteral("kept"), chapters);
+    }
     for (const char *table : {"blades", "chapters", "books"}) {
         if (ok)
             CStore::run(QStringLiteral("delete from %1 where book_id = ?").arg(QLatin1String(table)),
@@ -210,9 +232,13 @@ void deleteBook(T_ApiCall &c)
             QStringLiteral("update memos set book_id = 0, chapter_id = 0, location = '' where book_id = ? "
                            "and uid = ?"),
             {bookId, c.uid}, &ok);
-    if (!ok ||
-        !CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_BookDeleted, bookId, 0, {}, c.now) ||
-        !tx.commit())
+    CChangeFeed &feed = CChangeFeed::instance();
+    if (!ok || !feed.record(c.uid, c.uniqueCode, Change_BookDeleted, bookId, 0, {}, c.now))
+        return c.storeFailure();
+    for (auto it = keptFor.cbegin(); it != keptFor.cend(); ++it)
+        if (!feed.recordFor(c.uid, it.key(), Change_BookDeleted, bookId, 0, it.value(), c.now))
+            return c.storeFailure();
+    if (!tx.commit())
         c.storeFailure();
 }
 

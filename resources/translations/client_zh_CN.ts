@@ -134,6 +134,10 @@
         <source>&quot;%1&quot; was deleted on another machine; the text written here was kept as the new chapter &quot;%2&quot; at the end of the book</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存为本书末尾的新章节“%2”</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; was deleted on another machine; the text written here was saved to %2</source>
+        <translation>“%1”已在另一台设备上删除，本机写下的内容已保存到 %2</translation>
+    </message>
 </context>
 <context>
     <name>CTimerButton</name>

@@ -9,6 +9,8 @@
 #include "remote/cquorvinparser.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -252,6 +254,7 @@ bool CSynDataManager::applyBookItem(const T_SynchronizaTion_SynBookDataItem &ite
         return false;
     }
     case Syn_BookDeleted: {
+        keepTextsOfDeletedBook(extraOf(item));
         T_Book *book = m_bookManager->findBookByServerId(item.book_id);
         if (!book)
             return false;
@@ -431,6 +434,26 @@ bool CSynDataManager::applyAuthorItem(const T_SynchronizaTion_SynBookDataItem &i
     }
     default:
         return false;
+    }
+}
+
+void CSynDataManager::keepTextsOfDeletedBook(const QJsonObject &extra)
+{
+    // Texts written here that the server held when an older delete of
+    // their book arrived from another machine.
+    const QString bookName = extra.value(QStringLiteral("book_name")).toString();
+    const QJsonArray kept = extra.value(QStringLiteral("kept")).toArray();
+    for (const QJsonValue &value : kept) {
+        const QJsonObject chapter = value.toObject();
+        const QString name = chapter.value(QStringLiteral("chapter_name")).toString();
+        const QString path = CBookJobManager::writeRecoveredFile(
+            bookName, name, chapter.value(QStringLiteral("content")).toString());
+        if (path.isEmpty())
+            continue;
+        qWarning() << "text of a chapter of the deleted book" << bookName << "saved to" << path;
+        m_ui->showTips(tr("\"%1\" was deleted on another machine; the text written here was saved to %2")
+                           .arg(bookName.trimmed(), QDir::toNativeSeparators(path)),
+                       2);
     }
 }
 

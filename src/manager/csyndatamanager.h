@@ -4,6 +4,7 @@
 #include "remote/thttpresponses.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QObject>
 
 class CBookJobManager;
@@ -95,6 +96,7 @@ private:
     void finish();
     void tellVersionKept(const T_Book &book, const T_Chapter &chapter);
     T_Http_C route(int jobType) const;
+    void keepTextsOfDeletedBook(const QJsonObject &extra);
 
     TS_SynchronizaTion_SynBookData m_data;
     CQuorvinHttp *m_http;

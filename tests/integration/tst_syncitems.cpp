@@ -471,41 +471,73 @@ private slots:
         QCOMPARE(storedText(name, kept), text);
     }
 
-    // A deletes a chapter while offline; B, not knowing, saves a text to it
-    // afterwards, and the text reaches the server first. A's delete still
-    // goes through when it arrives, but B's newer text is kept as a new
-    // chapter at the end of the book, on every machine.
+    // A deletes a chapter (or its book) while offline; B, not knowing,
+    // saves a text to it afterwards, and the text reaches the server first.
+    // A's delete still goes through when it arrives, but B's newer text is
+    // kept: as a new chapter at the end of the book on every machine, or,
+    // with the book gone, in B's recovered folder. B is told where it went.
+    void aDeleteOlderThanTheTextKeepsIt_data()
+    {
+        QTest::addColumn<bool>("wholeBook");
+        QTest::newRow("chapter deleted") << false;
+        QTest::newRow("book deleted") << true;
+    }
+
     void aDeleteOlderThanTheTextKeepsIt()
     {
-        const QString name = QStringLiteral("迟删");
-        const QString text = QStringLiteral("乙在删除之后写下的字");
+        QFETCH(bool, wholeBook);
+        const QString name = wholeBook ? QStringLiteral("迟删书") : QStringLiteral("迟删章");
+        const QString text = QStringLiteral("乙在删除之后写下的字，") + name;
         const QString kept = QStringLiteral("章（恢复）");
         makeBook(name, {QStringLiteral("章")});
         const int now = CQuorvinDb::instance()->currentTime();
         m_f.activate(*m_a);
         m_f.goOffline();
-        TC_Chapter_Del del;
-        static_cast<T_Http_C &>(del) = idsOf(name, QStringLiteral("章"));
-        del.update_time = now - 100;
-        QVERIFY(m_f.jobs->chapterDelete(del));
+        if (wholeBook) {
+            TC_Books_Delete drop;
+            drop.localBookId = m_f.book(name)->localId;
+            drop.update_time = now - 100;
+            QVERIFY(m_f.jobs->booksDelete(drop));
+        } else {
+            TC_Chapter_Del del;
+            static_cast<T_Http_C &>(del) = idsOf(name, QStringLiteral("章"));
+            del.update_time = now - 100;
+            QVERIFY(m_f.jobs->chapterDelete(del));
+        }
 
         m_f.activate(*m_b);
-        QVERIFY(saveText(name, QStringLiteral("章"), text, now - 50));
+        // Later than the delete, which takes the time it was made.
+        QVERIFY(saveText(name, QStringLiteral("章"), text, now + 50));
         m_f.settle();
 
         m_f.activate(*m_a);
-        QVERIFY(!MachinesFixture::chapter(m_f.book(name), QStringLiteral("章")));
-        QCOMPARE(storedText(name, kept), text);
-        compareBookWithServer(name);
+        if (!wholeBook) {
+            QVERIFY(!MachinesFixture::chapter(m_f.book(name), QStringLiteral("章")));
+            QCOMPARE(storedText(name, kept), text);
+            compareBookWithServer(name);
+        }
         QSignalSpy tipSpy(CUiManager::instance(), &CUiManager::sig_TipShown);
         m_f.activate(*m_b);
-        QVERIFY(!MachinesFixture::chapter(m_f.book(name), QStringLiteral("章")));
-        QCOMPARE(storedText(name, kept), text);
-        compareBookWithServer(name);
-        // B, whose text it is, is told where it went.
         QStringList tips;
         for (const QList<QVariant> &tip : qAsConst(tipSpy))
             tips << tip.at(0).toString();
+        if (wholeBook) {
+            QVERIFY(!m_f.book(name));
+            QStringList found;
+            QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
+            while (files.hasNext()) {
+                QFile file(files.next());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                found << QString::fromUtf8(file.readAll());
+            }
+            QVERIFY2(found.contains(text), qPrintable(found.join('\n')));
+            QVERIFY2(tips.join('\n').contains(CBookJobManager::recoveredFolder()),
+                     qPrintable(tips.join('\n')));
+            return;
+        }
+        QVERIFY(!MachinesFixture::chapter(m_f.book(name), QStringLiteral("章")));
+        QCOMPARE(storedText(name, kept), text);
+        compareBookWithServer(name);
         QVERIFY2(tips.join('\n').contains(kept), qPrintable(tips.join('\n')));
     }
 
