@@ -129,7 +129,16 @@ void CBookJobManager::onRefused(const T_Http_C &route, int code, const T_JobData
     }
     // Otherwise only "no such book or chapter": the object is gone on the
     // server.
-    if (code != 404 || !book || !chapter)
+    if (code != 404 || !book)
+        return;
+    // Which of the two is asked: a book gone there goes here too, with
+    // every text of it not yet sent kept.
+    if (book->bookId > 0) {
+        T_Http_C ids;
+        takeServerIds(ids, book, nullptr);
+        books_info(ids);
+    }
+    if (!chapter)
         return;
     const bool carriedText =
         route.jobType == JobType_ChapterText ||

@@ -255,6 +255,18 @@ void CBookJobManager::onBookInfo(const T_Http_C &route, const QByteArray &body)
     T_Book *book = findBook(route.localBookId);
     if (!book)
         book = findBookByServerId(res.bookId > 0 ? res.bookId : route.bookId);
+    // Books are deleted for good: one the server no longer has is gone.
+    if (res.code == 404 && book && route.bookId > 0 && book->bookId == route.bookId) {
+        qWarning() << "book" << book->localId << "(" << book->bookId
+                   << ") is no longer on the server: deleted here too";
+        TC_Books_Delete del;
+        takeServerIds(del, book, nullptr);
+        del.uid = uid();
+        del.jobType = JobType_BookDelete;
+        del.synStep = 1; // as the server's own delete: nothing is sent
+        books_delete(del);
+        return;
+    }
     if (res.code != 200 || !book ||
         !CLocalEdits::instance().mayApply(CLocalEdits::Book, book->localId, route))
         return;

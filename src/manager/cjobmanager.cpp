@@ -1,5 +1,6 @@
 #include "cjobmanager.h"
 
+#include "apppaths.h"
 #include "cbookjobmanager.h"
 #include "clocaledits.h"
 #include "cmemomanager.h"
@@ -30,6 +31,13 @@ CJobManager::CJobManager(QObject *parent)
     CQuorvinHttp::instance()->setSendGate([this](const T_Http_C &req) { return admitSend(req); });
     connectAccountSignals();
     CLocalEdits::instance().setRefetcher([this](CLocalEdits::Key key) { refetch(key); });
+    // What an earlier run (or this one) still had to fetch again goes once
+    // a pull has come through.
+    connect(m_synData, &CSynDataManager::sig_SynEnded, this, [this](bool ok) {
+        if (ok)
+            for (const CLocalEdits::Key &key : CLocalEdits::instance().settledPending())
+                refetch(key);
+    });
 }
 
 CJobManager *CJobManager::instance()
@@ -107,6 +115,8 @@ bool CJobManager::startSignedInWork()
     }
     syncServerClock();
     m_session->user.uid = uid;
+    CLocalEdits::instance().setStoreFile(AppPaths::dataDir() +
+                                         QStringLiteral("/config/pending-fetches-%1.json").arg(uid));
     if (m_session->author.uniqueCode.isEmpty())
         m_session->author.uniqueCode = HttpUtil::makeUniqueCode(uid);
     CQuorvinHttp *http = CQuorvinHttp::instance();
@@ -308,6 +318,10 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     if (route.jobId > 0 && !stale && route.jobType == JobType_MemoAdd &&
         dropsCreation(route.jobType, envelope.code))
         dropRefusedMemo(route.localMemoId);
+    // A change of a memo the server no longer has: it is asked for, and
+    // "no such memo" deletes it here.
+    if (route.jobId > 0 && !stale && envelope.code == 404 && route.jobType == JobType_MemoEdit)
+        m_memo->fetchAgain(route.localMemoId);
     if (route.jobId > 0)
         afterJobAnswered(route, envelope.code);
     if (route.next == 1 || (resume && m_ui->syncRunning()))
@@ -335,10 +349,11 @@ void CJobManager::afterJobAnswered(const T_Http_C &route, int code)
 
 void CJobManager::refetch(const QPair<int, int> &key)
 {
-    if (key.first == CLocalEdits::Memo)
-        m_memo->fetchAgain(key.second);
-    else
-        m_bookJob->fetchAgain(key.first, key.second);
+    const bool sent = key.first == CLocalEdits::Memo ? m_memo->fetchAgain(key.second)
+                                                     : m_bookJob->fetchAgain(key.first, key.second);
+    // Gone here, or never on the server: there is nothing to fetch.
+    if (!sent)
+        CLocalEdits::instance().forget(key);
 }
 
 void CJobManager::routeReply(const T_Http_C &route, const QByteArray &body)

@@ -3,6 +3,13 @@
 #include "db/cquorvindb.h"
 #include "db/records.h"
 
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
 #include <QTimer>
 
 CLocalEdits &CLocalEdits::instance()
@@ -96,8 +103,12 @@ bool CLocalEdits::mayApply(Kind kind, int localId, const T_Http_C &fetch)
     const Key key(kind, localId);
     const quint64 sentAt = m_fetches.value(fetchKey(fetch), 0);
     const bool waiting = hasWaitingChange(kind, localId);
-    if (m_touched.value(key, 0) <= sentAt && !waiting)
+    if (m_touched.value(key, 0) <= sentAt && !waiting) {
+        if (m_pending.remove(key))
+            savePending();
         return true;
+    }
+    keepPending(key);
     if (waiting || !m_refetcher) {
         m_refetch.insert(key); // once the change is answered
     } else {
@@ -117,8 +128,67 @@ void CLocalEdits::chapterDeleted(int chapterId)
 
 void CLocalEdits::requestRefetch(Kind kind, int localId)
 {
-    if (localId > 0)
-        m_refetch.insert(Key(kind, localId));
+    if (localId < 1)
+        return;
+    m_refetch.insert(Key(kind, localId));
+    keepPending(Key(kind, localId));
+}
+
+void CLocalEdits::keepPending(const Key &key)
+{
+    if (!m_pending.contains(key)) {
+        m_pending.insert(key);
+        savePending();
+    }
+}
+
+void CLocalEdits::forget(const Key &key)
+{
+    m_refetch.remove(key);
+    if (m_pending.remove(key))
+        savePending();
+}
+
+void CLocalEdits::setStoreFile(const QString &path)
+{
+    m_storeFile = path;
+    m_pending.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    for (const QJsonValue &value : QJsonDocument::fromJson(file.readAll()).array()) {
+        const QJsonArray pair = value.toArray();
+        const int kind = pair.at(0).toInt(-1), localId = pair.at(1).toInt();
+        if (kind >= Book && kind <= Memo && localId > 0)
+            m_pending.insert(Key(kind, localId));
+    }
+}
+
+void CLocalEdits::savePending()
+{
+    if (m_storeFile.isEmpty())
+        return;
+    if (m_pending.isEmpty()) {
+        QFile::remove(m_storeFile);
+        return;
+    }
+    QJsonArray keys;
+    for (const Key &key : qAsConst(m_pending))
+        keys.append(QJsonArray{key.first, key.second});
+    QDir().mkpath(QFileInfo(m_storeFile).absolutePath());
+    QSaveFile file(m_storeFile);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(keys).toJson(QJsonDocument::Compact)) < 0 || !file.commit())
+        qWarning() << "cannot keep the objects still to fetch in" << m_storeFile;
+}
+
+QList<CLocalEdits::Key> CLocalEdits::settledPending() const
+{
+    QList<Key> settled;
+    for (const Key &key : m_pending)
+        if (!hasWaitingChange(Kind(key.first), key.second))
+            settled << key;
+    return settled;
 }
 
 QList<CLocalEdits::Key> CLocalEdits::takeSettledRefetches()

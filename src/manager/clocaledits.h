@@ -57,6 +57,16 @@ public:
 
     static QList<Key> keysOfJob(const T_Http_C &route);
 
+    // Objects still to take the server's state are also kept in this file
+    // (one per author), so that quitting before their fetch is answered
+    // does not forget them. Loads what an earlier run left.
+    void setStoreFile(const QString &path);
+    // Objects still to take the server's state whose changes are all
+    // answered, those of earlier runs included. They stay until a fetched
+    // value of theirs is applied, or forget() is called.
+    QList<Key> settledPending() const;
+    void forget(const Key &key);
+
 private:
     CLocalEdits() = default;
     static QString fetchKey(const T_Http_C &route);
@@ -65,6 +75,10 @@ private:
     QHash<Key, quint64> m_touched;
     QHash<QString, quint64> m_fetches; // fetch → the clock when it was sent
     QSet<Key> m_refetch;
+    QSet<Key> m_pending; // m_refetch and what is on its way, kept in m_storeFile
+    QString m_storeFile;
+    void keepPending(const Key &key);
+    void savePending();
     QSet<int> m_deletedChapters; // server ids
     std::function<void(Key)> m_refetcher;
 };

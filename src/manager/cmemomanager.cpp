@@ -380,6 +380,19 @@ void CMemoManager::onDetail(const T_Http_C &route, const QByteArray &body)
 {
     TS_Memo_Detail res;
     CQuorvinParser::parse(body, res);
+    // Memos are deleted for good: one the server no longer has is gone.
+    if (res.code == 404 && route.memoId > 0) {
+        if (const T_Memo *gone = findMemoByServerId(route.memoId)) {
+            qWarning() << "memo" << gone->localId << "(" << route.memoId
+                       << ") is no longer on the server: deleted here too";
+            TC_Memo_Del del;
+            del.localMemoId = gone->localId;
+            del.memoId = route.memoId;
+            del.synStep = 1; // as the server's own delete: nothing is sent
+            memoDel(del);
+        }
+        return;
+    }
     if (res.code != 200 || res.id < 1)
         return;
     T_Memo *memo = route.localMemoId > 0 ? findMemo(route.localMemoId) : nullptr;

@@ -345,6 +345,7 @@ class TstConvergence : public QObject
     QHash<int, QList<int>> m_reachedSessions;      // machine → sessions that settled online
     QStringList m_problems;
     QSet<int> m_offlineSessions;
+    QHash<int, int> m_machineOf; // session → machine
 
     QString serverDb() const { return m_server->dataDir() + QStringLiteral("/server.db"); }
 
@@ -357,6 +358,7 @@ class TstConvergence : public QObject
                                   .arg(machine)
                                   .arg(flags.join(QLatin1Char(',')))
                                   .arg(restartDuring ? QStringLiteral(" server restart during") : QString());
+        m_machineOf.insert(session, machine);
         const bool offline = flags.contains(QStringLiteral("offline"));
         if (offline)
             m_offlineSessions.insert(session);
@@ -432,8 +434,21 @@ class TstConvergence : public QObject
         return 0;
     }
 
-    // Whether an author deleted the text's chapter (or its book) after the
-    // text had reached the server, or on its own machine after saving it.
+    // The first session at or after `session` in which `machine` was
+    // online, so that what it had queued may have reached the server (a
+    // killed session counts).
+    int mayHaveReached(int machine, int session) const
+    {
+        for (int s = session; s <= m_session; ++s)
+            if (m_machineOf.value(s, -1) == machine && !m_offlineSessions.contains(s))
+                return s;
+        return 0;
+    }
+
+    // Whether an author deleted the text's chapter (or its book) later than
+    // the text was saved: on its own machine after saving it; or on another
+    // machine in a later session, unless the text certainly reached the
+    // server only after the delete did (then it must have been recovered).
     bool deletedLater(const T_Saved &saved) const
     {
         const QPair<int, int> ids = m_map.value(saved.machine).value(saved.localChapterId);
@@ -462,6 +477,10 @@ class TstConvergence : public QObject
             if (!hits)
                 continue;
             if (sameMachine ? d.session >= saved.session : (reached > 0 && d.session > reached))
+                return true;
+            const int textFirst = mayHaveReached(saved.machine, saved.session);
+            const int deleteSurely = reachedAfter(d.machine, d.session);
+            if (!sameMachine && d.session > saved.session && !(deleteSurely > 0 && textFirst > deleteSurely))
                 return true;
         }
         return false;
@@ -565,6 +584,8 @@ private slots:
         QTest::newRow("seed 23, three machines") << quint64(23) << 3 << 12;
         QTest::newRow("seed 37, two machines") << quint64(37) << 2 << 10;
         QTest::newRow("seed 41, three machines") << quint64(41) << 3 << 12;
+        QTest::newRow("seed 53, two machines") << quint64(53) << 2 << 10;
+        QTest::newRow("seed 67, three machines") << quint64(67) << 3 << 12;
     }
 
     void converges()
@@ -580,6 +601,7 @@ private slots:
         m_map.clear();
         m_reachedSessions.clear();
         m_offlineSessions.clear();
+        m_machineOf.clear();
         m_problems.clear();
         m_session = 0;
         MachinesFixture f;

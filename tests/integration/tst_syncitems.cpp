@@ -725,6 +725,38 @@ private slots:
         }
     }
 
+    // The server refuses a rename; the program quits (here: loses the
+    // network) before the fetch of the server's name is answered. The next
+    // run still takes the server's name back.
+    void aRefusalIsSettledAfterARestart()
+    {
+        const QString name = QStringLiteral("拒后重启");
+        makeBook(name, {QStringLiteral("章")});
+        m_f.activate(*m_a);
+        const int localChapterId = idsOf(name, QStringLiteral("章")).localChapterId;
+        // The refusal's tip comes before the fetch goes out.
+        auto cut = connect(CUiManager::instance(), &CUiManager::sig_TipShown, this,
+                           [this](const QString &, int kind) {
+                               if (kind == 0)
+                                   m_f.goOffline();
+                           });
+        TC_Chapter_Edit edit;
+        static_cast<T_Http_C &>(edit) = idsOf(name, QStringLiteral("章"));
+        edit.chapterName = QString(120, QChar(0x540D));
+        QVERIFY(m_f.jobs->chapterRename(edit));
+        QTRY_COMPARE_WITH_TIMEOUT(dbRows("select count(*) from tb_job"), QStringList{"0"}, 20000);
+        disconnect(cut);
+        QTest::qWait(200); // the fetch fails
+        QCOMPARE(dbRows(QStringLiteral("select name from tb_chapter where localId = %1").arg(localChapterId)),
+                 QStringList{edit.chapterName});
+
+        m_f.activate(*m_a);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            dbRows(QStringLiteral("select name from tb_chapter where localId = %1").arg(localChapterId)),
+            QStringList{QStringLiteral("章")}, 20000);
+        compareBookWithServer(name);
+    }
+
     // B deletes a chapter for good and A misses the feed's item for it (it
     // came before A knew the chapter's server id, or in a run that was
     // killed). A still drops the chapter as soon as it meets the server's
@@ -788,6 +820,77 @@ private slots:
         compareBookWithServer(name);
         m_f.activate(*m_b);
         compareBookWithServer(name);
+    }
+
+    // The same for a whole book: A misses the item of B's delete, then
+    // saves a text into the book. The refusal makes A ask for the book;
+    // the server has none, so the book goes here too, its unsent text kept
+    // in the recovered folder.
+    void aBookWhoseDeleteWasMissedGoes()
+    {
+        const QString name = QStringLiteral("漏删书");
+        const QString text = QStringLiteral("甲写进已删书里的字");
+        makeBook(name, {QStringLiteral("章")});
+        const int bookId = m_f.book(name)->bookId;
+        TC_Books_Delete drop;
+        drop.localBookId = m_f.book(name)->localId;
+        QVERIFY(m_f.jobs->booksDelete(drop));
+        m_f.settle();
+        dbRows(QStringLiteral("delete from changes where change_type = 3 and book_id = %1").arg(bookId),
+               m_f.serverDb());
+        m_f.activate(*m_a);
+        QVERIFY(m_f.book(name));
+
+        QVERIFY(saveText(name, QStringLiteral("章"), text));
+        m_f.settle();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_f.book(name), 20000);
+        QCOMPARE(dbRows(QStringLiteral("select count(*) from tb_book where bookId = %1").arg(bookId)),
+                 QStringList{"0"});
+        QStringList found;
+        QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            found << QString::fromUtf8(file.readAll());
+        }
+        QVERIFY2(found.contains(text), qPrintable(found.join('\n')));
+    }
+
+    // And for a memo: A misses the item of B's delete, then edits the memo.
+    void aMemoWhoseDeleteWasMissedGoes()
+    {
+        m_f.activate(*m_a);
+        TC_Memo_Add add;
+        add.content = QStringLiteral("漏删的便签");
+        add.color = QStringLiteral("#FFF3C4");
+        QVERIFY(m_f.jobs->memoAdd(add));
+        m_f.settle();
+        auto memoOf = [this](const QString &content) -> T_Memo * {
+            for (T_Memo *m : m_f.session->memos)
+                if (m->content == content)
+                    return m;
+            return nullptr;
+        };
+        m_f.activate(*m_b);
+        QVERIFY(memoOf(add.content));
+        const int memoId = memoOf(add.content)->memoId;
+        TC_Memo_Del del;
+        del.localMemoId = memoOf(add.content)->localId;
+        QVERIFY(m_f.jobs->memoDel(del));
+        m_f.settle();
+        dbRows(QStringLiteral("delete from changes where change_type = 17 and book_id = %1").arg(memoId),
+               m_f.serverDb());
+        m_f.activate(*m_a);
+        QVERIFY(memoOf(add.content));
+
+        TC_Memo_Edit edit;
+        edit.localMemoId = memoOf(add.content)->localId;
+        edit.content = QStringLiteral("甲改过的便签");
+        QVERIFY(m_f.jobs->memoEditContent(edit));
+        m_f.settle();
+        QTRY_VERIFY_WITH_TIMEOUT(!memoOf(edit.content), 20000);
+        QCOMPARE(dbRows(QStringLiteral("select count(*) from tb_memo where memoId = %1").arg(memoId)),
+                 QStringList{"0"});
     }
 
     // A creation the server refuses (a name or a memo too long, made
