@@ -228,11 +228,12 @@ bool CQuorvinDb::updateChapter(const T_Chapter &chapter)
             {chapter.chapterId, chapter.localBookId, chapter.bookId, chapter.orderNum, chapter.name,
              chapter.status, chapter.createTime, chapter.localId})});
     return execBound(
-        sqlFormat(QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,bookId = %3,orderNum = "
-                                 "%4,name = ?,content = ?,wordCount = %5,status = %6,createTime = %7 where "
-                                 "localId = %8"),
-                  {chapter.chapterId, chapter.localBookId, chapter.bookId, chapter.orderNum, chapter.wordCount,
-                   chapter.status, chapter.createTime, chapter.localId}),
+        sqlFormat(
+            QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,bookId = %3,orderNum = "
+                           "%4,name = ?,content = ?,wordCount = %5,status = %6,createTime = %7 where "
+                           "localId = %8"),
+            {chapter.chapterId, chapter.localBookId, chapter.bookId, chapter.orderNum, chapter.wordCount,
+             chapter.status, chapter.createTime, chapter.localId}),
         {chapter.name, chapter.content});
 }
 
@@ -301,7 +302,8 @@ bool CQuorvinDb::keepContentBladeHere(int uid, int localBookId, int localChapter
         QSqlQuery query(connection());
         const QString same =
             sqlFormat(QStringLiteral("localChapterId = %1 and content = ?"), {localChapterId});
-        if (!sqlExec(query, QStringLiteral("select count(*) from tb_contentblade where ") + same, {content}) ||
+        if (!sqlExec(query, QStringLiteral("select count(*) from tb_contentblade where ") + same,
+                     {content}) ||
             !query.next())
             return false;
         if (query.value(0).toInt() > 0)
