@@ -173,8 +173,22 @@ bool CQuorvinDb::isDatabaseFile(QSqlDatabase &db)
 
 bool CQuorvinDb::sqlExec(QSqlQuery &query, const QString &sql)
 {
-    if (query.exec(sql))
-        return true;
+    return query.exec(sql) || failed(query, sql);
+}
+
+bool CQuorvinDb::sqlExec(QSqlQuery &query, const QString &sql, const QStringList &texts)
+{
+    bool ok = query.prepare(sql);
+    if (ok) {
+        for (const QString &text : texts)
+            query.addBindValue(text.isNull() ? QString(QLatin1String("")) : text);
+        ok = query.exec();
+    }
+    return ok || failed(query, sql);
+}
+
+bool CQuorvinDb::failed(const QSqlQuery &query, const QString &sql)
+{
     const QSqlError error = query.lastError();
     const QString text = QStringLiteral("[%1] %2").arg(int(error.type())).arg(error.text());
     setLastError(text);
@@ -251,6 +265,12 @@ bool CQuorvinDb::execAll(const QStringList &statements)
             return false;
     }
     return true;
+}
+
+bool CQuorvinDb::execBound(const QString &sql, const QStringList &texts)
+{
+    QSqlQuery query(connection());
+    return sqlExec(query, sql, texts);
 }
 
 bool CQuorvinDb::begin()

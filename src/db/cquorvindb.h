@@ -35,6 +35,12 @@ public:
     // Runs one statement on the calling thread's connection; a failure is
     // logged and kept as the last error.
     bool sqlExec(QSqlQuery &query, const QString &sql);
+    // Runs one statement whose "?" markers take `texts` in order, bound to
+    // the statement rather than written into it: a chapter of any length
+    // and any characters (quotes, backslashes, NULs) is neither parsed nor
+    // de-quoted by SQLite. A null text is stored as the empty text, as the
+    // quoted '' of a written-in value was.
+    bool sqlExec(QSqlQuery &query, const QString &sql, const QStringList &texts);
     QString lastError() const;
     int lastInsertId(const QString &table);
     bool deleteWhere(const QString &table, const QString &column, int value);
@@ -174,9 +180,13 @@ private:
     QSqlDatabase openConnection(const QString &name);
     bool isDatabaseFile(QSqlDatabase &db);
     void setLastError(const QString &error);
+    // Keeps and logs the error of the statement `sql` that `query` ran; false.
+    bool failed(const QSqlQuery &query, const QString &sql);
 
     // Runs `statements` in order, stopping at the first failure.
     bool execAll(const QStringList &statements);
+    // Runs one statement with bound texts (see sqlExec) on a query of its own.
+    bool execBound(const QString &sql, const QStringList &texts);
     // Runs `work` inside one immediate transaction; rolled back when it
     // returns false.
     template <typename Work> bool inTransaction(Work work);

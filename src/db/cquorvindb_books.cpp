@@ -201,10 +201,10 @@ bool CQuorvinDb::insertChapterWithContent(T_Chapter &chapter)
 {
     const QString sql = sqlFormat(
         QStringLiteral("insert into tb_chapter(localBookId,bookId,name,createTime,orderNum,chapterId,content,"
-                       "wordCount) values(%1,%2,'%3',%4,%5,%6,'%7',%8);"),
-        {chapter.localBookId, chapter.bookId, chapter.name, chapter.createTime, chapter.orderNum,
-         chapter.chapterId, chapter.content, chapter.wordCount});
-    if (!execAll({sql}))
+                       "wordCount) values(%1,%2,?,%3,%4,%5,?,%6);"),
+        {chapter.localBookId, chapter.bookId, chapter.createTime, chapter.orderNum, chapter.chapterId,
+         chapter.wordCount});
+    if (!execBound(sql, {chapter.name, chapter.content}))
         return false;
     chapter.localId = lastInsertId(QStringLiteral("tb_chapter"));
     chapter.isContentLoaded = true;
@@ -227,12 +227,14 @@ bool CQuorvinDb::updateChapter(const T_Chapter &chapter)
                            "name = '%5',status = %6,createTime = %7 where localId = %8"),
             {chapter.chapterId, chapter.localBookId, chapter.bookId, chapter.orderNum, chapter.name,
              chapter.status, chapter.createTime, chapter.localId})});
-    return execAll({sqlFormat(
-        QStringLiteral(
-            "update tb_chapter set chapterId = %1,localBookId = %2,bookId = %3,orderNum = %4,name = "
-            "'%5',content = '%6',wordCount = %7,status = %8,createTime = %9 where localId = %10"),
-        {chapter.chapterId, chapter.localBookId, chapter.bookId, chapter.orderNum, chapter.name,
-         chapter.content, chapter.wordCount, chapter.status, chapter.createTime, chapter.localId})});
+    return execBound(
+        sqlFormat(
+            QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,bookId = %3,orderNum = "
+                           "%4,name = ?,content = ?,wordCount = %5,status = %6,createTime = %7 where "
+                           "localId = %8"),
+            {chapter.chapterId, chapter.localBookId, chapter.bookId, chapter.orderNum, chapter.wordCount,
+             chapter.status, chapter.createTime, chapter.localId}),
+        {chapter.name, chapter.content});
 }
 
 bool CQuorvinDb::renameChapter(int localChapterId, const QString &name)
@@ -243,9 +245,10 @@ bool CQuorvinDb::renameChapter(int localChapterId, const QString &name)
 
 bool CQuorvinDb::setChapterContent(int localChapterId, const QString &content, int wordCount)
 {
-    return execAll(
-        {sqlFormat(QStringLiteral("update tb_chapter set content = '%1',wordCount = %2 where localId = %3"),
-                   {content, wordCount, localChapterId})});
+    return execBound(
+        sqlFormat(QStringLiteral("update tb_chapter set content = ?,wordCount = %1 where localId = %2"),
+                  {wordCount, localChapterId}),
+        {content});
 }
 
 bool CQuorvinDb::deleteChapter(int localChapterId, int keepJobId)
@@ -285,10 +288,11 @@ bool CQuorvinDb::clearUserData()
 bool CQuorvinDb::insertContentBlade(int uid, int localBookId, int localChapterId, int bookId, int chapterId,
                                     const QString &content)
 {
-    return execAll({sqlFormat(
-        QStringLiteral("insert into tb_contentblade(uid,localBookId,localChapterId,bookId,"
-                       "chapterId,content,wordCount,createTime)values(%1,%2,%3,%4,%5,'%6',%7,%8)"),
-        {uid, localBookId, localChapterId, bookId, chapterId, content, content.size(), currentTime()})});
+    return execBound(
+        sqlFormat(QStringLiteral("insert into tb_contentblade(uid,localBookId,localChapterId,bookId,"
+                                 "chapterId,content,wordCount,createTime)values(%1,%2,%3,%4,%5,?,%6,%7)"),
+                  {uid, localBookId, localChapterId, bookId, chapterId, content.size(), currentTime()}),
+        {content});
 }
 
 bool CQuorvinDb::keepContentBladeHere(int uid, int localBookId, int localChapterId, int bookId, int chapterId,
@@ -297,22 +301,26 @@ bool CQuorvinDb::keepContentBladeHere(int uid, int localBookId, int localChapter
     return inTransaction([&] {
         QSqlQuery query(connection());
         const QString same =
-            sqlFormat(QStringLiteral("localChapterId = %1 and content = '%2'"), {localChapterId, content});
-        if (!sqlExec(query, QStringLiteral("select count(*) from tb_contentblade where ") + same) ||
+            sqlFormat(QStringLiteral("localChapterId = %1 and content = ?"), {localChapterId});
+        if (!sqlExec(query, QStringLiteral("select count(*) from tb_contentblade where ") + same,
+                     {content}) ||
             !query.next())
             return false;
         if (query.value(0).toInt() > 0)
-            return sqlExec(query, sqlFormat(QStringLiteral("update tb_contentblade set bladeId = %1 where "
-                                                           "bladeId = 0 and "),
-                                            {kKeptHereBladeId}) +
-                                      same);
+            return sqlExec(query,
+                           sqlFormat(QStringLiteral("update tb_contentblade set bladeId = %1 where "
+                                                    "bladeId = 0 and "),
+                                     {kKeptHereBladeId}) +
+                               same,
+                           {content});
         return sqlExec(
             query,
             sqlFormat(
                 QStringLiteral("insert into tb_contentblade(uid,localBookId,localChapterId,bookId,chapterId,"
-                               "bladeId,content,wordCount,createTime)values(%1,%2,%3,%4,%5,%6,'%7',%8,%9)"),
-                {uid, localBookId, localChapterId, bookId, chapterId, kKeptHereBladeId, content,
-                 content.size(), currentTime()}));
+                               "bladeId,content,wordCount,createTime)values(%1,%2,%3,%4,%5,%6,?,%7,%8)"),
+                {uid, localBookId, localChapterId, bookId, chapterId, kKeptHereBladeId, content.size(),
+                 currentTime()}),
+            {content});
     });
 }
 
@@ -334,10 +342,10 @@ bool CQuorvinDb::replaceContentBlades(int uid, int localBookId, int localChapter
             const QString sql = sqlFormat(
                 QStringLiteral(
                     "insert into tb_contentblade(uid,localBookId,localChapterId,bookId,chapterId,bladeId,"
-                    "content,createTime,wordCount) values(%1,%2,%3,%4,%5,%6,'%7',%8,%9);"),
-                {uid, localBookId, localChapterId, bookId, chapterId, blade.bladeId, blade.content,
-                 blade.createTime, blade.wordCount});
-            if (!sqlExec(query, sql))
+                    "content,createTime,wordCount) values(%1,%2,%3,%4,%5,%6,?,%7,%8);"),
+                {uid, localBookId, localChapterId, bookId, chapterId, blade.bladeId, blade.createTime,
+                 blade.wordCount});
+            if (!sqlExec(query, sql, {blade.content}))
                 break;
         }
         return true;

@@ -82,8 +82,8 @@ bool CQuorvinDb::addJobUnlocked(T_Http_C &header, const QString &content, int cr
         if (jobId <= 0)
             return insertJob(header, content, createTime, ext1);
         header.jobId = jobId;
-        return sqlExec(query, sqlFormat(QStringLiteral("update tb_job set content = '%1' where jobId = %2"),
-                                        {content, jobId}));
+        return sqlExec(query, sqlFormat(QStringLiteral("update tb_job set content = ? where jobId = %1"), {jobId}),
+                       {content});
     }
     // The object's own jobs go; edits of memos pinned to it still reach the server.
     case JobType_BookDelete:
@@ -152,8 +152,10 @@ bool CQuorvinDb::addMergedJob(T_Http_C &header, int mergedType, const QString &l
     header.jobId = jobId;
     QSqlQuery query(connection());
     return sqlExec(
-        query, sqlFormat(QStringLiteral("update tb_job set content = '%1',createTime = %2 where jobId = %3"),
-                         {mergeJsonMembers(waiting, changes), createTime, jobId}));
+        query,
+        sqlFormat(QStringLiteral("update tb_job set content = ?,createTime = %1 where jobId = %2"),
+                  {createTime, jobId}),
+        {mergeJsonMembers(waiting, changes)});
 }
 
 bool CQuorvinDb::insertJob(T_Http_C &header, const QString &content, int createTime, int ext1)
@@ -161,10 +163,10 @@ bool CQuorvinDb::insertJob(T_Http_C &header, const QString &content, int createT
     const QString sql = sqlFormat(
         QStringLiteral(
             "insert into tb_job(uid,jobType,localBookId,bookId,localChapterId,chapterId,localMemoId,memoId,"
-            "content,createTime,ext1) values(%1,%2,%3,%4,%5,%6,%7,%8,'%9',%10,%11);"),
+            "content,createTime,ext1) values(%1,%2,%3,%4,%5,%6,%7,%8,?,%9,%10);"),
         {header.uid, header.jobType, header.localBookId, header.bookId, header.localChapterId,
-         header.chapterId, header.localMemoId, header.memoId, content, createTime, ext1});
-    if (!execAll({sql}))
+         header.chapterId, header.localMemoId, header.memoId, createTime, ext1});
+    if (!execBound(sql, {content}))
         return false;
     header.jobId = lastInsertId(QStringLiteral("tb_job"));
     return true;
@@ -205,15 +207,18 @@ int CQuorvinDb::addStatisticsJobUnlocked(int uid, const QString &date, int wordC
         QSqlQuery update(connection());
         const bool ok = sqlExec(
             update,
-            sqlFormat(QStringLiteral("update tb_job set content = '%1',createTime = %2 where jobId = %3"),
-                      {compact(object), currentTime(), jobId}));
+            sqlFormat(QStringLiteral("update tb_job set content = ?,createTime = %1 where jobId = %2"),
+                      {currentTime(), jobId}),
+            {compact(object)});
         return ok ? jobId : 0;
     }
     const QJsonObject object{
         {dateKey, date}, {wordKey, wordCount}, {speedKey, writeSpeed}, {timeKey, writeTime}};
-    if (!sqlExec(query, sqlFormat(QStringLiteral("insert into tb_job(content,uid,createTime,jobType) "
-                                                 "values('%1',%2,%3,%4);"),
-                                  {compact(object), uid, currentTime(), int(JobType_Statistics)})))
+    if (!sqlExec(query,
+                 sqlFormat(QStringLiteral("insert into tb_job(content,uid,createTime,jobType) "
+                                          "values(?,%1,%2,%3);"),
+                           {uid, currentTime(), int(JobType_Statistics)}),
+                 {compact(object)}))
         return 0;
     return lastInsertId(QStringLiteral("tb_job"));
 }
@@ -322,8 +327,8 @@ bool CQuorvinDb::settleStatisticsJob(int jobId, int wordCount, int writeTime)
             return deleteJob(jobId);
         object.insert(wordKey, qMax(0, words));
         object.insert(timeKey, qMax(0, time));
-        return execAll({sqlFormat(QStringLiteral("update tb_job set content = '%1' where jobId = %2"),
-                                  {compact(object), jobId})});
+        return execBound(sqlFormat(QStringLiteral("update tb_job set content = ? where jobId = %1"), {jobId}),
+                         {compact(object)});
     });
 }
 

@@ -4,6 +4,7 @@
 #include "apppaths.h"
 #include "clocaledits.h"
 #include "db/cquorvindb.h"
+#include "db/jsonmembers.h"
 #include "manager/cjobmanager.h"
 #include "manager/cuimanager.h"
 #include "manager/jobheader.h"
@@ -488,10 +489,12 @@ bool CBookJobManager::chapter_contentBlade(TC_Chapter_ContentBlade &req)
     if (req.synStep == 0) {
         if (req.createTime < 1)
             req.createTime = m_db->currentTime();
-        const QJsonObject json{{QStringLiteral("content"), req.content},
-                               {QStringLiteral("chapterName"), req.chapterName}};
+        // Written by hand rather than through QJsonDocument: the snapshot
+        // follows a save of a long chapter, and the typing waits for both.
+        const QString json = jsonObjectText({{QStringLiteral("chapterName"), jsonString(req.chapterName)},
+                                             {QStringLiteral("content"), jsonString(req.content)}});
         req.jobType = JobType_ContentBlade;
-        m_db->addJob(req, compactJson(json), req.createTime);
+        m_db->addJob(req, json, req.createTime);
         if (req.bookId >= 1 && req.chapterId >= 1)
             m_http->chapterContentBladeAsyn(req);
     }

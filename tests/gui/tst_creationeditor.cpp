@@ -23,6 +23,8 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QInputMethodEvent>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMenu>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -286,6 +288,15 @@ void TestCreationEditor::saveAndSnapshotAtThreeHundredChanges()
                        .arg(JobType_ContentBlade)
                        .arg(chapter->localId)),
              1);
+    // The snapshot's job carries the text and the chapter's name for the replay.
+    T_JobData job;
+    QVERIFY(CQuorvinDb::instance()->getJob(CQuorvinDb::instance()->findJob(JobType_ContentBlade,
+                                                                           QStringLiteral("localChapterId"),
+                                                                           chapter->localId),
+                                           job));
+    const QJsonObject payload = QJsonDocument::fromJson(job.content.toUtf8()).object();
+    QCOMPARE(payload.value(QStringLiteral("content")).toString(), m_edit->toPlainText());
+    QCOMPARE(payload.value(QStringLiteral("chapterName")).toString(), chapter->name);
 }
 
 void TestCreationEditor::punctuationPairs_data()

@@ -24,6 +24,8 @@ private slots:
     // Rows and records (tst_db_store.cpp)
     void textRoundTrip_data();
     void textRoundTrip();
+    void chapterTextsStoredAsGiven_data();
+    void chapterTextsStoredAsGiven();
     void booksAndChapters();
     void deleteBookIsAllOrNothing();
     void serverIdsReachEveryTable();

@@ -117,6 +117,87 @@ void TestDb::textRoundTrip()
     QCOMPARE(authorWords, text);
 }
 
+void TestDb::chapterTextsStoredAsGiven_data()
+{
+    QTest::addColumn<QString>("text");
+    QString chapter;
+    while (chapter.size() < 200000)
+        chapter += QString::fromUtf8("他说：'走吧' \\' \"引号\" ? ?1 :name @x $y 😀 %1\n");
+    QTest::newRow("200k chapter") << chapter;
+    QTest::newRow("NULs") << QString("before") + QChar(0) + "after" + QChar(0);
+    QTest::newRow("quotes and backslashes") << QString("'); drop table tb_chapter; -- \\' \\\\ ''");
+    QTest::newRow("placeholders") << QString("? ?2 :content @a $b");
+    QTest::newRow("emoji") << QString::fromUtf8("👩‍👩‍👧 🇨🇳 1️⃣ 𠀀");
+    QTest::newRow("empty") << QString("");
+    QTest::newRow("null") << QString();
+}
+
+// The chapter's text, its job and its snapshots keep every character as
+// given, and hold text (an empty text too, never NULL) as they always have.
+void TestDb::chapterTextsStoredAsGiven()
+{
+    QFETCH(QString, text);
+    const QString expected = text.isNull() ? QString("") : text;
+    const QByteArray utf8 = expected.toUtf8();
+
+    QVERIFY(m_db->insertBook(7, "book", 0));
+    const int localBookId = m_db->lastInsertId("tb_book");
+    const int localChapterId = addChapter(localBookId, text, text);
+    QVERIFY(localChapterId > 0);
+    auto checkColumn = [&](const QString &table, const QString &where) {
+        const QString from = QStringLiteral(" from %1 where %2").arg(table, where);
+        QCOMPARE(scalar("select typeof(content)" + from).toString(), QString("text"));
+        QCOMPARE(scalar("select hex(content)" + from).toByteArray(), utf8.toHex().toUpper());
+    };
+    checkColumn("tb_chapter", QString("localId = %1").arg(localChapterId));
+    QCOMPARE(scalar(QString("select hex(name) from tb_chapter where localId = %1").arg(localChapterId))
+                 .toByteArray(),
+             utf8.toHex().toUpper());
+
+    T_Chapter chapter;
+    chapter.localId = localChapterId;
+    chapter.localBookId = localBookId;
+    chapter.name = text;
+    chapter.content = "other";
+    chapter.isContentLoaded = true;
+    QVERIFY(m_db->updateChapter(chapter));
+    QVERIFY(m_db->setChapterContent(localChapterId, text, 3));
+    checkColumn("tb_chapter", QString("localId = %1").arg(localChapterId));
+    QString read;
+    QVERIFY(m_db->getChapterContent(localChapterId, read));
+    QCOMPARE(read, expected);
+
+    // Saved twice, the text folds into one job that carries it as JSON.
+    T_Http_C header;
+    header.uid = 7;
+    header.localBookId = localBookId;
+    header.localChapterId = localChapterId;
+    QVERIFY(m_db->saveChapterText(header, "first", 5, 1));
+    QVERIFY(m_db->saveChapterText(header, text, 3, 2));
+    QCOMPARE(count("tb_job"), 1);
+    checkColumn("tb_chapter", QString("localId = %1").arg(localChapterId));
+    T_JobData job;
+    QVERIFY(m_db->getJob(header.jobId, job));
+    QCOMPARE(QJsonDocument::fromJson(job.content.toUtf8()).object().value("content").toString(), expected);
+
+    // A snapshot, the same one kept here, and the server's list.
+    QVERIFY(m_db->insertContentBlade(7, localBookId, localChapterId, 0, 0, text));
+    QVERIFY(m_db->keepContentBladeHere(7, localBookId, localChapterId, 0, 0, text));
+    QCOMPARE(count("tb_contentblade"), 1);
+    checkColumn("tb_contentblade", QString("bladeId = %1").arg(CQuorvinDb::kKeptHereBladeId));
+    QVERIFY(m_db->setChapterServerId(localChapterId, 66));
+    T_ContentBlade fromServer;
+    fromServer.bladeId = 9;
+    fromServer.content = text;
+    QVERIFY(m_db->replaceContentBlades(7, localBookId, localChapterId, 0, 66, {fromServer}));
+    checkColumn("tb_contentblade", "bladeId = 9");
+    QList<T_ContentBlade> blades;
+    QVERIFY(m_db->getContentBlades(localChapterId, blades));
+    QCOMPARE(blades.size(), 2);
+    for (const T_ContentBlade &blade : qAsConst(blades))
+        QCOMPARE(blade.content, expected);
+}
+
 void TestDb::booksAndChapters()
 {
     QVERIFY(m_db->insertBook(3, "older", 0));
