@@ -41,6 +41,19 @@ QString storedListOf(int localBookId)
     return live.join(QLatin1Char(',')) + QLatin1Char('|') + bin.join(QLatin1Char(','));
 }
 
+// The texts of the running machine's recovered folder.
+QStringList recoveredTexts()
+{
+    QStringList texts;
+    QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (file.open(QIODevice::ReadOnly))
+            texts << QString::fromUtf8(file.readAll());
+    }
+    return texts;
+}
+
 } // namespace
 
 class TstSyncItems : public QObject
@@ -449,13 +462,7 @@ private slots:
         m_f.settle();
         if (wholeBook) {
             QVERIFY(!m_f.book(name));
-            QStringList found;
-            QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
-            while (files.hasNext()) {
-                QFile file(files.next());
-                QVERIFY(file.open(QIODevice::ReadOnly));
-                found << QString::fromUtf8(file.readAll());
-            }
+            const QStringList found = recoveredTexts();
             QCOMPARE(found, QStringList{text});
             return;
         }
@@ -523,13 +530,7 @@ private slots:
             tips << tip.at(0).toString();
         if (wholeBook) {
             QVERIFY(!m_f.book(name));
-            QStringList found;
-            QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
-            while (files.hasNext()) {
-                QFile file(files.next());
-                QVERIFY(file.open(QIODevice::ReadOnly));
-                found << QString::fromUtf8(file.readAll());
-            }
+            const QStringList found = recoveredTexts();
             QVERIFY2(found.contains(text), qPrintable(found.join('\n')));
             QVERIFY2(tips.join('\n').contains(CBookJobManager::recoveredFolder()),
                      qPrintable(tips.join('\n')));
@@ -705,14 +706,8 @@ private slots:
                 QStringList{"1"});
             QVERIFY(tips.first().contains(QLatin1String("time machine")));
         } else {
-            bool found = false;
-            QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
-            while (files.hasNext()) {
-                QFile file(files.next());
-                QVERIFY(file.open(QIODevice::ReadOnly));
-                found = found || QString::fromUtf8(file.readAll()).contains(refusedText);
-            }
-            QVERIFY2(found, "the refused text is in the recovered folder");
+            QVERIFY2(recoveredTexts().join('\n').contains(refusedText),
+                     "the refused text is in the recovered folder");
             QVERIFY2(tips.first().contains(CBookJobManager::recoveredFolder()), qPrintable(tips.first()));
         }
 
@@ -846,13 +841,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_f.book(name), 20000);
         QCOMPARE(dbRows(QStringLiteral("select count(*) from tb_book where bookId = %1").arg(bookId)),
                  QStringList{"0"});
-        QStringList found;
-        QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
-        while (files.hasNext()) {
-            QFile file(files.next());
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            found << QString::fromUtf8(file.readAll());
-        }
+        const QStringList found = recoveredTexts();
         QVERIFY2(found.contains(text), qPrintable(found.join('\n')));
     }
 
@@ -959,14 +948,8 @@ private slots:
         QCOMPARE(m_f.session->memos.size(), memosBefore);
         QCOMPARE(m_f.book(bookName)->chapterList.size(), chaptersBefore);
         QCOMPARE(dbRows("select count(*) from chapters", m_f.serverDb()).value(0), serverChaptersBefore);
-        bool found = false;
-        QDirIterator files(CBookJobManager::recoveredFolder(), QDir::Files);
-        while (files.hasNext()) {
-            QFile file(files.next());
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            found = found || QString::fromUtf8(file.readAll()).contains(kept);
-        }
-        QVERIFY2(found, "what the refused object held is in the recovered folder");
+        QVERIFY2(recoveredTexts().join('\n').contains(kept),
+                 "what the refused object held is in the recovered folder");
         QStringList tips;
         for (const QList<QVariant> &tip : qAsConst(tipSpy))
             tips << tip.at(0).toString();
