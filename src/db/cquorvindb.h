@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QSqlQuery;
 
@@ -91,6 +92,9 @@ public:
     // so that the text is never stored without its job or the other way
     // round. `header` names the chapter; its jobType and jobId are set.
     bool saveChapterText(T_Http_C &header, const QString &content, int wordCount, int createTime);
+    // Runs `work` (calls of this class, such as a row and the job that
+    // sends it) in one transaction: all of it is stored, or none.
+    bool together(const std::function<bool()> &work) { return inTransaction(work); }
     // The row and the chapter's own queued jobs but `keepJobId`.
     bool deleteChapter(int localChapterId, int keepJobId = 0);
     bool setChapterServerId(int localChapterId, int chapterId);

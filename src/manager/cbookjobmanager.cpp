@@ -398,21 +398,29 @@ bool CBookJobManager::chapter_create(TC_Chapter_Create &req)
     if (req.chapterName.isEmpty())
         req.chapterName = QString::fromUtf8("第%1章 ").arg(req.order_num);
     const int createTime = req.update_time > 0 ? req.update_time - req.order_num : m_db->currentTime();
-    T_Chapter *chapter = storeChapter(book, req.chapterName, req.order_num, createTime, req.chapterId);
-    if (!chapter)
+    // The chapter and the job that creates it on the server are stored
+    // together.
+    T_Chapter *chapter = nullptr;
+    if (!m_db->together([&] {
+            chapter = storeChapter(book, req.chapterName, req.order_num, createTime, req.chapterId);
+            if (!chapter)
+                return false;
+            takeServerIds(req, book, chapter);
+            if (req.synStep != 0)
+                return true;
+            req.jobType = JobType_ChapterAdd;
+            req.update_time = createTime + req.order_num;
+            return m_db->addJob(req, req.chapterName, createTime, req.order_num);
+        })) {
+        delete chapter;
         return false;
+    }
     insertByOrder(book->chapterList, chapter);
     recountBook(book);
     book->updateTime = m_db->currentTime();
     m_db->updateBook(*book);
-    takeServerIds(req, book, chapter);
-    if (req.synStep == 0) {
-        req.jobType = JobType_ChapterAdd;
-        req.update_time = createTime + req.order_num;
-        m_db->addJob(req, req.chapterName, createTime, req.order_num);
-        if (req.bookId >= 1)
-            m_http->chapterCreateAsyn(req);
-    }
+    if (req.synStep == 0 && req.bookId >= 1)
+        m_http->chapterCreateAsyn(req);
     m_ui->onChapterListChanged(book);
     return true;
 }
@@ -459,14 +467,20 @@ bool CBookJobManager::chapter_rename(TC_Chapter_Edit &req)
         return false;
     req.uid = uid();
     takeServerIds(req, book, chapter);
-    if (!m_db->renameChapter(chapter->localId, req.chapterName))
+    // The name and the job that sends it are stored together.
+    if (req.synStep == 0)
+        req.jobType = JobType_ChapterRename;
+    if (!m_db->together([&] {
+            return m_db->renameChapter(chapter->localId, req.chapterName) &&
+                   (req.synStep != 0 ||
+                    m_db->addJob(req, req.chapterName,
+                                 req.update_time > 0 ? req.update_time : m_db->currentTime()));
+        }))
         return false;
     chapter->name = req.chapterName;
     if (req.synStep == 0) {
         CLocalEdits::instance().touch(CLocalEdits::Chapter, chapter->localId);
-        req.jobType = JobType_ChapterRename;
-        if (m_db->addJob(req, req.chapterName, req.update_time > 0 ? req.update_time : m_db->currentTime()) &&
-            req.bookId >= 1 && req.chapterId >= 1)
+        if (req.bookId >= 1 && req.chapterId >= 1)
             sendStoredJob(this, m_db, req.jobId); // with any unsent text of the chapter
     }
     m_ui->onChapterListChanged(book);
@@ -483,21 +497,25 @@ bool CBookJobManager::chapter_contentBlade(TC_Chapter_ContentBlade &req)
     takeServerIds(req, book, chapter);
     if (req.chapterName.isEmpty())
         req.chapterName = chapter->name;
-    if (!m_db->insertContentBlade(req.uid, book->localId, chapter->localId, book->bookId, chapter->chapterId,
-                                  req.content))
-        return false;
+    QString json;
     if (req.synStep == 0) {
         if (req.createTime < 1)
             req.createTime = m_db->currentTime();
         // Written by hand rather than through QJsonDocument: the snapshot
         // follows a save of a long chapter, and the typing waits for both.
-        const QString json = jsonObjectText({{QStringLiteral("chapterName"), jsonString(req.chapterName)},
-                                             {QStringLiteral("content"), jsonString(req.content)}});
+        json = jsonObjectText({{QStringLiteral("chapterName"), jsonString(req.chapterName)},
+                               {QStringLiteral("content"), jsonString(req.content)}});
         req.jobType = JobType_ContentBlade;
-        m_db->addJob(req, json, req.createTime);
-        if (req.bookId >= 1 && req.chapterId >= 1)
-            m_http->chapterContentBladeAsyn(req);
     }
+    // The snapshot and the job that sends it are stored together.
+    if (!m_db->together([&] {
+            return m_db->insertContentBlade(req.uid, book->localId, chapter->localId, book->bookId,
+                                            chapter->chapterId, req.content) &&
+                   (req.synStep != 0 || m_db->addJob(req, json, req.createTime));
+        }))
+        return false;
+    if (req.synStep == 0 && req.bookId >= 1 && req.chapterId >= 1)
+        m_http->chapterContentBladeAsyn(req);
     return true;
 }
 

@@ -130,6 +130,65 @@ private slots:
 
     void cleanupTestCase() { m_author.finish(); }
 
+    // A local change and the job that sends it are stored together: when
+    // the job cannot be written, the change is not kept either (it would
+    // otherwise never reach the server).
+    void aChangeIsNeverStoredWithoutItsJob_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("rename") << 0;
+        QTest::newRow("snapshot") << 1;
+        QTest::newRow("new chapter") << 2;
+    }
+
+    void aChangeIsNeverStoredWithoutItsJob()
+    {
+        QFETCH(int, kind);
+        T_Book *book = onlineBook(QStringLiteral("同存%1").arg(kind));
+        QVERIFY(book);
+        T_Chapter *chapter = book->chapterList.first();
+        const QString countRows =
+            QStringLiteral("select (select count(*) from tb_chapter where localBookId = %1) * 1000 + "
+                           "(select count(*) from tb_contentblade where localBookId = %1) * 10 + "
+                           "(select count(*) from tb_chapter where localBookId = %1 and name = '%2')")
+                .arg(book->localId)
+                .arg(chapter->name);
+        const int before = value(countRows);
+        value(QStringLiteral("create trigger no_job before insert on tb_job begin select raise(abort, "
+                             "'the disk is full'); end"));
+        bool done = true;
+        switch (kind) {
+        case 0: {
+            TC_Chapter_Edit edit;
+            edit.localBookId = book->localId;
+            edit.localChapterId = chapter->localId;
+            edit.chapterName = QStringLiteral("新名");
+            done = m_jobs->chapterRename(edit);
+            break;
+        }
+        case 1: {
+            TC_Chapter_ContentBlade blade;
+            blade.localBookId = book->localId;
+            blade.localChapterId = chapter->localId;
+            blade.content = QStringLiteral("快照的字");
+            done = CBookJobManager::instance()->chapter_contentBlade(blade);
+            break;
+        }
+        default: {
+            TC_Chapter_Create create;
+            create.localBookId = book->localId;
+            create.chapterName = QStringLiteral("新章");
+            done = m_jobs->chapterCreate(create);
+            break;
+        }
+        }
+        value(QStringLiteral("drop trigger no_job"));
+        QVERIFY(!done);
+        QCOMPARE(value(countRows), before);
+        QVERIFY(chapter->name != QStringLiteral("新名"));
+        QCOMPARE(book->chapterList.size() + book->recycleList.size(), before / 1000);
+    }
+
     // Text written offline, then a rename online: the rename goes at once
     // and must carry the text too.
     void renameSentAtOnceCarriesTheUnsentText()
