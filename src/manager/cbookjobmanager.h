@@ -155,8 +155,9 @@ private:
     // Asks for each chapter with a server id that a whole list fetched from
     // the server leaves out.
     void askForUnlistedChapters(T_Book *book, const QSet<int> &listed);
-    // The server answered that it has no such chapter.
+    // The server answered that it has no such chapter, or book.
     void deleteChapterGoneOnServer(T_Book *book, T_Chapter *chapter);
+    void deleteBookGoneOnServer(T_Book *book);
     // The book or chapter leaves the store, the session and the screen; the
     // chapter's waiting jobs go too (but keepJobId), nothing is queued.
     bool removeBookHere(T_Book *book);

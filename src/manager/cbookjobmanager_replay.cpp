@@ -257,14 +257,7 @@ void CBookJobManager::onBookInfo(const T_Http_C &route, const QByteArray &body)
         book = findBookByServerId(res.bookId > 0 ? res.bookId : route.bookId);
     // Books are deleted for good: one the server no longer has is gone.
     if (res.code == 404 && book && route.bookId > 0 && book->bookId == route.bookId) {
-        qWarning() << "book" << book->localId << "(" << book->bookId
-                   << ") is no longer on the server: deleted here too";
-        TC_Books_Delete del;
-        takeServerIds(del, book, nullptr);
-        del.uid = uid();
-        del.jobType = JobType_BookDelete;
-        del.synStep = 1; // as the server's own delete: nothing is sent
-        books_delete(del);
+        deleteBookGoneOnServer(book);
         return;
     }
     if (res.code != 200 || !book ||
@@ -435,16 +428,25 @@ void CBookJobManager::askForUnlistedChapters(T_Book *book, const QSet<int> &list
     // missed (a restart, an answer that came late). The list alone is no
     // proof: it may have been made before the chapter reached the server.
     // So each one is asked for; "no such chapter" deletes it here.
-    QList<T_Http_C> asks;
     for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
         for (const T_Chapter *chapter : *list)
             if (chapter->chapterId > 0 && !listed.contains(chapter->chapterId)) {
                 T_Http_C ids;
                 takeServerIds(ids, book, chapter);
-                asks.append(ids);
+                chapter_content(ids);
             }
-    for (T_Http_C &ids : asks)
-        chapter_content(ids);
+}
+
+void CBookJobManager::deleteBookGoneOnServer(T_Book *book)
+{
+    qWarning() << "book" << book->localId << "(" << book->bookId
+               << ") is no longer on the server: deleted here too";
+    TC_Books_Delete del;
+    takeServerIds(del, book, nullptr);
+    del.uid = uid();
+    del.jobType = JobType_BookDelete;
+    del.synStep = 1; // as the server's own delete: nothing is sent
+    books_delete(del);
 }
 
 void CBookJobManager::deleteChapterGoneOnServer(T_Book *book, T_Chapter *chapter)
