@@ -56,6 +56,21 @@ string(APPEND sound_qrc "  </qresource>\n</RCC>\n")
 file(CONFIGURE OUTPUT ${RES_GEN}/sound.qrc CONTENT "${sound_qrc}")
 quorvin_rcc(sound ${RES_GEN}/sound.qrc ${SOUND_FILES})
 
+# The pinyin table of the sensitive-word check, from the Mandarin readings of
+# the Unicode Han database (Debian's unicode-data).
+set(UNIHAN_READINGS /usr/share/unicode/Unihan_Readings.txt.bz2)
+set(PINYIN_OUT ${RES_GEN}/txt/pinyin.txt)
+add_custom_command(OUTPUT ${PINYIN_OUT}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${RES_GEN}/txt
+    COMMAND sh -c "bzip2 -dc \"$1\" | \"$2\" \"$3\"" pinyingen ${UNIHAN_READINGS}
+            $<TARGET_FILE:quorvin-pinyingen> ${PINYIN_OUT}
+    DEPENDS quorvin-pinyingen ${UNIHAN_READINGS}
+    COMMENT "Writing the pinyin table"
+    VERBATIM)
+file(CONFIGURE OUTPUT ${RES_GEN}/pinyin.qrc CONTENT
+"<RCC>\n  <qresource prefix=\"/res/txt\">\n    <file alias=\"pinyin.txt\">${PINYIN_OUT}</file>\n  </qresource>\n</RCC>\n")
+quorvin_rcc(pinyin ${RES_GEN}/pinyin.qrc ${PINYIN_OUT})
+
 # Translations.
 set(TS_FILE ${RES_ROOT}/translations/client_zh_CN.ts)
 set_source_files_properties(${TS_FILE} PROPERTIES OUTPUT_LOCATION ${RES_GEN})

@@ -11,7 +11,7 @@ namespace CReferenceData {
 
 constexpr int kCategoryVersion = 1;
 constexpr int kSensitiveVersion = 1;
-constexpr int kNameVersion = 1;
+constexpr int kNameVersion = 2;
 
 // {"version", "male": [...], "female": [...]}, nodes with "cate_id",
 // "cate_name", "children".
@@ -22,7 +22,8 @@ qint64 parentOf(qint64 cateId);
 
 // The public list, words separated by "、".
 QString publicSensitiveWords();
-// [{"type": "1", "content": "王,李,..."}, ...] for types 1 to 12.
+// [{"type": "1", "content": "王,李,..."}, ...] for types 1 to 12
+// (creferencenames.cpp).
 QJsonArray nameLists();
 
 } // namespace CReferenceData

@@ -125,6 +125,13 @@
     </message>
 </context>
 <context>
+    <name>CRandomNameDelegate</name>
+    <message>
+        <source>Copyed</source>
+        <translation>已复制</translation>
+    </message>
+</context>
+<context>
     <name>CSynDataManager</name>
     <message>
         <source>Another machine saved an older version of &quot;%1&quot;; the text written here was kept in the time machine</source>
@@ -693,6 +700,37 @@
     </message>
 </context>
 <context>
+    <name>Widget_RecycleBin</name>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Recover</source>
+        <translation>恢复</translation>
+    </message>
+    <message>
+        <source>Delete All</source>
+        <translation>全部删除</translation>
+    </message>
+    <message>
+        <source>Recover All</source>
+        <translation>全部恢复</translation>
+    </message>
+    <message>
+        <source>creatTime:%1</source>
+        <translation>创建时间 : %1</translation>
+    </message>
+    <message>
+        <source>%1wordCount</source>
+        <translation>%1 字</translation>
+    </message>
+    <message>
+        <source>lastDay:%1</source>
+        <translation>剩余 : %1天</translation>
+    </message>
+</context>
+<context>
     <name>Widget_Register</name>
     <message>
         <source>Register</source>
@@ -721,6 +759,17 @@
     <message>
         <source>Registration Successful</source>
         <translation>注册成功</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_SensitiveWords</name>
+    <message>
+        <source>In this test, a total of %1 sensitive word was found!</source>
+        <translation>本次检测，共发现%1处敏感词！</translation>
+    </message>
+    <message>
+        <source>No sensitive words were found in this test!</source>
+        <translation>本次检测，未发现敏感词！</translation>
     </message>
 </context>
 <context>

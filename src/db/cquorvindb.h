@@ -83,7 +83,8 @@ public:
     bool setBookServerId(int localBookId, int bookId);
     bool insertChapter(const T_Chapter &chapter);
     bool insertChapterWithContent(T_Chapter &chapter);
-    bool setChapterOrder(int localChapterId, int orderNum, int status);
+    // `updateTime` above 0 is written too (the moment a chapter is recycled).
+    bool setChapterOrder(int localChapterId, int orderNum, int status, int updateTime = 0);
     bool updateChapter(const T_Chapter &chapter);
     bool renameChapter(int localChapterId, const QString &name);
     bool setChapterContent(int localChapterId, const QString &content, int wordCount);
@@ -164,6 +165,9 @@ public:
     // kind 1: the public list (with its version), kind 2: the author's own list.
     bool saveSensitiveWords(int uid, int kind, const QString &words, int version);
     bool getSensitiveWords(int uid, QString &publicWords, QString &authorWords);
+    // The author's own list and the job that sends it (type 30, replacing a
+    // waiting one) in one transaction; the author's row is made when missing.
+    bool saveCustomSensitiveWords(T_Http_C &header, const QString &words, int createTime);
     // `names` maps a list type to its text; it is emptied.
     bool saveNames(QMap<int, QString> &names, int version);
     bool getNames(int type, QStringList &names);

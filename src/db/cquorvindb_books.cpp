@@ -211,8 +211,13 @@ bool CQuorvinDb::insertChapterWithContent(T_Chapter &chapter)
     return true;
 }
 
-bool CQuorvinDb::setChapterOrder(int localChapterId, int orderNum, int status)
+bool CQuorvinDb::setChapterOrder(int localChapterId, int orderNum, int status, int updateTime)
 {
+    if (updateTime > 0)
+        return execAll({sqlFormat(
+            QStringLiteral(
+                "update tb_chapter set orderNum = %1,status = %2,updateTime = %3 where localId = %4;"),
+            {orderNum, status, updateTime, localChapterId})});
     return execAll(
         {sqlFormat(QStringLiteral("update tb_chapter set orderNum = %1,status = %2 where localId = %3;"),
                    {orderNum, status, localChapterId})});

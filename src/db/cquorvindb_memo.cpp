@@ -203,6 +203,35 @@ bool CQuorvinDb::saveSensitiveWords(int uid, int kind, const QString &words, int
     });
 }
 
+bool CQuorvinDb::saveCustomSensitiveWords(T_Http_C &header, const QString &words, int createTime)
+{
+    if (header.uid < 1)
+        return false;
+    header.jobType = JobType_SensitiveEdit;
+    return inTransaction([&] {
+        QSqlQuery query(connection());
+        query.setForwardOnly(true);
+        if (!sqlExec(query,
+                     sqlFormat(QStringLiteral("select count(*) from tb_sensitive_words where type = 2 and "
+                                              "uid = %1;"),
+                               {header.uid})) ||
+            !query.next())
+            return false;
+        const bool hasRow = query.value(0).toInt() > 0;
+        query.finish();
+        QStringList statements;
+        if (!hasRow)
+            statements << sqlFormat(QStringLiteral("insert into tb_sensitive_words(uid,type) values(%1,2);"),
+                                    {header.uid});
+        statements << sqlFormat(QStringLiteral(
+                                    "update tb_sensitive_words set words = '%1' where type = 2 and uid = %2"),
+                                {words, header.uid})
+                   << sqlFormat(QStringLiteral("delete from tb_job where uid = %1 and jobType = %2;"),
+                                {header.uid, int(JobType_SensitiveEdit)});
+        return execAll(statements) && insertJob(header, words, createTime);
+    });
+}
+
 bool CQuorvinDb::getSensitiveWords(int uid, QString &publicWords, QString &authorWords)
 {
     QSqlQuery query(connection());

@@ -3,6 +3,7 @@
 // The in-memory mirrors of the rows of the local store and the process-wide
 // record of the signed-in author.
 
+#include "manager/sensitivewordmatcher.h"
 #include "remote/thttp.h"
 
 #include <QList>
@@ -285,17 +286,24 @@ struct T_SessionData
     T_DayStatistics todayStatistics;
     T_WritingSession writingSession;
     double money = 0.0; // remuneration of the open book, per thousand words
-    // Sensitive-word check: the two lists as stored; the matcher is built
-    // from them by the checker.
+    // Sensitive-word check: the two lists as stored, and the matcher that
+    // searches them (brought up to date from them before each check).
     QString publicSensitiveWords;
     QString authorSensitiveWords;
-    QStringList sensitiveWordMatcher;
+    SensitiveWordMatcher sensitiveMatcher;
     // Typing sounds, created together on first use, never freed.
     QSoundEffect *soundWriting = nullptr;
     QSoundEffect *soundDelete = nullptr;
     QSoundEffect *soundEnter = nullptr;
     bool soundsLoaded = false;
-    QMap<int, QStringList> nameCache; // random name generator
+    // The name generator's lists by type, each read from the store the
+    // first time a draw needs it.
+    struct T_NameCacheEntry
+    {
+        bool loaded = false;
+        QStringList names;
+    };
+    QMap<int, T_NameCacheEntry> nameCache;
     QList<T_Memo *> memos;
     T_JobData currentJob; // the job being replayed
 };

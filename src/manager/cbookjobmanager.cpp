@@ -573,9 +573,13 @@ bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle &req)
     req.uid = uid();
     takeServerIds(req, book, chapter);
     const int status = req.status == 0 ? 0 : 1;
-    if (!m_db->setChapterOrder(chapter->localId, chapter->orderNum, status))
+    // The recycle bin counts a chapter's days from the moment it went in.
+    const int recycledAt = status == 0 ? (req.update_time > 0 ? req.update_time : m_db->currentTime()) : 0;
+    if (!m_db->setChapterOrder(chapter->localId, chapter->orderNum, status, recycledAt))
         return false;
     chapter->status = status;
+    if (recycledAt > 0)
+        chapter->updateTime = recycledAt;
     book->chapterList.removeOne(chapter);
     book->recycleList.removeOne(chapter);
     insertByOrder(status == 0 ? book->recycleList : book->chapterList, chapter);

@@ -110,6 +110,16 @@ public:
     bool saveDayStatistics();
     QString statisticsJson();
 
+    // The author's own sensitive words (cjobmanager_tools.cpp): replaces the
+    // matcher's custom list, stores it and queues job 30 in one transaction,
+    // then starts a replay. False for an author without uid or when the
+    // store refuses (nothing changes then).
+    bool sensitiveEditCustom(const QString &words);
+    // The name generator (CSystemManager).
+    void randomNames(int kind, int gender, int surnameChoice, int length, QStringList &out, int count,
+                     const QString &surname);
+    void randomSurnames(int kind, int surnameChoice, QStringList &out, int count);
+
     // Memos (CMemoManager); each needs localMemoId >= 1 (detail also memoId).
     bool memoAdd(TC_Memo_Add &req);
     bool memoDel(const TC_Memo_Del &req);

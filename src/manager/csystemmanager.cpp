@@ -9,14 +9,139 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTime>
-#include <cstdlib>
 
 CSystemManager::CSystemManager(QObject *parent)
     : QObject(parent), m_http(CQuorvinHttp::instance()), m_db(CQuorvinDb::instance()),
       m_session(&T_SessionData::instance())
 {
     // The name generator's draws depend on this seed: seconds since local midnight.
-    std::srand(unsigned(QTime(0, 0).secsTo(QTime::currentTime())));
+    m_random.seed(quint32(QTime(0, 0).secsTo(QTime::currentTime())));
+}
+
+QVector<int> CSystemManager::givenNameTypes(int kind, int gender, int length)
+{
+    QVector<int> types;
+    if (kind & 1) {
+        if (gender & 1) {
+            if (length & 1)
+                types << 3;
+            if (length & 2)
+                types << 5;
+        }
+        if (gender & 2) {
+            if (length & 1)
+                types << 4;
+            if (length & 2)
+                types << 6;
+        }
+    }
+    if (kind & 2) {
+        if (gender & 1)
+            types << 8;
+        if (gender & 2)
+            types << 9;
+    }
+    if (kind & 4) {
+        if (gender & 1)
+            types << 11;
+        if (gender & 2)
+            types << 12;
+    }
+    return types;
+}
+
+QVector<int> CSystemManager::surnameTypes(int kind, int surnameChoice)
+{
+    QVector<int> types;
+    if (kind & 1) {
+        if (surnameChoice & 1)
+            types << 1;
+        if (surnameChoice & 2)
+            types << 2;
+    }
+    if (kind & 2)
+        types << 7;
+    if (kind & 4)
+        types << 10;
+    return types;
+}
+
+const QStringList &CSystemManager::names(int type)
+{
+    T_SessionData::T_NameCacheEntry &entry = m_session->nameCache[type];
+    if (!entry.loaded) {
+        QStringList read;
+        if (m_db->getNames(type, read)) {
+            // A list as stored may end with a separator or hold blanks.
+            for (const QString &name : qAsConst(read)) {
+                const QString trimmed = name.trimmed();
+                if (!trimmed.isEmpty())
+                    entry.names.append(trimmed);
+            }
+        }
+        entry.loaded = true;
+    }
+    return entry.names;
+}
+
+QStringList CSystemManager::draw(const QVector<int> &types, int count, const QString &prefix,
+                                 const QStringList &prefixes)
+{
+    QStringList out;
+    QVector<const QStringList *> lists;
+    quint32 total = 0;
+    for (int type : types) {
+        const QStringList &list = names(type);
+        lists.append(&list);
+        total += quint32(list.size());
+    }
+    if (total == 0)
+        return out;
+    for (int i = 0; i < count; ++i) {
+        quint32 r = m_random.bounded(total);
+        QString word;
+        for (const QStringList *list : qAsConst(lists)) {
+            if (r < quint32(list->size())) {
+                word = list->at(int(r));
+                break;
+            }
+            r -= quint32(list->size());
+        }
+        if (!prefix.isEmpty())
+            out.append(prefix + word);
+        else
+            out.append(prefixes.value(i) + word);
+    }
+    return out;
+}
+
+void CSystemManager::randomNames(int kind, int gender, int surnameChoice, int length, QStringList &out,
+                                 int count, const QString &surname)
+{
+    const QVector<int> given = givenNameTypes(kind, gender, length);
+    if (kind == 4) {
+        // Western names read given name first, the surname after a middle dot.
+        const QStringList surnames =
+            surname.isEmpty() ? draw(surnameTypes(kind, surnameChoice), count, QString(), {}) : QStringList();
+        out = draw(given, count, QString(), {});
+        for (int i = 0; i < out.size(); ++i) {
+            const QString family = surname.isEmpty() ? surnames.value(i) : surname;
+            if (!family.isEmpty())
+                out[i] += QStringLiteral("·") + family;
+        }
+        return;
+    }
+    if (!surname.isEmpty()) {
+        out = draw(given, count, surname, {});
+        return;
+    }
+    const QStringList surnames = draw(surnameTypes(kind, surnameChoice), count, QString(), {});
+    out = draw(given, count, QString(), surnames);
+}
+
+void CSystemManager::randomSurnames(int kind, int surnameChoice, QStringList &out, int count)
+{
+    out = draw(surnameTypes(kind, surnameChoice), count, QString(), {});
 }
 
 CSystemManager *CSystemManager::instance()
@@ -211,6 +336,12 @@ void CSystemManager::onSensitiveWords(const QByteArray &body)
         return;
     const int uid = m_session->author.uid;
     if (res.sensitive_type == 2) {
+        // The author's own edit still waiting to be sent is newer than
+        // anything the server has: it stays, and its job sends it.
+        if (uid >= 1 && m_db->hasWaitingJob(QStringLiteral("uid"), uid, {JobType_SensitiveEdit})) {
+            qDebug() << "the server's list of the author's sensitive words waits for the local edit";
+            return;
+        }
         m_session->authorSensitiveWords = res.sensitiveWords;
         if (uid >= 1)
             m_db->saveSensitiveWords(uid, 2, res.sensitiveWords, res.version);

@@ -9,11 +9,13 @@
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
+#include "random/widget_randomname.h"
 #include "titemdata.h"
 #include "ui/ztmessagebox.h"
 #include "widget_creation_bottom.h"
 #include "widget_creation_plane2.h"
 #include "widget_creation_plane3.h"
+#include "widget_sensitivewords.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -291,6 +293,7 @@ void Widget_Creation_Content::clearChapter()
     m_edit->clear();
     m_loading = false;
     m_edit->setReadOnly(true);
+    m_hitSelections.clear();
     m_edit->setExtraSelections({});
 }
 
@@ -298,6 +301,10 @@ void Widget_Creation_Content::closeChapter()
 {
     saveChapter();
     m_timer->stop();
+    if (m_sensitive)
+        m_sensitive->hide();
+    if (m_randomName)
+        m_randomName->hide();
     if (m_book)
         CQuorvinDb::instance()->updateBook(*m_book);
     clearChapter();
@@ -610,8 +617,8 @@ void Widget_Creation_Content::onCurrentLine()
     const T_User &user = m_session.user;
     if (!user.isFocusing || !m_chapter) {
         m_focusKey = -1;
-        if (!m_edit->extraSelections().isEmpty())
-            m_edit->setExtraSelections({});
+        if (m_edit->extraSelections().size() != m_hitSelections.size())
+            setEditorSelections({});
         return;
     }
     QTextCursor cursor = m_edit->textCursor();
@@ -623,7 +630,7 @@ void Widget_Creation_Content::onCurrentLine()
     // the text by themselves: only a move to another line redraws it.
     const qint64 key =
         (qint64(block.blockNumber()) << 20) + (line << 2) + (user.isFocusLine ? 1 : 0) + (isDark() ? 2 : 0);
-    if (key == m_focusKey && !m_edit->extraSelections().isEmpty())
+    if (key == m_focusKey && m_edit->extraSelections().size() == m_hitSelections.size() + 1)
         return;
     m_focusKey = key;
     QTextEdit::ExtraSelection focus;
@@ -637,7 +644,7 @@ void Widget_Creation_Content::onCurrentLine()
         focus.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     }
     focus.format.setForeground(isDark() ? kTextDark : kTextLight);
-    m_edit->setExtraSelections({focus});
+    setEditorSelections({focus});
 }
 
 // ---- Commands and hot keys ------------------------------------------------------
@@ -1004,6 +1011,7 @@ bool Widget_Creation_Content::eventFilter(QObject *watched, QEvent *event)
     case QEvent::InputMethod:
         if (watched == m_edit) {
             clearSearchHighlight();
+            clearSensitiveHighlight();
             if (m_fullScreen) {
                 m_btnSetup2->hide();
                 m_btnSetup3->hide();
@@ -1053,6 +1061,7 @@ void Widget_Creation_Content::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     applyMargins();
     m_placeTimer->start();
+    placeToolPanels();
 }
 
 void Widget_Creation_Content::placeFloatingButtons()

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPointer>
 #include <QTextBlockFormat>
+#include <QTextEdit>
 #include <QWidget>
 
 class QPushButton;
@@ -12,6 +13,8 @@ class Creation_TextEdit;
 class Widget_Creation_Bottom;
 class Widget_Creation_Plane2;
 class Widget_Creation_Plane3;
+class Widget_RandomName;
+class Widget_SensitiveWords;
 struct T_Book;
 struct T_Chapter;
 struct T_ItemData;
@@ -69,6 +72,21 @@ public:
     // Page margins of the editor's root frame: left, top, right, bottom.
     QMargins pageMargins() const;
 
+    // The sensitive-word check's action on the editor's text
+    // (widget_creation_content_tools.cpp): 1 highlights every hit of the
+    // last check, 2 to 4 rewrite them (pinyin, asterisks, hyphens) in the
+    // text itself, as one edit the author can undo. The hits are found
+    // again in the text as it stands now.
+    void applySensitiveAction(int action);
+    // The highlighted hits, empty once the author types.
+    const QList<QTextEdit::ExtraSelection> &sensitiveHighlight() const { return m_hitSelections; }
+    void clearSensitiveHighlight();
+    // The tool panels over the editor, once opened.
+    Widget_SensitiveWords *sensitivePanel() const;
+    Widget_RandomName *randomNamePanel() const;
+    void showRandomNames();
+    void showSensitiveWords();
+
 public slots:
     void on_btn_creation_setup2_clicked();
     void on_btn_creation_setup3_clicked();
@@ -115,10 +133,13 @@ private:
     void switchTheme();
     bool isDark() const;
 
+    void placeToolPanels();
+    void setEditorSelections(QList<QTextEdit::ExtraSelection> selections);
+    // Draws the focus line and the highlighted hits again.
+    void refreshSelections();
+
     // Tools whose screens come later: each is called here and does nothing
     // until its screen exists.
-    void showRandomNames() {}
-    void showSensitiveWords() {}
     void showMemoList() {}
     void showFindDialog() {}
     void openLockDialog() {}
@@ -130,6 +151,9 @@ private:
     Widget_Creation_Bottom *m_bottom = nullptr;
     QPointer<Widget_Creation_Plane2> m_plane2;
     QPointer<Widget_Creation_Plane3> m_plane3;
+    QPointer<Widget_SensitiveWords> m_sensitive;
+    QPointer<Widget_RandomName> m_randomName;
+    QList<QTextEdit::ExtraSelection> m_hitSelections;
     QPushButton *m_btnSetup2 = nullptr;
     QPushButton *m_btnSetup3 = nullptr;
     QTimer *m_timer = nullptr;

@@ -10,6 +10,7 @@
 #include "manager/cuimanager.h"
 #include "ui/bookshelf/widget_booklistpreview.h"
 #include "ui/ztmessagebox.h"
+#include "widget_recyclebin.h"
 
 #include <QAction>
 #include <QApplication>
@@ -265,6 +266,22 @@ void Widget_Creation_Left::rebuild()
 {
     m_model->reload(m_book);
     selectChapter(m_currentId);
+}
+
+void Widget_Creation_Left::openRecycleBin()
+{
+    if (!m_book)
+        return;
+    if (!m_recycleBin) {
+        m_recycleBin = new Widget_RecycleBin(window());
+        connect(m_recycleBin, &Widget_RecycleBin::sig_Replain, this, &Widget_Creation_Left::onRecyclePaint);
+    }
+    m_recycleBin->setBook(m_book);
+    const QRect frame = window()->frameGeometry();
+    m_recycleBin->move(frame.center() - m_recycleBin->rect().center());
+    m_recycleBin->show();
+    m_recycleBin->raise();
+    m_recycleBin->activateWindow();
 }
 
 void Widget_Creation_Left::onRecyclePaint()

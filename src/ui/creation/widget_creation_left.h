@@ -11,6 +11,7 @@ class QPushButton;
 class ChapterListDelegate;
 class ChapterListModel;
 class Widget_BookListPreview;
+class Widget_RecycleBin;
 struct T_Book;
 struct T_Chapter;
 
@@ -43,6 +44,8 @@ public:
     QPushButton *sortButton() const { return m_btnAsc; }
     QPushButton *previewButton() const { return m_btnPreview; }
     Widget_BookListPreview *preview() const { return m_preview; }
+    // The recycle bin, once opened.
+    Widget_RecycleBin *recycleBin() const { return m_recycleBin; }
 
     // The steps behind the menu entries (the menu calls these).
     bool createChapter();
@@ -80,7 +83,7 @@ private:
     void fillPreview();
     void setCurrent(int localChapterId);
     void openTimeMachine() {}
-    void openRecycleBin() {}
+    void openRecycleBin();
 
     T_Book *m_book = nullptr;
     int m_currentId = 0;
@@ -99,5 +102,6 @@ private:
     QAction *m_actNext = nullptr;
     QLabel *m_deleteItem = nullptr;
     Widget_BookListPreview *m_preview = nullptr;
+    Widget_RecycleBin *m_recycleBin = nullptr;
     QPropertyAnimation *m_previewAnimation = nullptr;
 };
