@@ -175,6 +175,7 @@ int main(int argc, char **argv)
     std::printf("  %-40s %10.2f ms   load %s   (%d hits)\n", "nested search of the lists, once", nestedMs,
                 qPrintable(nestedLoad), int(expected.size()));
     std::printf("  hits identical to the nested search: %s\n", identical ? "yes" : "NO");
-    std::printf("  matcher within grep's time: %s\n", median(checkMs) <= median(grepMs) ? "yes" : "NO");
+    std::printf("  matcher within grep's time, first check included: %s\n",
+                qMax(firstMs, median(checkMs)) <= median(grepMs) ? "yes" : "NO");
     return identical ? 0 : 1;
 }

@@ -57,12 +57,22 @@ void SensitiveWordMatcher::buildAutomaton()
     if (m_builtMode & Custom)
         m_words += m_custom;
 
+    int units = 0;
+    for (const QString &word : qAsConst(m_words))
+        units += word.size();
     m_nodes.clear();
     m_edges.clear();
     m_outputs.clear();
+    m_nodes.reserve(units + 1);
+    m_edges.reserve(units);
     m_nodes.append(Node());
-    QVector<QVector<int>> ends(1);
-    QVector<QVector<QPair<ushort, int>>> children(1);
+    QVector<ushort> unitOf(1, 0);  // the code unit on the edge into each node
+    QVector<int> parentOf(1, 0);
+    QVector<int> firstWord(1, -1); // words ending at a node, linked through nextWord
+    QVector<int> nextWord(m_words.size(), -1);
+    unitOf.reserve(units + 1);
+    parentOf.reserve(units + 1);
+    firstWord.reserve(units + 1);
     for (int w = 0; w < m_words.size(); ++w) {
         const QString &word = m_words.at(w);
         if (word.isEmpty())
@@ -78,52 +88,62 @@ void SensitiveWordMatcher::buildAutomaton()
             Node next;
             next.depth = m_nodes.at(node).depth + 1;
             m_nodes.append(next);
-            ends.append(QVector<int>());
-            children.append(QVector<QPair<ushort, int>>());
+            unitOf.append(c.unicode());
+            parentOf.append(node);
+            firstWord.append(-1);
             const int created = m_nodes.size() - 1;
             m_edges.insert(key, created);
-            children[node].append(qMakePair(c.unicode(), created));
             node = created;
         }
-        ends[node].append(w);
+        nextWord[w] = firstWord.at(node);
+        firstWord[node] = w;
     }
 
-    // Fail links breadth first: a node's fail is the longest proper suffix
-    // of its string that is also a prefix of some word.
-    QVector<int> queue;
-    queue.reserve(m_nodes.size());
-    for (const auto &child : children.at(0))
-        queue.append(child.second);
-    for (int head = 0; head < queue.size(); ++head) {
-        const int node = queue.at(head);
-        for (const auto &child : children.at(node)) {
-            int fail = m_nodes.at(node).fail;
-            const quint64 unit = child.first;
-            int target = 0;
-            for (;;) {
-                auto edge = m_edges.constFind((quint64(fail) << 16) | unit);
-                if (edge != m_edges.cend()) {
-                    target = edge.value();
-                    break;
-                }
-                if (fail == 0)
-                    break;
-                fail = m_nodes.at(fail).fail;
+    // Nodes by depth, so that a node's parent and every shorter suffix
+    // have their fail links when its own is computed: the longest proper
+    // suffix of its string that is also a prefix of some word.
+    int maxDepth = 0;
+    for (const Node &node : qAsConst(m_nodes))
+        maxDepth = qMax(maxDepth, node.depth);
+    QVector<int> byDepth(maxDepth + 2, 0);
+    for (const Node &node : qAsConst(m_nodes))
+        ++byDepth[node.depth + 1];
+    for (int d = 1; d < byDepth.size(); ++d)
+        byDepth[d] += byDepth[d - 1];
+    QVector<int> order(m_nodes.size());
+    for (int node = 0; node < m_nodes.size(); ++node)
+        order[byDepth[m_nodes.at(node).depth]++] = node;
+    for (int node : qAsConst(order)) {
+        if (m_nodes.at(node).depth < 2)
+            continue;
+        const quint64 unit = unitOf.at(node);
+        int fail = m_nodes.at(parentOf.at(node)).fail;
+        int target = 0;
+        for (;;) {
+            auto edge = m_edges.constFind((quint64(fail) << 16) | unit);
+            if (edge != m_edges.cend()) {
+                target = edge.value();
+                break;
             }
-            m_nodes[child.second].fail = target;
-            queue.append(child.second);
+            if (fail == 0)
+                break;
+            fail = m_nodes.at(fail).fail;
         }
+        m_nodes[node].fail = target;
     }
-    for (int node : qAsConst(queue)) {
+    for (int node : qAsConst(order)) {
+        if (node == 0)
+            continue;
         const int fail = m_nodes.at(node).fail;
-        m_nodes[node].outputLink = ends.at(fail).isEmpty() ? m_nodes.at(fail).outputLink : fail;
+        m_nodes[node].outputLink = firstWord.at(fail) < 0 ? m_nodes.at(fail).outputLink : fail;
     }
     for (int node = 0; node < m_nodes.size(); ++node) {
-        if (ends.at(node).isEmpty())
+        if (firstWord.at(node) < 0)
             continue;
         m_nodes[node].firstOutput = m_outputs.size();
-        m_nodes[node].outputCount = ends.at(node).size();
-        m_outputs += ends.at(node);
+        for (int w = firstWord.at(node); w >= 0; w = nextWord.at(w))
+            m_outputs.append(w);
+        m_nodes[node].outputCount = m_outputs.size() - m_nodes.at(node).firstOutput;
     }
 }
 
