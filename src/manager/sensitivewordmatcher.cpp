@@ -66,7 +66,7 @@ void SensitiveWordMatcher::buildAutomaton()
     m_nodes.reserve(units + 1);
     m_edges.reserve(units);
     m_nodes.append(Node());
-    QVector<ushort> unitOf(1, 0);  // the code unit on the edge into each node
+    QVector<ushort> unitOf(1, 0); // the code unit on the edge into each node
     QVector<int> parentOf(1, 0);
     QVector<int> firstWord(1, -1); // words ending at a node, linked through nextWord
     QVector<int> nextWord(m_words.size(), -1);

@@ -162,7 +162,8 @@ void Widget_RecycleBin::showDetails(T_Chapter *chapter)
     m_creatTime->setText(
         tr("creatTime:%1")
             .arg(QDateTime::fromSecsSinceEpoch(chapter->createTime).toString("yyyy-MM-dd hh:mm:ss")));
-    m_wordCount->setText(tr("%1wordCount").arg(chapter->content.toUcs4().size()));
+    // Counted as everywhere else: every character that is not a blank or a line break.
+    m_wordCount->setText(tr("%1wordCount").arg(CUiManager::countWords(chapter->content)));
     m_dateTime->setText(tr("lastDay:%1").arg(daysLeft(chapter->updateTime, CreationClock::now())));
     m_text->setPlainText(joinedLines(chapter->content));
 }
