@@ -23,6 +23,7 @@
 #include "ui/creation/widget_recyclebin.h"
 #include "ui/creation/widget_sensitivewords.h"
 #include "ui/float_tips.h"
+#include "ui/widget_clienttips.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -198,6 +199,10 @@ private:
         const QString dir = qEnvironmentVariable("QUORVIN_SCREENSHOT_DIR");
         if (dir.isEmpty())
             return;
+        // A sync toast of the saves above would stand over the panels.
+        for (QWidget *tip : QApplication::allWidgets())
+            if (qobject_cast<Widget_ClientTips *>(tip))
+                tip->hide();
         QTest::qWait(300);
         QTemporaryDir tmp;
         const QString whole = tmp.filePath("root.png");
@@ -541,6 +546,11 @@ private slots:
 
             Widget_SensitiveWords *panel = openSensitivePanel();
             saveCustomList(panel, QStringLiteral("仙侠、魔"));
+            ++m_now;
+            content()->onCreationTimer();
+            // The sync the save starts, and its toast, are over first.
+            QVERIFY(SignedInAuthor::waitIdle());
+            QTest::qWait(2600);
             if (!panel->regularBox()->isChecked())
                 QTest::mouseClick(panel->regularBox(), Qt::LeftButton);
             if (!panel->customBox()->isChecked())
@@ -550,6 +560,8 @@ private slots:
             shoot(QStringLiteral("sensitive-result-%1.png").arg(theme), window);
             QTest::mouseClick(panel->confirmButton(), Qt::LeftButton);
             panel->hide();
+            QVERIFY(SignedInAuthor::waitIdle());
+            QTest::qWait(2600);
             shoot(QStringLiteral("sensitive-highlight-%1.png").arg(theme), window);
             QTest::keyClick(editor(), Qt::Key_End);
 

@@ -64,6 +64,10 @@ Widget_RecycleBin::Widget_RecycleBin(QWidget *parent) : QDialog(parent)
     m_list->setSpacing(0);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The rows sit on the popup's own background, in either theme.
+    m_list->setStyleSheet(
+        QStringLiteral("QListView#recycle_listview { background: transparent; border: none; }"));
+    m_list->viewport()->setAutoFillBackground(false);
     m_model = new ChapterListModel(this);
     m_list->setModel(m_model);
     m_delegate = new ChapterListDelegate(ChapterListDelegate::ModeRecycle, m_list);
@@ -88,6 +92,7 @@ Widget_RecycleBin::Widget_RecycleBin(QWidget *parent) : QDialog(parent)
     m_text->setObjectName("textEdit_recycle");
     m_text->setAccessibleName(QStringLiteral("章节内容"));
     m_text->setReadOnly(true);
+    m_text->setStyleSheet(QStringLiteral("QTextEdit#textEdit_recycle { font-size: 14px; }"));
     m_text->document()->rootFrame()->setFrameFormat([this] {
         QTextFrameFormat format = m_text->document()->rootFrame()->frameFormat();
         format.setMargin(12);

@@ -64,7 +64,7 @@ Widget_SensitiveWords::Widget_SensitiveWords(Widget_Creation_Content *content)
     column->addWidget(m_pages, 1);
 
     connect(m_close, &QPushButton::clicked, this, &QWidget::hide);
-    setFixedSize(420, 400);
+    setFixedSize(440, 430);
     hide();
 }
 
@@ -146,6 +146,7 @@ QWidget *Widget_SensitiveWords::buildResultPage()
     m_result = new QLabel(page);
     m_result->setObjectName("lb_result");
     m_result->setWordWrap(true);
+    m_result->setStyleSheet(QStringLiteral("QLabel#lb_result { font-size: 15px; font-weight: bold; }"));
     column->addWidget(m_result);
     column->addSpacing(4);
 

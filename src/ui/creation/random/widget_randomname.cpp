@@ -75,7 +75,6 @@ Widget_RandomName::Widget_RandomName(QWidget *parent) : QWidget(parent)
     m_btnName->setCheckable(true);
     m_btnName->setChecked(true);
     m_btnName->setFlat(true);
-    m_btnName->setLayoutDirection(Qt::RightToLeft);
     m_btnName->setIconSize(QSize(16, 16));
     m_btnName->setStyleSheet(
         QStringLiteral("QPushButton#btnName { border: none; background: transparent; "
@@ -176,8 +175,11 @@ Widget_RandomName::Widget_RandomName(QWidget *parent) : QWidget(parent)
     m_list->setResizeMode(QListView::Adjust);
     m_list->setMovement(QListView::Static);
     m_list->setSpacing(10);
-    m_list->setMinimumHeight(220);
+    m_list->setMinimumHeight(280);
     m_list->setFrameShape(QFrame::NoFrame);
+    // The names sit on the panel's own background, in either theme.
+    m_list->setStyleSheet(QStringLiteral("QListView#listView { background: transparent; border: none; }"));
+    m_list->viewport()->setAutoFillBackground(false);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setCursor(Qt::PointingHandCursor);
     column->addWidget(m_list, 1);
@@ -207,7 +209,7 @@ Widget_RandomName::Widget_RandomName(QWidget *parent) : QWidget(parent)
     connect(m_btnDouble, &QPushButton::clicked, this,
             [this] { setSurnameFrom(kKindChinese, 2, "Double--------"); });
 
-    setFixedSize(460, 560);
+    setFixedSize(500, 660);
     updateArrow();
     generate();
     hide();
