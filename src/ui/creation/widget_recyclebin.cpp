@@ -120,6 +120,18 @@ Widget_RecycleBin::Widget_RecycleBin(QWidget *parent) : QDialog(parent)
             &Widget_RecycleBin::onMousePressedByLeftBtn);
     connect(m_delegate, &ChapterListDelegate::sig_onMousePressedByRightBtn, this,
             &Widget_RecycleBin::onMousePressedByRightBtn);
+    // Chapters may leave or enter the bin meanwhile (a sync, another page),
+    // and the book itself may go.
+    connect(CUiManager::instance(), &CUiManager::sig_ChapterListChanged, this, [this](T_Book *book) {
+        if (book == m_book && isVisible())
+            refresh();
+    });
+    connect(CUiManager::instance(), &CUiManager::sig_BookListChanged, this, [this] {
+        if (m_book && !T_SessionData::instance().books.contains(m_book)) {
+            m_book = nullptr;
+            on_btn_close_clicked();
+        }
+    });
     resize(760 + 2 * layout()->contentsMargins().left(), 520 + 2 * layout()->contentsMargins().top());
 }
 
@@ -141,6 +153,15 @@ void Widget_RecycleBin::setBook(T_Book *book)
         showDetails(chapters.first());
         m_list->setCurrentIndex(m_model->index(0));
     }
+}
+
+void Widget_RecycleBin::refresh()
+{
+    if (m_chapter && !m_book->recycleList.contains(m_chapter))
+        clearDetails();
+    reloadList();
+    if (m_chapter)
+        m_list->setCurrentIndex(m_model->index(m_model->rowOf(m_chapter->localId)));
 }
 
 void Widget_RecycleBin::reloadList()

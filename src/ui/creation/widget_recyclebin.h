@@ -61,6 +61,8 @@ private:
     void showDetails(T_Chapter *chapter);
     void clearDetails();
     void reloadList();
+    // The list again from the book; the details go when their chapter left.
+    void refresh();
     // The chapter to show after `chapter` leaves the list: the next one, or
     // the previous one when it was the last.
     T_Chapter *neighbourOf(const T_Chapter *chapter) const;
