@@ -339,6 +339,37 @@ private slots:
         panel->hide();
     }
 
+    // Words saved offline are newer than the server's: a fetch of the
+    // server's list answered meanwhile does not replace them, and they reach
+    // the server once it is back.
+    void offlineWordsOutliveAFetch()
+    {
+        QVERIFY(m_author.goOffline());
+        Widget_SensitiveWords *panel = openSensitivePanel();
+        saveCustomList(panel, QStringLiteral("离线词、旧梦"));
+        panel->hide();
+        QCOMPARE(SignedInAuthor::value(QStringLiteral("select count(*) from tb_job where jobType = 30")), 1);
+        T_Http_C route;
+        route.jobType = JobType_SensitiveFetch;
+        route.uid = int(m_author.uid());
+        CSystemManager::instance()->asynBack(
+            route, R"({"code":200,"msg":"","server_time":1800000000,)"
+                   R"("content":{"version":9,"sensitiveWords":"服务器旧词","sensitive_type":2}})");
+        QCOMPARE(m_session.authorSensitiveWords, QStringLiteral("离线词、旧梦"));
+        QCOMPARE(sqlText(QStringLiteral("select words from tb_sensitive_words where type = 2 and uid = %1")
+                             .arg(m_author.uid())),
+                 QStringLiteral("离线词、旧梦"));
+        // The pass that met the closed server ends first.
+        QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->syncRunning(), 0, 20000);
+        QVERIFY(m_author.goOnline());
+        QVERIFY(SignedInAuthor::replay());
+        const QJsonObject words =
+            m_author.api(QStringLiteral("f00d0000000000000000000000000028"))
+                .post(QStringLiteral("/sensitive/getSensitive"), {{"sensitive_type", "2"}})
+                .object();
+        QCOMPARE(words.value("sensitiveWords").toString(), QStringLiteral("离线词、旧梦"));
+    }
+
     void namesOfThreeKinds()
     {
         Widget_RandomName *panel = openNamePanel();
