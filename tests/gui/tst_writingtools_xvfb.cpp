@@ -24,6 +24,7 @@
 #include "ui/creation/widget_sensitivewords.h"
 #include "ui/float_tips.h"
 #include "ui/widget_clienttips.h"
+#include "ui/ztmessagebox.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -44,6 +45,7 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTranslator>
 #include <QX11Info>
 
@@ -69,6 +71,22 @@ QAction *menuAction(QMenu *menu, const QString &text)
         if (action->text() == text)
             return action;
     return nullptr;
+}
+
+// Clicks button `index` of the next message box once it shows.
+void answerNextBox(int index)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, index] {
+        auto *box = qobject_cast<ZtMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        QTest::mouseClick(box->buttons().at(index), Qt::LeftButton);
+    });
+    poll->start();
 }
 
 } // namespace
@@ -542,6 +560,12 @@ private slots:
             QVERIFY(recycle(chapter));
         bin = openBin();
         QCOMPARE(bin->model()->rowCount(), 4);
+        // Asked first: cancelling keeps every chapter.
+        answerNextBox(0);
+        menuAction(bin->menu(), QStringLiteral("全部删除"))->trigger();
+        QCOMPARE(bin->model()->rowCount(), 4);
+        QCOMPARE(m_book->recycleList.size(), 4);
+        answerNextBox(1);
         menuAction(bin->menu(), QStringLiteral("全部删除"))->trigger();
         QCOMPARE(bin->model()->rowCount(), 0);
         QVERIFY(m_book->recycleList.isEmpty());

@@ -9,6 +9,7 @@
 #include "manager/cjobmanager.h"
 #include "manager/cuimanager.h"
 #include "ui/popupframe.h"
+#include "ui/ztmessagebox.h"
 
 #include <QCursor>
 #include <QDateTime>
@@ -113,7 +114,7 @@ Widget_RecycleBin::Widget_RecycleBin(QWidget *parent) : QDialog(parent)
     QAction *recoverAll = m_menu->addAction(tr("Recover All"));
     connect(remove, &QAction::triggered, this, &Widget_RecycleBin::deleteCurrent);
     connect(recover, &QAction::triggered, this, &Widget_RecycleBin::recoverCurrent);
-    connect(removeAll, &QAction::triggered, this, &Widget_RecycleBin::deleteAll);
+    connect(removeAll, &QAction::triggered, this, &Widget_RecycleBin::confirmDeleteAll);
     connect(recoverAll, &QAction::triggered, this, &Widget_RecycleBin::recoverAll);
 
     connect(m_delegate, &ChapterListDelegate::sig_onMousePressedByLeftBtn, this,
@@ -291,6 +292,22 @@ bool Widget_RecycleBin::recoverCurrent()
         return false;
     }
     afterRemoval(neighbour);
+    return true;
+}
+
+bool Widget_RecycleBin::confirmDeleteAll()
+{
+    const int count = ChapterListModel::ordered(m_book, true).size();
+    if (count == 0)
+        return false;
+    // Nothing brings these chapters back: the author says so first.
+    const int answer = ZtMessageBox::question(
+        this, QStringLiteral("全部删除"),
+        QStringLiteral("确认要彻底删除回收站中的全部 %1 章吗？\n\n删除后无法恢复。").arg(count),
+        ZtMessageBox::standardText(ZtMessageBox::Cancel), ZtMessageBox::standardText(ZtMessageBox::Ok), 0);
+    if (answer != 1)
+        return false;
+    deleteAll();
     return true;
 }
 

@@ -37,6 +37,8 @@ public:
     bool deleteCurrent();
     bool recoverCurrent();
     void deleteAll();
+    // The menu's "Delete All": asks first, as nothing brings them back.
+    bool confirmDeleteAll();
     void recoverAll();
 
     QListView *listView() const { return m_list; }
