@@ -512,10 +512,11 @@ private slots:
         // Delete the last row: the one before it shows.
         pressRow(bin->listView(), 1);
         QCOMPARE(bin->currentChapter(), c);
+        const int purged = c->localId; // the chapter's record goes with it
         QVERIFY(bin->deleteCurrent());
         QCOMPARE(bin->currentChapter(), a);
         QCOMPARE(SignedInAuthor::value(
-                     QStringLiteral("select count(*) from tb_chapter where localId = %1").arg(c->localId)),
+                     QStringLiteral("select count(*) from tb_chapter where localId = %1").arg(purged)),
                  0);
 
         // Recovering the last one leaves the details empty and the chapter
