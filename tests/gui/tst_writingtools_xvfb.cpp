@@ -41,6 +41,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSqlQuery>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -390,6 +391,14 @@ private slots:
 
     void namesOfThreeKinds()
     {
+        // The server's twelve lists arrived whole: hundreds of distinct
+        // names each (the compound surnames are fewer: about a hundred).
+        for (int type = 1; type <= 12; ++type) {
+            QStringList names;
+            QVERIFY(CQuorvinDb::instance()->getNames(type, names));
+            QVERIFY2(names.size() >= (type == 2 ? 90 : 160), qPrintable(QString::number(type)));
+            QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), names.size());
+        }
         Widget_RandomName *panel = openNamePanel();
         QVERIFY(panel && panel->isVisible());
         QCOMPARE(panel->names().size(), 20);
