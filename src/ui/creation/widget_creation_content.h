@@ -3,7 +3,10 @@
 #include <QFont>
 #include <QPointer>
 #include <QTextBlockFormat>
+#include <QTextEdit>
 #include <QWidget>
+
+#include "dialog_search.h"
 
 class QPushButton;
 class QTimer;
@@ -69,6 +72,13 @@ public:
     // Page margins of the editor's root frame: left, top, right, bottom.
     QMargins pageMargins() const;
 
+    // Find and replace (widget_creation_content_search.cpp): the dialog, the
+    // positions just after each match and the current match's index.
+    Dialog_Search *searchDialog() const { return m_searchDialog; }
+    const QList<int> &searchMatches() const { return m_searchEnds; }
+    int searchIndex() const { return m_searchIndex; }
+    bool isSearchHighlighted() const { return m_searchHighlight; }
+
 public slots:
     void on_btn_creation_setup2_clicked();
     void on_btn_creation_setup3_clicked();
@@ -81,6 +91,7 @@ public slots:
     void creation_hotKeyPress(QKeyEvent *evt);
     void onCreationTimer();
     void on_OpenSetMoneyDlg();
+    void on_sreach_btn(Widget_Sreach_Btn btnType, const QString &info);
 
 signals:
     // The author typed while the window is full screen.
@@ -120,9 +131,18 @@ private:
     void showRandomNames() {}
     void showSensitiveWords() {}
     void showMemoList() {}
-    void showFindDialog() {}
+    void showFindDialog();
     void openLockDialog() {}
-    void clearSearchHighlight() { m_searchHighlight = false; }
+    void clearSearchHighlight();
+    void search(const QString &text);
+    void stepSearch(int step);
+    void replaceCurrentMatch(const QString &replacement);
+    void replaceAllMatches(const QString &replacement);
+    // Draws the matches over the text (as extra selections, which leave the
+    // document and its undo history alone) with the focus line, if any.
+    void paintSearch();
+    void applySelections();
+    void updateMatchInfo();
 
     T_SessionData &m_session;
     Creation_TextEdit *m_edit = nullptr;
@@ -130,6 +150,13 @@ private:
     Widget_Creation_Bottom *m_bottom = nullptr;
     QPointer<Widget_Creation_Plane2> m_plane2;
     QPointer<Widget_Creation_Plane3> m_plane3;
+    Dialog_Search *m_searchDialog = nullptr;
+    QList<int> m_searchEnds; // the position just after each match
+    int m_searchIndex = 0;
+    QString m_searchText;
+    bool m_searched = false;
+    QList<QTextEdit::ExtraSelection> m_focusSelections;
+    QList<QTextEdit::ExtraSelection> m_searchSelections;
     QPushButton *m_btnSetup2 = nullptr;
     QPushButton *m_btnSetup3 = nullptr;
     QTimer *m_timer = nullptr;

@@ -42,7 +42,10 @@ bool isAsciiAlphaNumeric(QChar c)
     return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9');
 }
 
-bool isLineBreak(QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); }
+bool isLineBreak(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+}
 
 // "\n\n" or "\n\r\n" at the end of the text.
 bool endsWithBlankLine(const QString &s)
@@ -72,8 +75,7 @@ qint64 CDiffEngine::nowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-CDiffEngine::Diffs CDiffEngine::diff_main(const QString &text1, const QString &text2,
-                                          bool checklines) const
+CDiffEngine::Diffs CDiffEngine::diff_main(const QString &text1, const QString &text2, bool checklines) const
 {
     qint64 deadline = NoDeadline;
     if (Diff_Timeout > 0)
@@ -81,8 +83,8 @@ CDiffEngine::Diffs CDiffEngine::diff_main(const QString &text1, const QString &t
     return diff_main(text1, text2, checklines, deadline);
 }
 
-CDiffEngine::Diffs CDiffEngine::diff_main(const QString &text1, const QString &text2,
-                                          bool checklines, qint64 deadline) const
+CDiffEngine::Diffs CDiffEngine::diff_main(const QString &text1, const QString &text2, bool checklines,
+                                          qint64 deadline) const
 {
     if (text1.isNull() || text2.isNull())
         throw std::invalid_argument("Null inputs. (diff_main)");
@@ -113,8 +115,8 @@ CDiffEngine::Diffs CDiffEngine::diff_main(const QString &text1, const QString &t
     return diffs;
 }
 
-CDiffEngine::Diffs CDiffEngine::diff_compute(const QString &text1, const QString &text2,
-                                             bool checklines, qint64 deadline) const
+CDiffEngine::Diffs CDiffEngine::diff_compute(const QString &text1, const QString &text2, bool checklines,
+                                             qint64 deadline) const
 {
     Diffs diffs;
     if (text1.isEmpty()) {
@@ -159,8 +161,7 @@ CDiffEngine::Diffs CDiffEngine::diff_compute(const QString &text1, const QString
     return diff_bisect(text1, text2, deadline);
 }
 
-CDiffEngine::Diffs CDiffEngine::diff_lineMode(QString text1, QString text2,
-                                              qint64 deadline) const
+CDiffEngine::Diffs CDiffEngine::diff_lineMode(QString text1, QString text2, qint64 deadline) const
 {
     // Each distinct line becomes one character; index 0 stays unused.
     QStringList lineArray;
@@ -253,8 +254,7 @@ void CDiffEngine::diff_charsToLines(Diffs &diffs, const QStringList &lineArray)
     }
 }
 
-CDiffEngine::Diffs CDiffEngine::diff_bisect(const QString &text1, const QString &text2,
-                                            qint64 deadline) const
+CDiffEngine::Diffs CDiffEngine::diff_bisect(const QString &text1, const QString &text2, qint64 deadline) const
 {
     const int length1 = text1.size();
     const int length2 = text2.size();
@@ -315,8 +315,7 @@ CDiffEngine::Diffs CDiffEngine::diff_bisect(const QString &text1, const QString 
             else
                 x2 = v2[size_t(k2Offset - 1)] + 1;
             int y2 = x2 - k2;
-            while (x2 < length1 && y2 < length2 &&
-                   s1[length1 - x2 - 1] == s2[length2 - y2 - 1]) {
+            while (x2 < length1 && y2 < length2 && s1[length1 - x2 - 1] == s2[length2 - y2 - 1]) {
                 ++x2;
                 ++y2;
             }
@@ -344,8 +343,8 @@ CDiffEngine::Diffs CDiffEngine::diff_bisect(const QString &text1, const QString 
     return diffs;
 }
 
-CDiffEngine::Diffs CDiffEngine::diff_bisectSplit(const QString &text1, const QString &text2,
-                                                 int x, int y, qint64 deadline) const
+CDiffEngine::Diffs CDiffEngine::diff_bisectSplit(const QString &text1, const QString &text2, int x, int y,
+                                                 qint64 deadline) const
 {
     Diffs diffs = diff_main(text1.left(x), text2.left(y), false, deadline);
     diffs.append(diff_main(text1.mid(x), text2.mid(y), false, deadline));
@@ -380,8 +379,7 @@ QStringList CDiffEngine::diff_halfMatch(const QString &text1, const QString &tex
     return {hm.at(2), hm.at(3), hm.at(0), hm.at(1), hm.at(4)};
 }
 
-QStringList CDiffEngine::diff_halfMatchI(const QString &longtext, const QString &shorttext,
-                                         int i)
+QStringList CDiffEngine::diff_halfMatchI(const QString &longtext, const QString &shorttext, int i)
 {
     const QString seed = longtext.mid(i, longtext.size() / 4);
     int j = -1;
@@ -486,8 +484,7 @@ void CDiffEngine::diff_cleanupMerge(Diffs &diffs)
                         const int before = pointer - countDelete - countInsert - 1;
                         if (before >= 0) {
                             if (diffs.at(before).operation != EQUAL)
-                                throw std::logic_error(
-                                    "Previous diff should have been an equality.");
+                                throw std::logic_error("Previous diff should have been an equality.");
                             diffs[before].text += textInsert.left(common);
                         } else {
                             diffs.prepend(Diff(EQUAL, textInsert.left(common)));
@@ -504,8 +501,7 @@ void CDiffEngine::diff_cleanupMerge(Diffs &diffs)
                     }
                 }
                 pointer -= countDelete + countInsert;
-                diffs.erase(diffs.begin() + pointer,
-                            diffs.begin() + pointer + countDelete + countInsert);
+                diffs.erase(diffs.begin() + pointer, diffs.begin() + pointer + countDelete + countInsert);
                 if (!textDelete.isEmpty()) {
                     diffs.insert(pointer, Diff(DELETE, textDelete));
                     ++pointer;
@@ -693,14 +689,14 @@ void CDiffEngine::diff_cleanupSemanticLossless(Diffs &diffs)
             QString bestEquality1 = equality1;
             QString bestEdit = edit;
             QString bestEquality2 = equality2;
-            int bestScore = diff_cleanupSemanticScore(equality1, edit) +
-                            diff_cleanupSemanticScore(edit, equality2);
+            int bestScore =
+                diff_cleanupSemanticScore(equality1, edit) + diff_cleanupSemanticScore(edit, equality2);
             while (!edit.isEmpty() && !equality2.isEmpty() && edit.at(0) == equality2.at(0)) {
                 equality1 += edit.at(0);
                 edit = edit.mid(1) + equality2.at(0);
                 equality2.remove(0, 1);
-                const int score = diff_cleanupSemanticScore(equality1, edit) +
-                                  diff_cleanupSemanticScore(edit, equality2);
+                const int score =
+                    diff_cleanupSemanticScore(equality1, edit) + diff_cleanupSemanticScore(edit, equality2);
                 // >= favours the rightmost of equal places.
                 if (score >= bestScore) {
                     bestScore = score;

@@ -16,7 +16,12 @@
 class CDiffEngine
 {
 public:
-    enum Operation { DELETE = 0, INSERT = 1, EQUAL = 2 };
+    enum Operation
+    {
+        DELETE = 0,
+        INSERT = 1,
+        EQUAL = 2
+    };
 
     struct Diff
     {
@@ -51,8 +56,7 @@ public:
     // an empty one) throws std::invalid_argument.
     Diffs diff_main(const QString &text1, const QString &text2, bool checklines = true) const;
     // The same with an explicit deadline on nowMs()'s clock.
-    Diffs diff_main(const QString &text1, const QString &text2, bool checklines,
-                    qint64 deadline) const;
+    Diffs diff_main(const QString &text1, const QString &text2, bool checklines, qint64 deadline) const;
 
     // Milliseconds of the monotonic clock the deadline is measured on.
     static qint64 nowMs();
@@ -76,17 +80,14 @@ public:
     static QString diff_text2(const Diffs &diffs);
 
 private:
-    Diffs diff_compute(const QString &text1, const QString &text2, bool checklines,
-                       qint64 deadline) const;
+    Diffs diff_compute(const QString &text1, const QString &text2, bool checklines, qint64 deadline) const;
     Diffs diff_lineMode(QString text1, QString text2, qint64 deadline) const;
     Diffs diff_bisect(const QString &text1, const QString &text2, qint64 deadline) const;
-    Diffs diff_bisectSplit(const QString &text1, const QString &text2, int x, int y,
-                           qint64 deadline) const;
+    Diffs diff_bisectSplit(const QString &text1, const QString &text2, int x, int y, qint64 deadline) const;
     // Five texts (the long text's two ends, the short text's two ends, the
     // common middle) or an empty list when no half-match is worth taking.
     QStringList diff_halfMatch(const QString &text1, const QString &text2) const;
-    static QStringList diff_halfMatchI(const QString &longtext, const QString &shorttext,
-                                       int i);
+    static QStringList diff_halfMatchI(const QString &longtext, const QString &shorttext, int i);
     static QString diff_linesToCharsMunge(const QString &text, QStringList &lineArray,
                                           QHash<QString, int> &lineHash, int maxLines);
     static void diff_charsToLines(Diffs &diffs, const QStringList &lineArray);
