@@ -20,6 +20,7 @@
 #include "ui/creation/widget_creation_left.h"
 
 #include <QAction>
+#include <QInputMethodEvent>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +38,14 @@
 namespace {
 
 const QString kUniqueCode = QStringLiteral("c00d0000000000000000000000000027");
+
+// Chinese reaches a field through the input method's commit.
+void commit(QWidget *field, const QString &text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(field, &event);
+}
 
 } // namespace
 
@@ -415,22 +424,26 @@ private slots:
                 dialog.show();
                 QVERIFY(QTest::qWaitForWindowExposed(&dialog));
                 dialog.move(m_page->window()->geometry().center() - dialog.rect().center());
+                QTest::mouseMove(dialog.listView());
                 shoot(&dialog, QStringLiteral("timemachine-%1.png").arg(theme));
                 QTest::mouseMove(dialog.tipsButton());
                 QTRY_VERIFY(dialog.hint()->isVisible());
                 shoot(&dialog, QStringLiteral("timemachine-hint-%1.png").arg(theme));
                 dialog.close();
             }
-            content()->editor()->setPlainText(now);
+            m_session.user.isFocusing = 0;
+            m_session.user.fontSize = 16;
+            content()->openChapter(m_page->book(), chapter);
             content()->on_sreach_btn(Sreach_Close, QString());
             Dialog_Search *search = content()->searchDialog();
             search->show();
             search->move(m_page->window()->geometry().center() + QPoint(120, -220));
             QVERIFY(QTest::qWaitForWindowExposed(search));
             search->searchEdit()->clear();
+            search->replaceEdit()->clear();
             search->activateWindow();
-            QTest::keyClicks(search->searchEdit(), QStringLiteral("她"));
-            QTest::keyClicks(search->replaceEdit(), QStringLiteral("我"));
+            commit(search->searchEdit(), QStringLiteral("的"));
+            commit(search->replaceEdit(), QStringLiteral("我"));
             QTest::mouseClick(search->nextButton(), Qt::LeftButton);
             shoot(m_page->window(), QStringLiteral("findreplace-%1.png").arg(theme));
             QTest::mouseClick(search->closeButton(), Qt::LeftButton);

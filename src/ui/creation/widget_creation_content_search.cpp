@@ -102,10 +102,10 @@ void Widget_Creation_Content::paintSearch()
         match.cursor.setPosition(m_searchEnds.at(i) - length);
         match.cursor.setPosition(m_searchEnds.at(i), QTextCursor::KeepAnchor);
         match.format.setBackground(i == m_searchIndex ? kCurrentMatch : kOtherMatch);
-        if (i == m_searchIndex) {
-            match.format.setForeground(Qt::white);
+        // Dark text on the pale blue in both themes, white on the accent.
+        match.format.setForeground(i == m_searchIndex ? QColor(Qt::white) : QColor(33, 33, 33));
+        if (i == m_searchIndex)
             current = match.cursor;
-        }
         m_searchSelections.append(match);
     }
     m_searchHighlight = !m_searchSelections.isEmpty();

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -81,7 +82,7 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter *chapter, QWidget *parent)
     auto *left = new QVBoxLayout;
     m_count = new QLabel(bg);
     m_count->setObjectName("lb_count");
-    m_count->setMinimumHeight(30);
+    m_count->setFixedHeight(36);
     m_list = new QListView(bg);
     m_list->setObjectName("listView_blade");
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -97,6 +98,7 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter *chapter, QWidget *parent)
     // The snapshot
     auto *middle = new QVBoxLayout;
     auto *middleHead = new QHBoxLayout;
+    middleHead->setContentsMargins(0, 0, 0, 0);
     middleHead->addWidget(heading(QStringLiteral("历史版本"), bg));
     middleHead->addStretch(1);
     m_btnRestore = new QPushButton(QStringLiteral("恢复此版本"), bg);
@@ -105,7 +107,10 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter *chapter, QWidget *parent)
     m_btnRestore->setCursor(Qt::PointingHandCursor);
     m_btnRestore->setAccessibleName(QStringLiteral("恢复此版本"));
     middleHead->addWidget(m_btnRestore);
-    middle->addLayout(middleHead);
+    auto *middleHeadBox = new QWidget(bg);
+    middleHeadBox->setFixedHeight(36);
+    middleHeadBox->setLayout(middleHead);
+    middle->addWidget(middleHeadBox);
     m_bladePane = pane("text_blade_content", tr("Text of the version"), bg);
     middle->addWidget(m_bladePane, 1);
     body->addLayout(middle, 1);
@@ -113,6 +118,7 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter *chapter, QWidget *parent)
     // The comparison
     auto *right = new QVBoxLayout;
     auto *rightHead = new QHBoxLayout;
+    rightHead->setContentsMargins(0, 0, 0, 0);
     rightHead->addWidget(heading(QStringLiteral("对比版本"), bg));
     m_btnTips = new QPushButton(bg);
     m_btnTips->setObjectName("btnTips");
@@ -122,7 +128,10 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter *chapter, QWidget *parent)
     m_btnTips->installEventFilter(this);
     rightHead->addWidget(m_btnTips);
     rightHead->addStretch(1);
-    right->addLayout(rightHead);
+    auto *rightHeadBox = new QWidget(bg);
+    rightHeadBox->setFixedHeight(36);
+    rightHeadBox->setLayout(rightHead);
+    right->addWidget(rightHeadBox);
     m_comparePane = pane("text_blade_current_content", tr("Current text compared with the version"), bg);
     right->addWidget(m_comparePane, 1);
     body->addLayout(right, 1);
@@ -213,33 +222,39 @@ QString Dialog_TimeMachine::comparisonHtml(const CDiffEngine::Diffs &diffs, bool
 {
     const QString deleted = QStringLiteral("<span style='color:%1;'>").arg(deletedColour(dark));
     const QString inserted = QStringLiteral("<span style='color:%1;'>").arg(insertedColour(dark));
-    QString marked;
+    // One paragraph per line, as the snapshot's pane shows it: a line break
+    // inside a difference closes its span and opens it again on the next
+    // line. Lines without text (blank lines) are left out.
+    QString line;
+    QStringList kept;
+    auto endParagraph = [&] {
+        if (!line.isEmpty())
+            kept << line;
+        line.clear();
+    };
     for (const CDiffEngine::Diff &diff : diffs) {
-        switch (diff.operation) {
-        case CDiffEngine::DELETE:
-            marked += deleted;
-            break;
-        case CDiffEngine::INSERT:
-            marked += inserted;
-            break;
-        case CDiffEngine::EQUAL:
-            marked += QLatin1String("<span>");
-            break;
+        const QString open = diff.operation == CDiffEngine::DELETE   ? deleted
+                             : diff.operation == CDiffEngine::INSERT ? inserted
+                                                                     : QStringLiteral("<span>");
+        const QStringList lines = diff.text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+        for (int i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                endParagraph();
+            if (lines.at(i).isEmpty())
+                continue;
+            // The chapter's own text is never markup.
+            line += open + escaped(lines.at(i)) + QLatin1String("</span>");
         }
-        // The chapter's own text is never markup.
-        marked += escaped(diff.text);
-        marked += QLatin1String("</span>");
     }
-    marked.replace(QLatin1Char('\n'), QLatin1String("<br>&nbsp;&nbsp;&nbsp;&nbsp;"));
-    marked.remove(QLatin1Char('\r'));
+    endParagraph();
 
+    const QString p = QStringLiteral("<p style='line-height:%1px;text-indent:%2px;font-size:%3px;'>")
+                          .arg(kLineHeight)
+                          .arg(kIndent)
+                          .arg(kFontSize);
     QString html = QStringLiteral("<html><body style=''>");
-    if (!marked.isEmpty())
-        html += QStringLiteral("<p style='line-height:%1px;text-indent:%2px;font-size:%3px;'>")
-                    .arg(kLineHeight)
-                    .arg(kIndent)
-                    .arg(kFontSize) +
-                marked + QLatin1String("</p>");
+    for (const QString &paragraph : qAsConst(kept))
+        html += p + paragraph + QLatin1String("</p>");
     html += QLatin1String("</body></html>");
     return html;
 }
