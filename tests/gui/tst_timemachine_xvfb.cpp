@@ -362,7 +362,8 @@ private slots:
     }
 
     // The chapter list's menu opens the time machine of the chapter under
-    // the pointer, after saving what the editor holds.
+    // the pointer, after saving what the editor holds; a restore there shows
+    // in the editor at once.
     void chapterMenuOpensIt()
     {
         T_Chapter *chapter = chapterWith(QStringLiteral("菜单"), QStringLiteral("旧的"));
@@ -379,6 +380,7 @@ private slots:
                 return;
             poll.stop();
             shownText = dialog->comparisonPane()->toPlainText();
+            QTest::mouseClick(dialog->restoreButton(), Qt::LeftButton);
             dialog->close();
         });
         poll.start();
@@ -394,10 +396,19 @@ private slots:
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
         QTRY_VERIFY(!poll.isActive());
         QVERIFY2(shownText.contains(QStringLiteral("旧的新的")), qPrintable(shownText));
+        // The text typed before was saved and kept as a version; the
+        // restored one is in the store and in the editor.
+        QCOMPARE(
+            sqlText(QStringLiteral("select content from tb_contentblade where localChapterId = %1 order by "
+                                   "localId desc limit 1")
+                        .arg(chapter->localId)),
+            QStringLiteral("旧的新的"));
         QCOMPARE(
             sqlText(
                 QStringLiteral("select content from tb_chapter where localId = %1").arg(chapter->localId)),
-            QStringLiteral("旧的新的"));
+            QStringLiteral("旧的"));
+        QCOMPARE(content()->editor()->toPlainText(), QStringLiteral("旧的"));
+        QCOMPARE(content()->wordCount(), 2);
     }
 
     void screenshots()

@@ -1,9 +1,10 @@
 #ifndef CDIFFENGINE_H
 #define CDIFFENGINE_H
 
+#include <QHash>
 #include <QList>
 #include <QString>
-#include <QVector>
+#include <QStringList>
 
 #include <limits>
 
