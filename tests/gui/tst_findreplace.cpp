@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTcpServer>
@@ -76,6 +77,8 @@ private slots:
     void clearingTheFieldSearchesNothing();
     void typingAndClosingClearTheHighlight();
     void controlFOpensTheDialog();
+    void randomStepsAndReplacesAgainstAModel_data();
+    void randomStepsAndReplacesAgainstAModel();
 
 private:
     void openText(const QString &text);
@@ -355,6 +358,64 @@ void TestFindReplace::controlFOpensTheDialog()
     for (QWidget *w : m_dialog->findChildren<QWidget *>())
         if ((qobject_cast<QPushButton *>(w) || qobject_cast<QLineEdit *>(w)) && w->isVisibleTo(m_dialog))
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+}
+
+void TestFindReplace::randomStepsAndReplacesAgainstAModel_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed : {3u, 17u, 256u, 4099u, 65537u})
+        QTest::newRow(qPrintable(QString::number(seed))) << seed;
+}
+
+// Steps and replacements in any order: the editor's text and the highlights
+// follow a plain model in which each match is a position in a string.
+void TestFindReplace::randomStepsAndReplacesAgainstAModel()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    const QString alphabet = QStringLiteral("ab猫a");
+    QString text;
+    for (int i = 0, n = 20 + random.bounded(40); i < n; ++i)
+        text += alphabet.at(random.bounded(alphabet.size()));
+    const QString search = random.bounded(2) ? QStringLiteral("a") : QStringLiteral("ab");
+    openText(text);
+    typeSearch(search);
+
+    QList<int> starts; // the model: where each remaining match begins
+    for (int at = text.indexOf(search); at != -1; at = text.indexOf(search, at + search.size()))
+        starts << at;
+    int current = 0;
+    const QStringList replacements = {QString(), QStringLiteral("x"), QStringLiteral("猫猫猫"),
+                                      search + search};
+    for (int step = 0; step < 40 && !starts.isEmpty(); ++step) {
+        const int op = random.bounded(3);
+        if (op == 0) {
+            QTest::mouseClick(m_dialog->nextButton(), Qt::LeftButton);
+            current = (current + 1) % starts.size();
+        } else if (op == 1) {
+            QTest::mouseClick(m_dialog->previousButton(), Qt::LeftButton);
+            current = (current + starts.size() - 1) % starts.size();
+        } else {
+            const QString r = replacements.at(random.bounded(replacements.size()));
+            m_dialog->replaceEdit()->setText(r);
+            QTest::mouseClick(m_dialog->replaceCurrentButton(), Qt::LeftButton);
+            text.replace(starts.at(current), search.size(), r);
+            for (int i = current + 1; i < starts.size(); ++i)
+                starts[i] += r.size() - search.size();
+            starts.removeAt(current);
+            if (current >= starts.size())
+                current = 0;
+        }
+        QCOMPARE(m_edit->toPlainText(), text);
+        QStringList expected;
+        for (int i = 0; i < starts.size(); ++i) {
+            QCOMPARE(text.mid(starts.at(i), search.size()), search);
+            expected << (i == current ? QStringLiteral("*") : QString()) + search;
+        }
+        QCOMPARE(highlighted(), expected);
+        if (!starts.isEmpty())
+            QCOMPARE(m_edit->textCursor().position(), starts.at(current) + search.size());
+    }
 }
 
 QUORVIN_TEST_MAIN(TestFindReplace)
