@@ -337,6 +337,34 @@ private slots:
         QCOMPARE(chapter->content, QStringLiteral("本机写下却被拒收的文字"));
     }
 
+    // A sync or the recycle bin may take the chapter away while the dialog
+    // is open: then nothing is shown or restored, and nothing breaks.
+    void chapterGoneMeanwhile()
+    {
+        T_Chapter *chapter = chapterWith(QStringLiteral("删除"), QStringLiteral("文字"));
+        QVERIFY(chapter);
+        addSnapshot(chapter, QStringLiteral("旧文字"), 1700000000);
+        addSnapshot(chapter, QStringLiteral("更旧的文字"), 1690000000);
+        Dialog_TimeMachine dialog(chapter, m_page->window());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QString shown = dialog.comparisonHtmlShown();
+        content()->clearChapter();
+        T_Http_C ids;
+        ids.localBookId = chapter->localBookId;
+        ids.localChapterId = chapter->localId;
+        TC_Chapter_Recycle recycle;
+        static_cast<T_Http_C &>(recycle) = ids;
+        recycle.status = 0;
+        QVERIFY(CJobManager::instance()->chapterRecycle(recycle));
+        TC_Chapter_Del del;
+        static_cast<T_Http_C &>(del) = ids;
+        QVERIFY(CJobManager::instance()->chapterDelete(del));
+        clickRow(dialog, 1);
+        QCOMPARE(dialog.comparisonHtmlShown(), shown);
+        QVERIFY(!dialog.restoreSelected());
+    }
+
     void hintFollowsThePointer()
     {
         T_Chapter *chapter = chapterWith(QStringLiteral("提示"), QStringLiteral("文字"));

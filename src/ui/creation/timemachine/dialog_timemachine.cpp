@@ -54,7 +54,8 @@ QTextEdit *pane(const char *name, const QString &accessible, QWidget *parent)
 } // namespace
 
 Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter *chapter, QWidget *parent)
-    : QDialog(parent), m_chapter(chapter)
+    : QDialog(parent), m_localBookId(chapter ? chapter->localBookId : 0),
+      m_localChapterId(chapter ? chapter->localId : 0)
 {
     setObjectName("Dialog_TimeMachine");
     setModal(true);
@@ -151,6 +152,12 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter *chapter, QWidget *parent)
 
 Dialog_TimeMachine::~Dialog_TimeMachine() = default;
 
+T_Chapter *Dialog_TimeMachine::chapter() const
+{
+    CBookJobManager *books = CBookJobManager::instance();
+    return CBookJobManager::findChapter(books->findBook(m_localBookId), m_localChapterId);
+}
+
 bool Dialog_TimeMachine::isDarkTheme()
 {
     return CQssManager::instance()->getStyle() == StyleDark;
@@ -182,7 +189,7 @@ void Dialog_TimeMachine::loadBlades()
     m_blades.clear();
     m_model->clear();
     m_row = -1;
-    if (!m_chapter || !CQuorvinDb::instance()->getContentBlades(m_chapter->localId, m_blades)) {
+    if (m_localChapterId < 1 || !CQuorvinDb::instance()->getContentBlades(m_localChapterId, m_blades)) {
         qWarning() << "cannot read the snapshots of the chapter";
         m_blades.clear();
     }
@@ -261,44 +268,46 @@ QString Dialog_TimeMachine::comparisonHtml(const CDiffEngine::Diffs &diffs, bool
 
 void Dialog_TimeMachine::showBlade(int row)
 {
-    if (!m_chapter || row < 0 || row >= m_blades.size())
+    T_Chapter *current = chapter();
+    if (!current || row < 0 || row >= m_blades.size())
         return;
     m_row = row;
-    if (!m_chapter->isContentLoaded && !CQuorvinDb::instance()->ensureChapterContent(*m_chapter))
-        qWarning() << "cannot read the text of the chapter" << m_chapter->localId;
+    if (!current->isContentLoaded && !CQuorvinDb::instance()->ensureChapterContent(*current))
+        qWarning() << "cannot read the text of the chapter" << current->localId;
     const T_ContentBlade &blade = m_blades.at(row);
     CDiffEngine engine;
-    const CDiffEngine::Diffs diffs = engine.diff_main(blade.content, m_chapter->content, true);
+    const CDiffEngine::Diffs diffs = engine.diff_main(blade.content, current->content, true);
     m_lastComparison = comparisonHtml(diffs, isDarkTheme());
     QString bladeHtml;
     CUiManager::toHtml(blade.content, bladeHtml, kLineHeight, kIndent, kFontSize);
     m_bladePane->setHtml(bladeHtml);
     m_comparePane->setHtml(m_lastComparison);
-    qDebug() << "time machine comparison of chapter" << m_chapter->localId << "snapshot" << blade.localId
+    qDebug() << "time machine comparison of chapter" << current->localId << "snapshot" << blade.localId
              << "in" << diffs.size() << "parts";
 }
 
 bool Dialog_TimeMachine::restoreSelected()
 {
-    if (!m_chapter || m_row < 0 || m_row >= m_blades.size())
+    T_Chapter *target = chapter();
+    if (!target || m_row < 0 || m_row >= m_blades.size())
         return false;
     const T_ContentBlade blade = m_blades.at(m_row);
-    T_Book *book = CBookJobManager::instance()->findBook(m_chapter->localBookId);
+    T_Book *book = CBookJobManager::instance()->findBook(target->localBookId);
     CQuorvinDb *db = CQuorvinDb::instance();
-    if (!book || (!m_chapter->isContentLoaded && !db->ensureChapterContent(*m_chapter))) {
+    if (!book || (!target->isContentLoaded && !db->ensureChapterContent(*target))) {
         CUiManager::instance()->showTips(tr("The chapter's text cannot be read; nothing was restored"), 0);
         return false;
     }
     CJobManager *jobs = CJobManager::instance();
-    if (m_chapter->content != blade.content) {
+    if (target->content != blade.content) {
         // The text being replaced is kept first, so this restore can be undone.
         TC_Chapter_ContentBlade keep;
         keep.localBookId = book->localId;
         keep.bookId = book->bookId;
-        keep.localChapterId = m_chapter->localId;
-        keep.chapterId = m_chapter->chapterId;
-        keep.content = m_chapter->content;
-        keep.chapterName = m_chapter->name;
+        keep.localChapterId = target->localId;
+        keep.chapterId = target->chapterId;
+        keep.content = target->content;
+        keep.chapterName = target->name;
         // The server keeps one snapshot of a chapter per second: this one
         // must not share its second with the newest one.
         keep.createTime = db->currentTime();
@@ -315,8 +324,8 @@ bool Dialog_TimeMachine::restoreSelected()
         TC_Chapter_Edit edit;
         edit.localBookId = book->localId;
         edit.bookId = book->bookId;
-        edit.localChapterId = m_chapter->localId;
-        edit.chapterId = m_chapter->chapterId;
+        edit.localChapterId = target->localId;
+        edit.chapterId = target->chapterId;
         edit.content = blade.content;
         edit.update_time = db->currentTime();
         if (!jobs->chapterSaveContent(edit)) {
@@ -330,7 +339,7 @@ bool Dialog_TimeMachine::restoreSelected()
         if (!db->updateBook(*book))
             qWarning() << "cannot store the word count of book" << book->localId;
     }
-    emit sig_restored(m_chapter->localId);
+    emit sig_restored(target->localId);
 
     // The list now starts with the text just replaced; the restored version
     // stays selected and shows no difference any more.

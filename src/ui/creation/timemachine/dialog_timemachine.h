@@ -22,7 +22,8 @@ class Dialog_TimeMachine : public QDialog
 {
     Q_OBJECT
 public:
-    // `chapter` is the live record of the session's book list.
+    // `chapter` is a record of the session's book list; the dialog finds it
+    // there again at each step, as a sync may replace or remove it meanwhile.
     explicit Dialog_TimeMachine(T_Chapter *chapter, QWidget *parent = nullptr);
     ~Dialog_TimeMachine() override;
 
@@ -69,7 +70,11 @@ private:
     void onRowSelected(int row);
     void updateCount(int row);
 
-    T_Chapter *m_chapter = nullptr;
+    // The chapter as the session holds it now, or none.
+    T_Chapter *chapter() const;
+
+    int m_localBookId = 0;
+    int m_localChapterId = 0;
     QList<T_ContentBlade> m_blades;
     QStandardItemModel *m_model = nullptr;
     int m_row = -1;
