@@ -41,11 +41,12 @@ public:
     void setMatchInfo(int current, int total, bool searched);
     QLabel *matchLabel() const { return m_matches; }
 
+public slots:
+    // Escape and the window's close: the highlight is cleared as with 取消.
+    void reject() override;
+
 signals:
     void sig_sreach_btn(Widget_Sreach_Btn btnType, const QString &info);
-
-protected:
-    void reject() override;
 
 private:
     void closeWithClear();
