@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -225,43 +224,53 @@ void Dialog_TimeMachine::onRowSelected(int row)
     showBlade(row);
 }
 
+QList<Dialog_TimeMachine::Line> Dialog_TimeMachine::comparisonLines(const CDiffEngine::Diffs &diffs)
+{
+    // One paragraph per line of the texts: a line break inside a difference
+    // ends its run and starts it again on the next line. Lines without text
+    // (blank lines) are left out.
+    QList<Line> lines;
+    Line line;
+    for (const CDiffEngine::Diff &diff : diffs) {
+        const QStringList pieces = diff.text.split(QLatin1Char('\n'));
+        for (int i = 0; i < pieces.size(); ++i) {
+            if (i > 0) {
+                if (!line.isEmpty())
+                    lines << line;
+                line.clear();
+            }
+            QString piece = pieces.at(i);
+            piece.remove(QLatin1Char('\r'));
+            if (!piece.isEmpty())
+                line.append(qMakePair(int(diff.operation), piece));
+        }
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines;
+}
+
 QString Dialog_TimeMachine::comparisonHtml(const CDiffEngine::Diffs &diffs, bool dark)
 {
     const QString deleted = QStringLiteral("<span style='color:%1;'>").arg(deletedColour(dark));
     const QString inserted = QStringLiteral("<span style='color:%1;'>").arg(insertedColour(dark));
-    // One paragraph per line, as the snapshot's pane shows it: a line break
-    // inside a difference closes its span and opens it again on the next
-    // line. Lines without text (blank lines) are left out.
-    QString line;
-    QStringList kept;
-    auto endParagraph = [&] {
-        if (!line.isEmpty())
-            kept << line;
-        line.clear();
-    };
-    for (const CDiffEngine::Diff &diff : diffs) {
-        const QString open = diff.operation == CDiffEngine::DELETE   ? deleted
-                             : diff.operation == CDiffEngine::INSERT ? inserted
-                                                                     : QStringLiteral("<span>");
-        const QStringList lines = diff.text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
-        for (int i = 0; i < lines.size(); ++i) {
-            if (i > 0)
-                endParagraph();
-            if (lines.at(i).isEmpty())
-                continue;
-            // The chapter's own text is never markup.
-            line += open + escaped(lines.at(i)) + QLatin1String("</span>");
-        }
-    }
-    endParagraph();
-
-    const QString p = QStringLiteral("<p style='line-height:%1px;text-indent:%2px;font-size:%3px;'>")
-                          .arg(kLineHeight)
-                          .arg(kIndent)
-                          .arg(kFontSize);
+    const QString paragraph = QStringLiteral("<p style='line-height:%1px;text-indent:%2px;font-size:%3px;'>")
+                                  .arg(kLineHeight)
+                                  .arg(kIndent)
+                                  .arg(kFontSize);
     QString html = QStringLiteral("<html><body style=''>");
-    for (const QString &paragraph : qAsConst(kept))
-        html += p + paragraph + QLatin1String("</p>");
+    for (const Line &line : comparisonLines(diffs)) {
+        html += paragraph;
+        for (const auto &run : line) {
+            html += run.first == CDiffEngine::DELETE   ? deleted
+                    : run.first == CDiffEngine::INSERT ? inserted
+                                                       : QStringLiteral("<span>");
+            // The chapter's own text is never markup.
+            html += escaped(run.second);
+            html += QLatin1String("</span>");
+        }
+        html += QLatin1String("</p>");
+    }
     html += QLatin1String("</body></html>");
     return html;
 }

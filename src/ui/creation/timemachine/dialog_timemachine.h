@@ -39,6 +39,10 @@ public:
     // The label of a snapshot in the list.
     static QString bladeLabel(const T_ContentBlade &blade);
 
+    // A line of the comparison: runs of text with the kind of difference
+    // (CDiffEngine::Operation) each belongs to.
+    using Line = QList<QPair<int, QString>>;
+    static QList<Line> comparisonLines(const CDiffEngine::Diffs &diffs);
     // The comparison as HTML: every difference's text escaped, then coloured
     // by its kind, one paragraph per line of the text.
     static QString comparisonHtml(const CDiffEngine::Diffs &diffs, bool dark);
