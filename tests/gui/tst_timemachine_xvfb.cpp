@@ -473,6 +473,7 @@ private slots:
             m_session.user.isFocusing = 0;
             m_session.user.fontSize = 16;
             content()->openChapter(m_page->book(), chapter);
+            content()->onCreationTimer(); // the status line counts the words
             content()->on_sreach_btn(Sreach_Close, QString());
             Dialog_Search *search = content()->searchDialog();
             search->show();
