@@ -367,6 +367,88 @@
     </message>
 </context>
 <context>
+    <name>Dialog_Search</name>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Please enter your search</source>
+        <translation>请输入查找内容</translation>
+    </message>
+    <message>
+        <source>Text to find</source>
+        <translation>查找内容</translation>
+    </message>
+    <message>
+        <source>Please enter a replacement</source>
+        <translation>请输入替换内容</translation>
+    </message>
+    <message>
+        <source>Replacement</source>
+        <translation>替换内容</translation>
+    </message>
+    <message>
+        <source>No match</source>
+        <translation>没有找到匹配内容</translation>
+    </message>
+    <message>
+        <source>Match %1 of %2</source>
+        <translation>第 %1 处，共 %2 处</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_TimeMachine</name>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Versions of the chapter</source>
+        <translation>章节的历史版本</translation>
+    </message>
+    <message>
+        <source>Text of the version</source>
+        <translation>历史版本的内容</translation>
+    </message>
+    <message>
+        <source>What the colours mean</source>
+        <translation>颜色说明</translation>
+    </message>
+    <message>
+        <source>Current text compared with the version</source>
+        <translation>当前内容与历史版本的对比</translation>
+    </message>
+    <message>
+        <source>%1 (kept here)</source>
+        <translation>%1（仅存本机）</translation>
+    </message>
+    <message>
+        <source>The server refused this save; the text is kept only on this machine</source>
+        <translation>服务器未接受这次保存，这段文字只保存在本机</translation>
+    </message>
+    <message>
+        <source>Version List(%1/%2)</source>
+        <translation>版本列表（%1/%2）</translation>
+    </message>
+    <message>
+        <source>The chapter&apos;s text cannot be read; nothing was restored</source>
+        <translation>无法读取章节内容，未恢复任何版本</translation>
+    </message>
+    <message>
+        <source>The current text could not be kept as a version; nothing was restored. Check the disk and try again</source>
+        <translation>无法把当前内容保存为历史版本，未恢复任何版本。请检查磁盘后重试</translation>
+    </message>
+    <message>
+        <source>The version could not be saved as the chapter&apos;s text; the chapter is unchanged. Check the disk and try again</source>
+        <translation>无法把该版本保存为章节内容，章节未改动。请检查磁盘后重试</translation>
+    </message>
+    <message>
+        <source>Version restored; the replaced text is the newest version in the list</source>
+        <translation>已恢复此版本；被替换的内容已作为最新版本保存在列表中</translation>
+    </message>
+</context>
+<context>
     <name>Dialog_UserInfo</name>
     <message>
         <source>User modified successfully</source>
@@ -527,6 +609,21 @@
     </message>
 </context>
 <context>
+    <name>Widget_CompareHint</name>
+    <message>
+        <source>Red is the deleted section</source>
+        <translation>红色为历史版本相比删除部分</translation>
+    </message>
+    <message>
+        <source>Blue is a new section</source>
+        <translation>蓝色为历史版本相比增加部分</translation>
+    </message>
+    <message>
+        <source>Colours of the comparison</source>
+        <translation>对比颜色说明</translation>
+    </message>
+</context>
+<context>
     <name>Widget_Creation</name>
     <message>
         <source>Pin the chapter list</source>
@@ -565,6 +662,10 @@
     <message>
         <source>sound close</source>
         <translation>打字音效已关闭</translation>
+    </message>
+    <message>
+        <source>Replaced %1 occurrences</source>
+        <translation>已替换 %1 处</translation>
     </message>
 </context>
 <context>

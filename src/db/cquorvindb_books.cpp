@@ -365,7 +365,7 @@ bool CQuorvinDb::getContentBlades(int localChapterId, QList<T_ContentBlade> &lis
     if (!sqlExec(query, sqlFormat(QStringLiteral(
                                       "select localBookId,localChapterId,bookId,chapterId,content,wordCount,"
                                       "createTime,localId,bladeId from tb_contentblade where "
-                                      "localChapterId = %1 order by createTime DESC limit 10;"),
+                                      "localChapterId = %1 order by createTime DESC, localId DESC limit 10;"),
                                   {localChapterId})))
         return false;
     while (query.next()) {

@@ -21,6 +21,7 @@
 #include "ui/creation/creationclock.h"
 #include "ui/creation/creationcontrolitemmodel.h"
 #include "ui/creation/dialog_remuneration.h"
+#include "ui/creation/dialog_search.h"
 #include "ui/creation/widget_creation.h"
 #include "ui/creation/widget_creation_bottom.h"
 #include "ui/creation/widget_creation_content.h"
@@ -397,8 +398,14 @@ private slots:
         case 6:
         case 8:
         case 10:
-        case 17:
             QTRY_VERIFY(editor()->hasFocus());
+            break;
+        case 17:
+            // Find and replace opens over the page; closing it gives the
+            // keys back to the editor's window.
+            QTRY_VERIFY(content()->searchDialog()->isVisible());
+            content()->searchDialog()->reject();
+            QVERIFY(!content()->searchDialog()->isVisible());
             break;
         case 5:
             QCOMPARE(text, QStringLiteral("第一段\n第二段"));

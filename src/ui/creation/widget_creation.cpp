@@ -4,6 +4,7 @@
 #include "manager/cbookjobmanager.h"
 #include "manager/cuimanager.h"
 #include "ui/creation/creation_textedit.h"
+#include "ui/creation/timemachine/dialog_timemachine.h"
 #include "ui/creation/widget_creation_content.h"
 #include "ui/creation/widget_creation_left.h"
 #include "ui/creation/widget_creation_plane1.h"
@@ -95,6 +96,7 @@ Widget_Creation::Widget_Creation(QWidget *parent) : QWidget(parent)
     connect(m_left, &Widget_Creation_Left::sig_exportChapter, this, [this](int id) {
         m_content->exportChapter(m_book ? CBookJobManager::findChapter(m_book, id) : nullptr);
     });
+    connect(m_left, &Widget_Creation_Left::sig_timeMachine, this, &Widget_Creation::openTimeMachine);
     connect(m_top, &Widget_Creation_Top::sig_tabChapter, this, [this](int id) { openChapter(id, false); });
     connect(m_top, &Widget_Creation_Top::sig_creation_setup1_clicked, this,
             &Widget_Creation::on_creation_setup1_clicked);
@@ -139,6 +141,23 @@ bool Widget_Creation::openChapter(int localChapterId, bool newTab)
 void Widget_Creation::renameTab(int localChapterId, const QString &name)
 {
     m_top->renameTab(localChapterId, name);
+}
+
+void Widget_Creation::openTimeMachine(int localChapterId)
+{
+    T_Chapter *chapter = m_book ? CBookJobManager::findChapter(m_book, localChapterId) : nullptr;
+    if (!chapter)
+        return;
+    // The comparison is with the text as typed, not as last saved.
+    if (m_content->chapter())
+        m_content->saveChapter();
+    Dialog_TimeMachine dialog(chapter, this);
+    connect(&dialog, &Dialog_TimeMachine::sig_restored, this, [this](int id) {
+        T_Chapter *open = m_content->chapter();
+        if (open && open->localId == id)
+            m_content->openChapter(m_book, open);
+    });
+    dialog.exec();
 }
 
 void Widget_Creation::exportCurrentChapter()

@@ -34,6 +34,9 @@ public:
     bool openChapter(int localChapterId, bool newTab = false);
     void renameTab(int localChapterId, const QString &name);
     void exportCurrentChapter();
+    // Opens the chapter's time machine (modal) after saving the editor; a
+    // restored version of the open chapter is shown in the editor at once.
+    void openTimeMachine(int localChapterId);
 
     T_Book *book() const { return m_book; }
     Widget_Creation_Left *left() const { return m_left; }

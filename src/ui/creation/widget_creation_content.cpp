@@ -169,6 +169,9 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
     connect(ui, &CUiManager::sig_Creation_Btn_Press, this, &Widget_Creation_Content::creation_btnPress);
     connect(ui, &CUiManager::sig_Creation_HotKey_Press, this, &Widget_Creation_Content::creation_hotKeyPress);
     connect(ui, &CUiManager::sig_GlobalKeyPress_Win, m_edit, &Creation_TextEdit::on_GlobalKeyPressWin);
+    m_searchDialog = new Dialog_Search(this);
+    m_searchDialog->hide();
+    connect(m_searchDialog, &Dialog_Search::sig_sreach_btn, this, &Widget_Creation_Content::on_sreach_btn);
     // A quit by signal or by the session manager saves the open chapter first.
     connect(ui, &CUiManager::sig_SaveAll, this, [this] { saveChapter(); });
     // The server's text of the open chapter came in (another machine's, or
@@ -294,7 +297,8 @@ void Widget_Creation_Content::clearChapter()
     m_loading = false;
     m_edit->setReadOnly(true);
     m_hitSelections.clear();
-    m_edit->setExtraSelections({});
+    m_focusSelections.clear();
+    clearSearchHighlight();
 }
 
 void Widget_Creation_Content::closeChapter()
@@ -617,8 +621,10 @@ void Widget_Creation_Content::onCurrentLine()
     const T_User &user = m_session.user;
     if (!user.isFocusing || !m_chapter) {
         m_focusKey = -1;
-        if (m_edit->extraSelections().size() != m_hitSelections.size())
-            setEditorSelections({});
+        if (!m_focusSelections.isEmpty()) {
+            m_focusSelections.clear();
+            applySelections();
+        }
         return;
     }
     QTextCursor cursor = m_edit->textCursor();
@@ -630,7 +636,7 @@ void Widget_Creation_Content::onCurrentLine()
     // the text by themselves: only a move to another line redraws it.
     const qint64 key =
         (qint64(block.blockNumber()) << 20) + (line << 2) + (user.isFocusLine ? 1 : 0) + (isDark() ? 2 : 0);
-    if (key == m_focusKey && m_edit->extraSelections().size() == m_hitSelections.size() + 1)
+    if (key == m_focusKey && !m_focusSelections.isEmpty())
         return;
     m_focusKey = key;
     QTextEdit::ExtraSelection focus;
@@ -644,7 +650,8 @@ void Widget_Creation_Content::onCurrentLine()
         focus.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     }
     focus.format.setForeground(isDark() ? kTextDark : kTextLight);
-    setEditorSelections({focus});
+    m_focusSelections = {focus};
+    applySelections();
 }
 
 // ---- Commands and hot keys ------------------------------------------------------

@@ -6,6 +6,8 @@
 #include <QTextEdit>
 #include <QWidget>
 
+#include "dialog_search.h"
+
 class QPushButton;
 class QTimer;
 class QVBoxLayout;
@@ -86,6 +88,12 @@ public:
     Widget_RandomName *randomNamePanel() const;
     void showRandomNames();
     void showSensitiveWords();
+    // Find and replace (widget_creation_content_search.cpp): the dialog, the
+    // positions just after each match and the current match's index.
+    Dialog_Search *searchDialog() const { return m_searchDialog; }
+    const QList<int> &searchMatches() const { return m_searchEnds; }
+    int searchIndex() const { return m_searchIndex; }
+    bool isSearchHighlighted() const { return m_searchHighlight; }
 
 public slots:
     void on_btn_creation_setup2_clicked();
@@ -99,6 +107,7 @@ public slots:
     void creation_hotKeyPress(QKeyEvent *evt);
     void onCreationTimer();
     void on_OpenSetMoneyDlg();
+    void on_sreach_btn(Widget_Sreach_Btn btnType, const QString &info);
 
 signals:
     // The author typed while the window is full screen.
@@ -134,16 +143,22 @@ private:
     bool isDark() const;
 
     void placeToolPanels();
-    void setEditorSelections(QList<QTextEdit::ExtraSelection> selections);
-    // Draws the focus line and the highlighted hits again.
-    void refreshSelections();
 
     // Tools whose screens come later: each is called here and does nothing
     // until its screen exists.
     void showMemoList() {}
-    void showFindDialog() {}
+    void showFindDialog();
     void openLockDialog() {}
-    void clearSearchHighlight() { m_searchHighlight = false; }
+    void clearSearchHighlight();
+    void search(const QString &text);
+    void stepSearch(int step);
+    void replaceCurrentMatch(const QString &replacement);
+    void replaceAllMatches(const QString &replacement);
+    // Draws the matches over the text (as extra selections, which leave the
+    // document and its undo history alone) with the focus line, if any.
+    void paintSearch();
+    void applySelections();
+    void updateMatchInfo();
 
     T_SessionData &m_session;
     Creation_TextEdit *m_edit = nullptr;
@@ -154,6 +169,13 @@ private:
     QPointer<Widget_SensitiveWords> m_sensitive;
     QPointer<Widget_RandomName> m_randomName;
     QList<QTextEdit::ExtraSelection> m_hitSelections;
+    Dialog_Search *m_searchDialog = nullptr;
+    QList<int> m_searchEnds; // the position just after each match
+    int m_searchIndex = 0;
+    QString m_searchText;
+    bool m_searched = false;
+    QList<QTextEdit::ExtraSelection> m_focusSelections;
+    QList<QTextEdit::ExtraSelection> m_searchSelections;
     QPushButton *m_btnSetup2 = nullptr;
     QPushButton *m_btnSetup3 = nullptr;
     QTimer *m_timer = nullptr;

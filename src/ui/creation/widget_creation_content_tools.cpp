@@ -56,27 +56,12 @@ void Widget_Creation_Content::placeToolPanels()
             panel->move(qMax(0, width() - panel->width() - kPanelMargin), kPanelMargin);
 }
 
-void Widget_Creation_Content::setEditorSelections(QList<QTextEdit::ExtraSelection> selections)
-{
-    selections += m_hitSelections;
-    m_edit->setExtraSelections(selections);
-}
-
-void Widget_Creation_Content::refreshSelections()
-{
-    m_edit->setExtraSelections({});
-    m_focusKey = -1;
-    onCurrentLine();
-    if (m_edit->extraSelections().size() != m_hitSelections.size() + (m_focusKey >= 0 ? 1 : 0))
-        setEditorSelections({});
-}
-
 void Widget_Creation_Content::clearSensitiveHighlight()
 {
     if (m_hitSelections.isEmpty())
         return;
     m_hitSelections.clear();
-    refreshSelections();
+    applySelections();
 }
 
 void Widget_Creation_Content::applySensitiveAction(int action)
@@ -108,7 +93,7 @@ void Widget_Creation_Content::applySensitiveAction(int action)
             if (firstEnd < 0 || end < firstEnd)
                 firstEnd = end;
         }
-        refreshSelections();
+        applySelections();
         if (firstEnd >= 0) {
             QTextCursor cursor = m_edit->textCursor();
             cursor.setPosition(firstEnd);
@@ -124,7 +109,7 @@ void Widget_Creation_Content::applySensitiveAction(int action)
     // Only the text is rewritten, stretch by stretch from the last, so the
     // positions still to come stay valid and the markup is never touched.
     const QVector<QPair<int, int>> stretches = SensitiveWordMatcher::mergedStretches(hits);
-    refreshSelections();
+    applySelections();
     if (stretches.isEmpty())
         return;
     QTextCursor cursor(document);

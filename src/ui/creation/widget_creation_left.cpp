@@ -173,7 +173,7 @@ void Widget_Creation_Left::buildMenu()
     connect(create, &QAction::triggered, this, &Widget_Creation_Left::createChapter);
     connect(rename, &QAction::triggered, this, [this] { renameRow(m_currentId); });
     connect(exportAction, &QAction::triggered, this, [this] { emit sig_exportChapter(m_currentId); });
-    connect(timeMachine, &QAction::triggered, this, &Widget_Creation_Left::openTimeMachine);
+    connect(timeMachine, &QAction::triggered, this, [this] { emit sig_timeMachine(m_currentId); });
     connect(m_actPrevious, &QAction::triggered, this, [this] { moveChapter(1); });
     connect(m_actNext, &QAction::triggered, this, [this] { moveChapter(2); });
     connect(remove, &QAction::triggered, this, &Widget_Creation_Left::deleteChapter);

@@ -72,6 +72,8 @@ signals:
     void sig_chapterDeleting(int localChapterId);
     // The chapter went to the recycle bin; `neighbour` opens instead (0: none).
     void sig_chapterDeleted(int localChapterId, int neighbour);
+    // The menu asks for the chapter's time machine.
+    void sig_timeMachine(int localChapterId);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -82,7 +84,6 @@ private:
     void scheduleRebuild();
     void fillPreview();
     void setCurrent(int localChapterId);
-    void openTimeMachine() {}
     void openRecycleBin();
 
     T_Book *m_book = nullptr;
