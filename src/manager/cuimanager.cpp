@@ -230,6 +230,24 @@ void CUiManager::showMinimized()
         m_mainWindow->showMinimized();
 }
 
+void CUiManager::bringToFront()
+{
+    QWidget *window = QApplication::activeModalWidget();
+    if (!window && m_login && m_login->isVisible())
+        window = m_login;
+    if (!window)
+        window = m_mainWindow;
+    if (!window)
+        return;
+    qDebug() << "another start on this data folder: the window comes forward";
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    if (!window->isVisible())
+        window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void CUiManager::requestClose()
 {
     if (!m_mainWindow)
@@ -426,6 +444,11 @@ void CUiManager::onBookChanged(T_Book *book)
 void CUiManager::onChapterListChanged(T_Book *book)
 {
     emit sig_ChapterListChanged(book);
+}
+
+void CUiManager::onChapterLeaving(int localChapterId)
+{
+    emit sig_ChapterLeaving(localChapterId);
 }
 
 void CUiManager::onChapterTextReplaced(T_Chapter *chapter, const QString &previous)

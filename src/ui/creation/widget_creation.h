@@ -34,6 +34,8 @@ public:
     bool openChapter(int localChapterId, bool newTab = false);
     void renameTab(int localChapterId, const QString &name);
     void exportCurrentChapter();
+    // Saves and closes the chapter in every tab that shows it.
+    void onChapterLeaving(int localChapterId);
 
     T_Book *book() const { return m_book; }
     Widget_Creation_Left *left() const { return m_left; }
