@@ -21,6 +21,24 @@ bool isText(const QByteArray &bytes)
     return state.invalidChars == 0;
 }
 
+// Every line a group, a key with its value, a comment or blank: words
+// that are none of these are not settings (the reader would skip them).
+bool looksLikeSettings(const QString &text)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
+            continue;
+        if (line.indexOf(QLatin1Char('=')) > 0)
+            continue;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString CSettingsCheck::problem(const QString &path)
@@ -43,8 +61,7 @@ QString CSettingsCheck::problem(const QString &path)
         return tr("The settings file %1 is not a settings file (it holds binary data).\n%2")
             .arg(shown, remedy);
     QSettings settings(path, QSettings::IniFormat);
-    // Words that give no key at all are not settings either.
-    if (settings.status() != QSettings::NoError || (!bytes.trimmed().isEmpty() && settings.allKeys().isEmpty()))
+    if (settings.status() != QSettings::NoError || !looksLikeSettings(QString::fromUtf8(bytes)))
         return tr("The settings file %1 is damaged and cannot be read.\n%2").arg(shown, remedy);
     const QString configured = settings.value(QStringLiteral("server/baseUrl")).toString().trimmed();
     if (settings.contains(QStringLiteral("server/baseUrl")) && !configured.isEmpty() &&

@@ -201,6 +201,8 @@ void TestStoreCheck::settingsFiles_data()
                                          "[system]\ndpiScale=1\n[server]\nbaseUrl=http://127.0.0.1:8080\n")
                                   << false;
     QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("a group alone") << QByteArray("[system]\n") << false;
+    QTest::newRow("comments") << QByteArray("; written by hand\n[server]\nbaseUrl=https://a.example\n") << false;
     QTest::newRow("only the scale") << QByteArray("[system]\ndpiScale=1.25\n") << false;
     QTest::newRow("binary") << QByteArray("\x7f"
                                           "ELF\x02\x01\x01\0\0\0garbage",
