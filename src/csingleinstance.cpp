@@ -100,7 +100,11 @@ CSingleInstance::Claim CSingleInstance::claim()
     QByteArray answer;
     while (!answer.contains('\n') && socket.waitForReadyRead(kAnswerWaitMs))
         answer += socket.readAll();
-    return answer == kDone ? AnotherRuns : NoAnswer;
+    if (answer != kDone) {
+        qWarning() << "the program holding" << m_dataDir << "(pid" << m_holderPid << ") does not answer";
+        return NoAnswer;
+    }
+    return AnotherRuns;
 }
 
 void CSingleInstance::release()

@@ -29,6 +29,9 @@ void showStartFailure(const QString &text, int type = 3)
                   .arg(QDir::toNativeSeparators(AppPaths::logsDir()))
             : text;
     qWarning() << "start:" << shown;
+    // No author's theme is known yet: the light one, never the bare look.
+    if (CQssManager::instance()->getStyle() == StyleNone)
+        CQssManager::instance()->setStyle(StyleLight);
     ZtMessageBox box(type,
                      type == 3 ? QCoreApplication::translate("main", "Cannot start")
                                : QCoreApplication::translate("main", "Database replaced"),
