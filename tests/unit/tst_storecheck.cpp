@@ -12,9 +12,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTranslator>
 
@@ -89,6 +92,7 @@ private slots:
     void damagedStores_data();
     void damagedStores();
     void aMissingFolderNeverLeavesAnEmptyFile();
+    void aFullDiskIsTold();
     void settingsFiles_data();
     void settingsFiles();
 
@@ -193,6 +197,42 @@ void TestStoreCheck::aMissingFolderNeverLeavesAnEmptyFile()
     QVERIFY(!QFileInfo::exists(app.dbFile() + QStringLiteral(".new")));
 }
 
+// A small memory disk, nearly filled: the start says the disk is full
+// rather than failing at the first save.
+void TestStoreCheck::aFullDiskIsTold()
+{
+    QTemporaryDir dir;
+    const QString disk = dir.filePath(QStringLiteral("disk"));
+    QVERIFY(QDir().mkpath(disk));
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=2m"), QStringLiteral("tmpfs"), disk}) != 0)
+        QSKIP("a memory disk cannot be mounted here");
+    const auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {disk}); });
+    const QString db = disk + QStringLiteral("/data/db/wrt.db");
+    QVERIFY(QDir().mkpath(QFileInfo(db).absolutePath()));
+    QVERIFY(QFile::copy(QStringLiteral(QUORVIN_FRESH_DB), db));
+    const QByteArray before = readAll(db);
+    // Fill what is left, but for a little.
+    QFile filler(disk + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    const QByteArray block(4096, 'x');
+    while (QStorageInfo(disk).bytesAvailable() > 128 * 1024 && filler.write(block) == block.size())
+        filler.flush();
+    filler.close();
+
+    const T_StoreCheck check = CStoreCheck::prepare(db);
+    QCOMPARE(int(check.outcome), int(T_StoreCheck::Refused));
+    QVERIFY2(check.message.contains(QFileInfo(db).absolutePath()), qPrintable(check.message));
+    QVERIFY2(check.message.contains(QStringLiteral("磁盘已满")) ||
+                 check.message.contains(QStringLiteral("已满")),
+             qPrintable(check.message));
+    QCOMPARE(readAll(db), before);
+    // Space again: the same store starts.
+    QVERIFY(filler.remove());
+    QCOMPARE(int(CStoreCheck::prepare(db).outcome), int(T_StoreCheck::Ready));
+}
+
 void TestStoreCheck::settingsFiles_data()
 {
     QTest::addColumn<QByteArray>("content");
@@ -202,7 +242,8 @@ void TestStoreCheck::settingsFiles_data()
                                   << false;
     QTest::newRow("empty") << QByteArray() << false;
     QTest::newRow("a group alone") << QByteArray("[system]\n") << false;
-    QTest::newRow("comments") << QByteArray("; written by hand\n[server]\nbaseUrl=https://a.example\n") << false;
+    QTest::newRow("comments") << QByteArray("; written by hand\n[server]\nbaseUrl=https://a.example\n")
+                              << false;
     QTest::newRow("only the scale") << QByteArray("[system]\ndpiScale=1.25\n") << false;
     QTest::newRow("binary") << QByteArray("\x7f"
                                           "ELF\x02\x01\x01\0\0\0garbage",
