@@ -99,6 +99,8 @@ private slots:
     void importRefusesBinaryAndAsksBeforeEmptying_data();
     void importRefusesBinaryAndAsksBeforeEmptying();
     void aChapterLeavingClosesEveryTabShowingIt_data();
+    void blankChapterNamesAreRefused_data();
+    void blankChapterNamesAreRefused();
     void aChapterLeavingClosesEveryTabShowingIt();
 
 private:
@@ -877,6 +879,38 @@ void TestCreationEditor::aChapterLeavingClosesEveryTabShowingIt()
     m_content->saveChapter();
     if (how != QLatin1String("deleted"))
         QCOMPARE(stored(leavingId), typed);
+}
+
+void TestCreationEditor::blankChapterNamesAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("spaces") << QStringLiteral("   ") << false;
+    QTest::newRow("full-width spaces") << QStringLiteral("\u3000\u3000") << false;
+    QTest::newRow("zero-width space") << QStringLiteral("\u200B") << false;
+    QTest::newRow("a name between blanks") << QStringLiteral(" 序章 ") << true;
+}
+
+void TestCreationEditor::blankChapterNamesAreRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, kept);
+    T_Book *book = newBook(QStringLiteral("改名") + QString::number(kept));
+    T_Chapter *chapter = book->chapterList.first();
+    const QString before = chapter->name;
+    open(book);
+    ChapterListModel *model = m_page->left()->model();
+    const int row = model->rowOf(chapter->localId);
+    QVERIFY(row >= 0);
+    QSignalSpy tips(CUiManager::instance(), &CUiManager::sig_TipShown);
+    QCOMPARE(model->setData(model->index(row, 0), name, Qt::EditRole), kept);
+    QCOMPARE(chapter->name, kept ? name : before);
+    QCOMPARE(value(QStringLiteral("select count(*) from tb_chapter where localId = %1 and name = '%2'")
+                       .arg(chapter->localId)
+                       .arg(chapter->name)),
+             1);
+    if (!kept)
+        QVERIFY(!tips.isEmpty());
 }
 
 QUORVIN_TEST_MAIN(TestCreationEditor)
