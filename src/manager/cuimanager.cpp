@@ -422,6 +422,13 @@ void CUiManager::addBook(T_Book *book, int row, bool isImport)
 
 void CUiManager::removeBook(int row, T_Book *book)
 {
+    // The book open on the creation page is let go before it is freed; the
+    // author goes back to the bookshelf.
+    if (m_creation && book && m_creation->book() == book) {
+        m_creation->forgetBook(book);
+        if (!isBookshelfShown())
+            showBookshelf();
+    }
     if (m_bookshelf)
         m_bookshelf->removeBook(row, book ? book->localId : 0);
     emit sig_BookListChanged();

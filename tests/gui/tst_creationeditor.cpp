@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -99,6 +100,7 @@ private slots:
     void importRefusesBinaryAndAsksBeforeEmptying_data();
     void importRefusesBinaryAndAsksBeforeEmptying();
     void aChapterLeavingClosesEveryTabShowingIt_data();
+    void aBookDeletedElsewhereLeavesThePage();
     void blankChapterNamesAreRefused_data();
     void blankChapterNamesAreRefused();
     void aChapterLeavingClosesEveryTabShowingIt();
@@ -879,6 +881,31 @@ void TestCreationEditor::aChapterLeavingClosesEveryTabShowingIt()
     m_content->saveChapter();
     if (how != QLatin1String("deleted"))
         QCOMPARE(stored(leavingId), typed);
+}
+
+// The open book deleted on another machine: the page lets it go (it was
+// used after being freed), and what was typed in it is kept in a file.
+void TestCreationEditor::aBookDeletedElsewhereLeavesThePage()
+{
+    T_Book *book = newBook(QStringLiteral("别处删书"));
+    open(book);
+    CUiManager::instance()->setPages(nullptr, m_page);
+    const auto unset = qScopeGuard([] { CUiManager::instance()->setPages(nullptr, nullptr); });
+    ::commit(m_edit, QStringLiteral("书被删之前写下的字"));
+    QSignalSpy recovered(CBookJobManager::instance(), &CBookJobManager::sig_TextRecovered);
+    TC_Books_Delete del;
+    del.localBookId = book->localId;
+    del.synStep = 1;
+    QVERIFY(CJobManager::instance()->booksDelete(del));
+    QVERIFY(!m_page->book());
+    QVERIFY(!m_content->chapter());
+    QVERIFY(m_page->top()->visibleTabs().isEmpty());
+    QVERIFY(m_edit->isReadOnly());
+    QCOMPARE(m_page->left()->model()->rowCount(), 0);
+    QCOMPARE(recovered.size(), 1);
+    QFile kept(recovered.first().at(2).toString());
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(kept.readAll()), QStringLiteral("书被删之前写下的字"));
 }
 
 void TestCreationEditor::blankChapterNamesAreRefused_data()

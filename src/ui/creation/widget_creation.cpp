@@ -182,6 +182,21 @@ void Widget_Creation::onChapterLeaving(int localChapterId)
         m_top->closeAllTabs();
 }
 
+void Widget_Creation::forgetBook(T_Book *book)
+{
+    if (!book || book != m_book)
+        return;
+    if (m_content->chapter()) {
+        m_content->saveChapter();
+        m_content->clearChapter();
+    }
+    m_top->closeAllTabs();
+    m_left->hidePreview();
+    m_left->showBook(nullptr);
+    m_book = nullptr;
+    T_SessionData::instance().user.localBookId = 0;
+}
+
 void Widget_Creation::onBookshelfShown()
 {
     if (m_content->chapter())
