@@ -6,6 +6,9 @@
 -- being moved to the end of the file and cut off at every commit.
 PRAGMA auto_vacuum = NONE;
 
+-- The version of this contract; a program refuses a file of a higher one.
+PRAGMA user_version = 1;
+
 -- The one row of the last sign-in and the versions of the reference data.
 create table tb_sys (
     lastUid integer not null default 0,

@@ -24,9 +24,11 @@ foreach(f ${RES_FILES})
     file(RELATIVE_PATH rel ${RES_ROOT} ${f})
     string(APPEND qrc_text "    <file alias=\"${rel}\">${f}</file>\n")
 endforeach()
+# The store's schema, to make wrt.db again when it is missing.
+string(APPEND qrc_text "    <file alias=\"db/schema.sql\">${CMAKE_SOURCE_DIR}/data/schema.sql</file>\n")
 string(APPEND qrc_text "  </qresource>\n</RCC>\n")
 file(CONFIGURE OUTPUT ${RES_GEN}/res.qrc CONTENT "${qrc_text}")
-quorvin_rcc(res ${RES_GEN}/res.qrc ${RES_FILES})
+quorvin_rcc(res ${RES_GEN}/res.qrc ${RES_FILES} ${CMAKE_SOURCE_DIR}/data/schema.sql)
 
 # Icons drawn as SVG, rendered by iconbake for both themes.
 file(GLOB_RECURSE ICON_SOURCES CONFIGURE_DEPENDS ${RES_ROOT}/icons/*.svg)

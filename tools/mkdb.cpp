@@ -1,6 +1,8 @@
 // quorvin-mkdb SCHEMA TARGET
 // Builds a fresh database from SCHEMA and puts it at TARGET, unless TARGET
 // already holds an author's data (any row outside tb_sys), which is kept.
+#include "db/schemascript.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -48,39 +50,6 @@ bool holdsAuthorData(const QString &path)
     return found;
 }
 
-QStringList splitStatements(const QString &sql)
-{
-    // The schema holds plain DDL and inserts: statements end with ';' outside quotes.
-    QStringList out;
-    QString current;
-    bool quoted = false;
-    for (const QChar c : sql) {
-        if (c == '\'')
-            quoted = !quoted;
-        if (c == ';' && !quoted) {
-            if (!current.trimmed().isEmpty())
-                out << current.trimmed();
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.trimmed().isEmpty())
-        out << current.trimmed();
-    return out;
-}
-
-QString stripComments(const QString &sql)
-{
-    QStringList lines;
-    const QStringList all = sql.split('\n');
-    for (const QString &line : all) {
-        if (!line.trimmed().startsWith("--"))
-            lines << line;
-    }
-    return lines.join('\n');
-}
-
 bool build(const QString &schemaPath, const QString &out)
 {
     QFile schema(schemaPath);
@@ -88,31 +57,13 @@ bool build(const QString &schemaPath, const QString &out)
         std::fprintf(stderr, "mkdb: cannot read %s\n", qPrintable(schemaPath));
         return false;
     }
-    const QString sql = stripComments(QString::fromUtf8(schema.readAll()));
     QFile::remove(out);
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "build");
-        db.setDatabaseName(out);
-        ok = db.open();
-        if (ok) {
-            db.transaction();
-            const QStringList statements = splitStatements(sql);
-            for (const QString &statement : statements) {
-                QSqlQuery q(db);
-                if (!q.exec(statement)) {
-                    std::fprintf(stderr, "mkdb: %s\n  in: %s\n", qPrintable(q.lastError().text()),
-                                 qPrintable(statement));
-                    ok = false;
-                    break;
-                }
-            }
-            ok = ok && db.commit();
-        }
-        db.close();
+    QString error;
+    if (!SchemaScript::build(QString::fromUtf8(schema.readAll()), out, &error)) {
+        std::fprintf(stderr, "mkdb: %s\n", qPrintable(error));
+        return false;
     }
-    QSqlDatabase::removeDatabase("build");
-    return ok;
+    return true;
 }
 
 } // namespace

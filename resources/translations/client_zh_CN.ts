@@ -49,6 +49,10 @@
         <source>&quot;%1&quot; was deleted on another machine; the text written here was saved to %2</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存到 %2</translation>
     </message>
+    <message>
+        <source>Not imported: the chapter &quot;%1&quot; has %2 characters, %3 more than a chapter can hold (%4). Split it with a heading such as 第12章, then import the file again.</source>
+        <translation>未导入：章节“%1”有 %2 字，比一章最多能容纳的字数（%4）多 %3 字。请用“第12章”这样的标题把它分开后再导入。</translation>
+    </message>
 </context>
 <context>
     <name>CBookListDelegate</name>
@@ -129,6 +133,156 @@
     <message>
         <source>Copyed</source>
         <translation>已复制</translation>
+    <name>CQuorvinDb</name>
+    <message>
+        <source>The database %1 cannot be opened: %2.
+Close any other program that uses it, check that the disk works, then start the program again.</source>
+        <translation>无法打开数据库 %1：%2。
+请关闭其他正在使用它的程序，检查磁盘是否正常，然后重新启动本程序。</translation>
+    </message>
+</context>
+<context>
+    <name>CSettingsCheck</name>
+    <message>
+        <source>Correct it, or delete it to use the built-in server, then start the program again.</source>
+        <translation>请修正它，或删除它以使用内置的服务器地址，然后重新启动本程序。</translation>
+    </message>
+    <message>
+        <source>it is a folder, not a file</source>
+        <translation>它是一个文件夹，不是文件</translation>
+    </message>
+    <message>
+        <source>you have no permission to read it</source>
+        <translation>你没有读取它的权限</translation>
+    </message>
+    <message>
+        <source>The settings file %1 cannot be read: %2.
+%3</source>
+        <translation>无法读取设置文件 %1：%2。
+%3</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is not a settings file (it holds binary data).
+%2</source>
+        <translation>设置文件 %1 不是设置文件（其中是二进制数据）。
+%2</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is damaged and cannot be read.
+%2</source>
+        <translation>设置文件 %1 已损坏，无法读取。
+%2</translation>
+    </message>
+    <message>
+        <source>The settings file %1 names the server address &quot;%2&quot;, which is not accepted: it must begin with https:// (http:// only for this computer).
+%3</source>
+        <translation>设置文件 %1 中的服务器地址“%2”不可用：地址必须以 https:// 开头（只有本机地址可以用 http://）。
+%3</translation>
+    </message>
+</context>
+<context>
+    <name>CStoreCheck</name>
+    <message>
+        <source>you have no permission to write there</source>
+        <translation>你没有在那里写入的权限</translation>
+    </message>
+    <message>
+        <source>the disk is mounted read-only</source>
+        <translation>磁盘是只读的</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>磁盘已满</translation>
+    </message>
+    <message>
+        <source>a file of that name stands where the folder should be</source>
+        <translation>该位置有一个同名文件，占据了文件夹的位置</translation>
+    </message>
+    <message>
+        <source>system error %1</source>
+        <translation>系统错误 %1</translation>
+    </message>
+    <message>
+        <source>you have no permission to read it</source>
+        <translation>你没有读取它的权限</translation>
+    </message>
+    <message>
+        <source>it is a folder, not a file</source>
+        <translation>它是一个文件夹，不是文件</translation>
+    </message>
+    <message>
+        <source>The database %1 cannot be read: %2.
+Check that it is a file you may read and write (or put back the file you moved), then start the program again.</source>
+        <translation>无法读取数据库 %1：%2。
+请确认它是一个你可以读写的文件（如果移走过它，请放回原处），然后重新启动本程序。</translation>
+    </message>
+    <message>
+        <source>it is not a database file</source>
+        <translation>它不是数据库文件</translation>
+    </message>
+    <message>
+        <source>The database %1 cannot be opened: %2.
+If another copy of the program runs on this data folder, close it; otherwise restart the computer and try again.</source>
+        <translation>无法打开数据库 %1：%2。
+如果还有另一个本程序在使用这个数据文件夹，请关闭它；否则请重启电脑后再试。</translation>
+    </message>
+    <message>
+        <source>The database %1 was written by a newer version of the program (format %2; this version reads up to %3).
+Install the newer version to go on writing; the file has not been changed.</source>
+        <translation>数据库 %1 由更新版本的程序写入（格式 %2，本版本最多能读取格式 %3）。
+请安装新版本后继续写作；该文件没有被改动。</translation>
+    </message>
+    <message>
+        <source>The data folder %1 cannot be created: %2.
+Make sure the program&apos;s folder is writable (or install it where you may write), then start it again.</source>
+        <translation>无法创建数据文件夹 %1：%2。
+请确认程序所在的文件夹可以写入（或把程序安装到你有写入权限的位置），然后重新启动。</translation>
+    </message>
+    <message>
+        <source>The disk that holds %1 is full (%2 free): nothing you write could be saved.
+Free some space on it, then start the program again.</source>
+        <translation>%1 所在的磁盘已满（只剩 %2）：写下的文字将无法保存。
+请先腾出一些空间，然后重新启动本程序。</translation>
+    </message>
+    <message>
+        <source>The data folder %1 takes no file: %2.
+Nothing you write could be saved. Give yourself write permission on it, then start the program again.</source>
+        <translation>数据文件夹 %1 无法写入文件：%2。
+写下的文字将无法保存。请为自己开通它的写入权限，然后重新启动本程序。</translation>
+    </message>
+    <message>
+        <source>the program&apos;s copy of the database layout is missing</source>
+        <translation>程序自带的数据库结构缺失</translation>
+    </message>
+    <message>
+        <source>it cannot be renamed into place</source>
+        <translation>无法把它改名放到位</translation>
+    </message>
+    <message>
+        <source>A new database cannot be made at %1: %2.
+Check that the folder is writable and the disk has space, then start the program again.</source>
+        <translation>无法在 %1 新建数据库：%2。
+请检查文件夹是否可写、磁盘是否还有空间，然后重新启动本程序。</translation>
+    </message>
+    <message>
+        <source>The database %1 is damaged (%2) and cannot be moved aside.
+Copy it somewhere safe, delete it, then start the program again: a new one is made and your books come back from the server after you sign in.</source>
+        <translation>数据库 %1 已损坏（%2），且无法移到一旁。
+请把它复制到安全的地方后删除，再重新启动本程序：程序会新建数据库，登录后你的书会从服务器取回。</translation>
+    </message>
+    <message>
+        <source>The database %1 was damaged (%2).
+It has been kept unchanged as %3 and a new one made. Sign in to get your books back from the server; anything not yet sent is still in the kept file: keep it, and write to support to recover it.</source>
+        <translation>数据库 %1 已损坏（%2）。
+它已原样保留为 %3，并新建了一个数据库。登录后你的书会从服务器取回；尚未同步的内容仍在保留的文件中：请妥善保存，并联系客服帮你找回。</translation>
+    </message>
+    <message>
+        <source>its contents are damaged</source>
+        <translation>文件内容已损坏</translation>
+    </message>
+    <message>
+        <source>it is a database of another program</source>
+        <translation>它是其他程序的数据库</translation>
     </message>
 </context>
 <context>
@@ -205,6 +359,13 @@
     </message>
 </context>
 <context>
+    <name>ChapterListModel</name>
+    <message>
+        <source>A chapter name cannot be only blanks: the name was kept</source>
+        <translation>章节名不能只有空白，已保留原来的章节名</translation>
+    </message>
+</context>
+<context>
     <name>Creation_TextEdit</name>
     <message>
         <source>&lt;</source>
@@ -245,6 +406,14 @@
     <message>
         <source>singleRight</source>
         <translation>’</translation>
+    </message>
+    <message>
+        <source>This chapter holds the most a chapter can: %1 characters. Start a new chapter to go on writing.</source>
+        <translation>本章已达到一章的上限：%1 字。请新建一章继续写作。</translation>
+    </message>
+    <message>
+        <source>Not pasted: the text has %1 characters and this chapter has room for %2 more, %3 too many (a chapter holds at most %4). Paste a shorter part, or start a new chapter.</source>
+        <translation>未粘贴：粘贴的内容有 %1 字，本章只能再容纳 %2 字，超出 %3 字（一章最多 %4 字）。请粘贴较短的部分，或新建一章。</translation>
     </message>
 </context>
 <context>
@@ -453,6 +622,10 @@
     <message>
         <source>User modified successfully</source>
         <translation>修改用户信息成功</translation>
+    </message>
+    <message>
+        <source>A nickname cannot be only blanks</source>
+        <translation>昵称不能只有空白</translation>
     </message>
 </context>
 <context>
@@ -666,6 +839,32 @@
     <message>
         <source>Replaced %1 occurrences</source>
         <translation>已替换 %1 处</translation>
+        <source>Not imported</source>
+        <translation>未导入</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a text file (it holds binary data): the chapter was not changed.
+Choose a .txt file saved as UTF-8 or GB18030.</source>
+        <translation>“%1”不是文本文件（其中是二进制数据），本章没有改动。
+请选择以 UTF-8 或 GB18030 编码保存的 .txt 文件。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has %2 characters, %3 more than a chapter can hold (%4): the chapter was not changed.
+Split the file into several chapters and import them one by one.</source>
+        <translation>“%1”有 %2 字，比一章最多能容纳的字数（%4）多 %3 字，本章没有改动。
+请把文件分成几章，逐一导入。</translation>
+    </message>
+    <message>
+        <source>Empty file</source>
+        <translation>空文件</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is empty: importing it leaves this chapter without a word (the present text stays in the time machine). Import it anyway?</source>
+        <translation>“%1”是空的：导入后本章将一个字也没有（现在的正文会保留在时光机中）。仍要导入吗？</translation>
+    </message>
+    <message>
+        <source>Empty the chapter</source>
+        <translation>清空本章</translation>
     </message>
 </context>
 <context>
@@ -957,6 +1156,27 @@
     <message>
         <source>Restore Defaults</source>
         <translation>恢复默认</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>The program cannot start. The log in %1 tells why.</source>
+        <translation>程序无法启动，原因见 %1 中的日志。</translation>
+    </message>
+    <message>
+        <source>Cannot start</source>
+        <translation>无法启动</translation>
+    </message>
+    <message>
+        <source>Database replaced</source>
+        <translation>数据库已重建</translation>
+    </message>
+    <message>
+        <source>The program is already running on the data folder %1 (process %2) but does not answer.
+Wait until it closes, or end it, then start again.</source>
+        <translation>本程序已在使用数据文件夹 %1（进程 %2），但没有响应。
+请等它关闭，或结束它，然后再启动。</translation>
     </message>
 </context>
 </TS>

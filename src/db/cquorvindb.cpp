@@ -1,6 +1,7 @@
 #include "cquorvindb.h"
 
 #include "apppaths.h"
+#include "db/cstorecheck.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -86,12 +87,14 @@ CQuorvinDb *CQuorvinDb::instance()
 bool CQuorvinDb::init()
 {
     const QString path = AppPaths::dbFile();
-    if (!QFileInfo::exists(path)) {
-        QFile file(path);
-        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly)) {
-            qWarning() << "create db failed" << path;
-            return false;
-        }
+    const T_StoreCheck check = CStoreCheck::prepare(path);
+    {
+        QMutexLocker lock(&m_mutex);
+        m_storeCheck = check;
+    }
+    if (check.outcome == T_StoreCheck::Refused) {
+        qWarning() << "the database cannot be used:" << path << check.message;
+        return false;
     }
     {
         QMutexLocker lock(&m_mutex);
@@ -101,9 +104,29 @@ bool CQuorvinDb::init()
     QSqlDatabase db = connection();
     if (!db.isOpen()) {
         qWarning() << "cannot open the database" << path << db.lastError().text();
+        refuseStart(db.lastError().text());
         return false;
     }
-    return isDatabaseFile(db);
+    if (!isDatabaseFile(db)) {
+        refuseStart(lastError());
+        return false;
+    }
+    return true;
+}
+
+void CQuorvinDb::refuseStart(const QString &cause)
+{
+    QMutexLocker lock(&m_mutex);
+    m_storeCheck.outcome = T_StoreCheck::Refused;
+    m_storeCheck.message = tr("The database %1 cannot be opened: %2.\nClose any other program that uses it, "
+                              "check that the disk works, then start the program again.")
+                               .arg(QDir::toNativeSeparators(m_path), cause);
+}
+
+T_StoreCheck CQuorvinDb::storeCheck() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_storeCheck;
 }
 
 QString CQuorvinDb::databasePath() const
@@ -166,6 +189,7 @@ bool CQuorvinDb::isDatabaseFile(QSqlDatabase &db)
     if (!query.exec(QStringLiteral("select count(*) from sqlite_master"))) {
         qWarning() << "not a database:" << databasePath() << query.lastError().type()
                    << "  ==  " << query.lastError().text();
+        setLastError(query.lastError().text());
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/cstorecheck.h"
 #include "db/records.h"
 #include "db/sqlformat.h"
 
@@ -30,7 +31,13 @@ public:
     // Opens data/db/wrt.db of the application folder, creating an empty file
     // when there is none. False when the file cannot be created or opened,
     // or is not a database.
+    // Checks the data folder and the file first (see CStoreCheck); false
+    // when the program cannot start on them, with the reason in storeCheck().
     bool init();
+    // What init() found, and what the author is to be told of it.
+    T_StoreCheck storeCheck() const;
+    // Records that the program cannot start on the store, and why.
+    void refuseStart(const QString &cause);
     QString databasePath() const;
 
     // Runs one statement on the calling thread's connection; a failure is
@@ -213,6 +220,7 @@ private:
     QString m_path;
     int m_generation = 0; // raised by init(); older connections reopen
     int m_timeOffset = 0;
+    T_StoreCheck m_storeCheck;
 };
 
 template <typename Work> bool CQuorvinDb::inTransaction(Work work)

@@ -57,6 +57,9 @@ enum JobType : int
     JobType_SynDataFetch = 45,
 };
 
+// The most text a chapter holds, in the units the server counts (UTF-16).
+constexpr int kMaxChapterLength = 1000000;
+
 // One chapter (a row of tb_chapter).
 struct T_Chapter
 {

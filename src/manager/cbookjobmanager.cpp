@@ -43,6 +43,8 @@ CBookJobManager::CBookJobManager(QObject *parent)
             Qt::QueuedConnection);
     connect(this, &CBookJobManager::sig_ImportChapterBatch, this, &CBookJobManager::on_ImportChapterBatch,
             Qt::QueuedConnection);
+    connect(this, &CBookJobManager::sig_ImportChapterTooLong, this, &CBookJobManager::on_ImportChapterTooLong,
+            Qt::QueuedConnection);
     connect(this, &CBookJobManager::sig_ImportBookFinished, this, &CBookJobManager::on_ImportBookFinished,
             Qt::QueuedConnection);
 }
@@ -175,10 +177,21 @@ T_Book *CBookJobManager::books_addBook(TC_Books_AddBook &req)
     }
     if (req.uid < 1 || req.bookName.trimmed().isEmpty())
         return nullptr;
-    if (!m_db->insertBook(req.uid, req.bookName, req.bookId))
+    const bool fromServer = req.synStep != 0;
+    // The book and the job that creates it on the server are stored together.
+    int localId = 0;
+    T_Http_C header = req;
+    header.jobType = JobType_BookAdd;
+    if (!m_db->together([&] {
+            if (!m_db->insertBook(req.uid, req.bookName, req.bookId))
+                return false;
+            localId = m_db->lastInsertId(QStringLiteral("tb_book"));
+            header.localBookId = localId;
+            return localId > 0 && (fromServer || m_db->addJob(header, req.bookName, m_db->currentTime()));
+        }))
         return nullptr;
     auto *book = new T_Book;
-    book->localId = m_db->lastInsertId(QStringLiteral("tb_book"));
+    book->localId = localId;
     book->bookId = req.bookId;
     book->authorId = req.uid;
     book->bookName = req.bookName;
@@ -189,11 +202,7 @@ T_Book *CBookJobManager::books_addBook(TC_Books_AddBook &req)
     m_session->books.prepend(book);
     m_ui->addBook(book, 0, false);
 
-    const bool fromServer = req.synStep != 0;
     if (!fromServer) {
-        T_Http_C header = req;
-        header.jobType = JobType_BookAdd;
-        m_db->addJob(header, req.bookName, m_db->currentTime());
         req.jobId = header.jobId;
         req.jobType = JobType_BookAdd;
         if (!req.fromImport) {
@@ -239,6 +248,7 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
     }
     takeServerIds(req, book, nullptr);
     req.uid = uid();
+    chaptersLeaving(book);
     if (req.synStep != 0) {
         // Deleted on another machine: text not yet on the server is kept.
         for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
@@ -247,35 +257,55 @@ bool CBookJobManager::books_delete(TC_Books_Delete &req)
                     recoverText(book, *chapter, true);
     }
     const int localBookId = book->localId;
-    if (!removeBookHere(book))
-        return false;
-    if (req.synStep == 0) {
-        const int creation = sentCreation(JobType_BookAdd, QStringLiteral("localBookId"), localBookId);
+    const int creation =
+        req.synStep == 0 ? sentCreation(JobType_BookAdd, QStringLiteral("localBookId"), localBookId) : 0;
+    if (req.synStep == 0)
         req.jobType = JobType_BookDelete;
-        if (req.bookId >= 1) {
-            if (m_db->addJob(req, QString(), m_db->currentTime()))
-                sendStoredJob(this, m_db, req.jobId);
-        } else if (creation > 0) {
+    // The book's rows go with the job that deletes it on the server, or not at all.
+    if (!m_db->together([&] {
+            if (!m_db->deleteBook(localBookId))
+                return false;
+            if (req.synStep != 0)
+                return true;
+            if (req.bookId >= 1)
+                return m_db->addJob(req, QString(), m_db->currentTime());
             // Its creation went out and may have reached the server: the
             // delete waits behind it for the server id its answer brings.
-            m_db->addDeleteBehindCreation(req, QStringLiteral("localBookId"), localBookId, creation);
-        } else {
+            if (creation > 0)
+                return m_db->addDeleteBehindCreation(req, QStringLiteral("localBookId"), localBookId,
+                                                     creation);
             // Never sent: its waiting jobs go, nothing is sent.
-            m_db->deleteObjectJobs(QStringLiteral("localBookId"), localBookId);
-        }
-    }
+            return m_db->deleteObjectJobs(QStringLiteral("localBookId"), localBookId);
+        }))
+        return false;
+    forgetBook(book);
+    if (req.synStep == 0 && req.bookId >= 1)
+        sendStoredJob(this, m_db, req.jobId);
     return true;
 }
 
 bool CBookJobManager::removeBookHere(T_Book *book)
 {
+    chaptersLeaving(book);
     if (!m_db->deleteBook(book->localId))
         return false;
+    forgetBook(book);
+    return true;
+}
+
+void CBookJobManager::chaptersLeaving(const T_Book *book)
+{
+    for (const QList<T_Chapter *> *list : {&book->chapterList, &book->recycleList})
+        for (const T_Chapter *chapter : *list)
+            m_ui->onChapterLeaving(chapter->localId);
+}
+
+void CBookJobManager::forgetBook(T_Book *book)
+{
     const int row = m_session->books.indexOf(book);
     m_session->books.removeOne(book);
     m_ui->removeBook(row, book);
     delete book;
-    return true;
 }
 
 int CBookJobManager::sentCreation(int jobType, const QString &column, int localId) const
@@ -312,6 +342,10 @@ bool CBookJobManager::books_edit(TC_Books_Edit &req)
         return false;
     req.uid = uid();
     takeServerIds(req, book, nullptr);
+    // Kept to be put back when the change cannot be stored.
+    const QString oldName = book->bookName, oldIntro = book->intro, oldCover = book->localCover;
+    const int oldCateId = book->cateId, oldCateFid = book->cateFid, oldChannel = book->channelType,
+              oldUpdate = book->updateTime;
     if (!req.bookName.trimmed().isEmpty())
         book->bookName = req.bookName;
     book->cateId = req.cateId;
@@ -327,20 +361,33 @@ bool CBookJobManager::books_edit(TC_Books_Edit &req)
         }
     }
     book->updateTime = m_db->currentTime();
-    if (!m_db->updateBook(*book))
+    const QJsonObject json{
+        {QStringLiteral("channelType"), book->channelType}, {QStringLiteral("cateId"), book->cateId},
+        {QStringLiteral("bookName"), book->bookName},       {QStringLiteral("intro"), book->intro},
+        {QStringLiteral("localCover"), book->localCover},   {QStringLiteral("cateFid"), book->cateFid}};
+    if (req.synStep == 0)
+        req.jobType = JobType_BookEdit;
+    // The book's row and the job that sends it are stored together. The job
+    // may hold earlier unsent changes (a cover chosen offline): what goes at
+    // once is the whole job.
+    if (!m_db->together([&] {
+            return m_db->updateBook(*book) &&
+                   (req.synStep != 0 ||
+                    m_db->addJob(req, compactJson(json),
+                                 req.update_time > 0 ? req.update_time : m_db->currentTime()));
+        })) {
+        book->bookName = oldName;
+        book->intro = oldIntro;
+        book->localCover = oldCover;
+        book->cateId = oldCateId;
+        book->cateFid = oldCateFid;
+        book->channelType = oldChannel;
+        book->updateTime = oldUpdate;
         return false;
+    }
     if (req.synStep == 0) {
         CLocalEdits::instance().touch(CLocalEdits::Book, book->localId);
-        const QJsonObject json{
-            {QStringLiteral("channelType"), book->channelType}, {QStringLiteral("cateId"), book->cateId},
-            {QStringLiteral("bookName"), book->bookName},       {QStringLiteral("intro"), book->intro},
-            {QStringLiteral("localCover"), book->localCover},   {QStringLiteral("cateFid"), book->cateFid}};
-        req.jobType = JobType_BookEdit;
-        // The job may hold earlier unsent changes (a cover chosen offline):
-        // what goes at once is the whole job.
-        if (m_db->addJob(req, compactJson(json),
-                         req.update_time > 0 ? req.update_time : m_db->currentTime()) &&
-            req.bookId >= 1)
+        if (req.bookId >= 1)
             sendStoredJob(this, m_db, req.jobId);
     }
     m_ui->onBookChanged(book);
@@ -465,6 +512,9 @@ bool CBookJobManager::chapter_rename(TC_Chapter_Edit &req)
         chapter = findChapterByServerId(book, req.chapterId);
     if (!chapter || req.chapterName == chapter->name)
         return false;
+    // A name of blanks only is never the author's choice.
+    if (req.synStep == 0 && req.chapterName.trimmed().isEmpty())
+        return false;
     req.uid = uid();
     takeServerIds(req, book, chapter);
     // The name and the job that sends it are stored together.
@@ -542,8 +592,16 @@ bool CBookJobManager::chapter_move(TC_Chapter_Move &req)
         chapter->orderNum = neighbourOrder;
         neighbour->orderNum = chapterOrder;
     }
-    if (!m_db->setChapterOrder(chapter->localId, chapter->orderNum, chapter->status) ||
-        !m_db->setChapterOrder(neighbour->localId, neighbour->orderNum, neighbour->status)) {
+    if (req.synStep == 0)
+        req.jobType = JobType_ChapterMove;
+    // Both places and the job that sends the move are stored together.
+    if (!m_db->together([&] {
+            return m_db->setChapterOrder(chapter->localId, chapter->orderNum, chapter->status) &&
+                   m_db->setChapterOrder(neighbour->localId, neighbour->orderNum, neighbour->status) &&
+                   (req.synStep != 0 ||
+                    m_db->addJob(req, QString::number(req.direction),
+                                 req.update_time > 0 ? req.update_time : m_db->currentTime()));
+        })) {
         chapter->orderNum = chapterOrder;
         neighbour->orderNum = neighbourOrder;
         return false;
@@ -552,9 +610,6 @@ bool CBookJobManager::chapter_move(TC_Chapter_Move &req)
     insertByOrder(book->chapterList, chapter);
     if (req.synStep == 0) {
         CLocalEdits::instance().touch(CLocalEdits::Order, book->localId);
-        req.jobType = JobType_ChapterMove;
-        m_db->addJob(req, QString::number(req.direction),
-                     req.update_time > 0 ? req.update_time : m_db->currentTime());
         if (req.bookId >= 1 && req.chapterId >= 1)
             m_http->chapterMoveAsyn(req);
     }
@@ -573,9 +628,21 @@ bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle &req)
     req.uid = uid();
     takeServerIds(req, book, chapter);
     const int status = req.status == 0 ? 0 : 1;
+    if (status == 0)
+        m_ui->onChapterLeaving(chapter->localId);
     // The recycle bin counts a chapter's days from the moment it went in.
     const int recycledAt = status == 0 ? (req.update_time > 0 ? req.update_time : m_db->currentTime()) : 0;
-    if (!m_db->setChapterOrder(chapter->localId, chapter->orderNum, status, recycledAt))
+    if (req.synStep == 0) {
+        req.jobType = JobType_ChapterRecycle;
+        req.status = status;
+    }
+    // The chapter's place and the job that sends it are stored together.
+    if (!m_db->together([&] {
+            return m_db->setChapterOrder(chapter->localId, chapter->orderNum, status, recycledAt) &&
+                   (req.synStep != 0 ||
+                    m_db->addJob(req, QString::number(status),
+                                 req.update_time > 0 ? req.update_time : m_db->currentTime()));
+        }))
         return false;
     chapter->status = status;
     if (recycledAt > 0)
@@ -587,10 +654,6 @@ bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle &req)
     m_db->updateBook(*book);
     if (req.synStep == 0) {
         CLocalEdits::instance().touch(CLocalEdits::Order, book->localId);
-        req.jobType = JobType_ChapterRecycle;
-        req.status = status;
-        m_db->addJob(req, QString::number(status),
-                     req.update_time > 0 ? req.update_time : m_db->currentTime());
         if (req.bookId >= 1 && req.chapterId >= 1)
             m_http->chapterRecycleAsyn(req);
     }
@@ -608,6 +671,8 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
         return false;
     req.uid = uid();
     takeServerIds(req, book, chapter);
+    // An editor showing it saves first: what it held is then kept below.
+    m_ui->onChapterLeaving(chapter->localId);
     // Deleted for good on another machine: text not yet on the server is kept.
     if (req.synStep != 0 && hasUnsentText(*chapter))
         recoverText(book, *chapter, false);
@@ -618,35 +683,49 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Del &req)
         req.synStep == 0 && req.chapterId < 1
             ? sentCreation(JobType_ChapterAdd, QStringLiteral("localChapterId"), chapter->localId)
             : 0;
-    if (!removeChapterHere(book, chapter, creation))
+    const bool sendsDelete = req.synStep == 0 && req.chapterId >= 1;
+    if (sendsDelete || creation > 0)
+        req.jobType = JobType_ChapterDelete;
+    // The row goes with the job that deletes it on the server, or not at all.
+    if (!m_db->together([&] {
+            if (!m_db->deleteChapter(chapter->localId, creation))
+                return false;
+            if (sendsDelete)
+                return m_db->addJob(req, QString(),
+                                    req.update_time > 0 ? req.update_time : m_db->currentTime());
+            if (creation > 0)
+                return m_db->addDeleteBehindCreation(req, QStringLiteral("localChapterId"),
+                                                     req.localChapterId, creation);
+            return true;
+        }))
         return false;
+    forgetChapter(book, chapter);
     // Here or on the server: a list fetched before cannot bring it back.
     CLocalEdits::instance().chapterDeleted(req.chapterId);
     if (req.synStep == 0)
         CLocalEdits::instance().touch(CLocalEdits::Order, book->localId);
-    if (req.synStep == 0 && req.chapterId >= 1) {
-        req.jobType = JobType_ChapterDelete;
-        if (m_db->addJob(req, QString(), req.update_time > 0 ? req.update_time : m_db->currentTime()) &&
-            req.bookId >= 1)
-            sendStoredJob(this, m_db, req.jobId);
-    } else if (creation > 0) {
-        req.jobType = JobType_ChapterDelete;
-        m_db->addDeleteBehindCreation(req, QStringLiteral("localChapterId"), req.localChapterId, creation);
-    }
+    if (sendsDelete && req.bookId >= 1)
+        sendStoredJob(this, m_db, req.jobId);
     return true;
 }
 
 bool CBookJobManager::removeChapterHere(T_Book *book, T_Chapter *chapter, int keepJobId)
 {
+    m_ui->onChapterLeaving(chapter->localId);
     if (!m_db->deleteChapter(chapter->localId, keepJobId))
         return false;
+    forgetChapter(book, chapter);
+    return true;
+}
+
+void CBookJobManager::forgetChapter(T_Book *book, T_Chapter *chapter)
+{
     book->chapterList.removeOne(chapter);
     book->recycleList.removeOne(chapter);
     delete chapter;
     recountBook(book);
     m_db->updateBook(*book);
     m_ui->onChapterListChanged(book);
-    return true;
 }
 
 bool CBookJobManager::chapter_menu(TC_Chapter_Menu &req)

@@ -89,6 +89,9 @@ public:
     // Import steps, usable on any thread.
     // UTF-8 (with or without a byte-order mark), else GB18030.
     static QString decodeText(const QByteArray &bytes);
+    // The text of a manuscript: false for a file that is not text (a NUL
+    // byte, or valid neither as UTF-8 nor as GB18030).
+    static bool decodeManuscript(const QByteArray &bytes, QString &text);
     static void cleanText(QString &text);
     static void splitChapters(const QString &text, QStringList &titles, QStringList &contents);
     static int importBatchSize() { return 20; }
@@ -109,6 +112,8 @@ signals:
     // The result of an import (a QuorvinError) with the book name and the
     // number of chapters stored.
     void sig_ImportBookFinished(int code, const QString &bookName, int chapterCount);
+    // Before a QE_IMPORT_TOO_LONG finish: the chapter that is too long.
+    void sig_ImportChapterTooLong(const QString &title, int length);
     // The text of a chapter deleted on the server was kept: as the new
     // chapter `toLocalChapterId`, or (0) in the file `path`.
     void sig_TextRecovered(int fromLocalChapterId, int toLocalChapterId, const QString &path);
@@ -119,6 +124,7 @@ private slots:
     void on_ImportBookCreated(T_Book *pBook);
     void on_ImportChapterBatch(T_Book *pBook, QList<T_Chapter *> chapters);
     void on_ImportBookFinished(int code, const QString &bookName, int chapterCount);
+    void on_ImportChapterTooLong(const QString &title, int length);
 
 private:
     explicit CBookJobManager(QObject *parent = nullptr);
@@ -162,6 +168,11 @@ private:
     // chapter's waiting jobs go too (but keepJobId), nothing is queued.
     bool removeBookHere(T_Book *book);
     bool removeChapterHere(T_Book *book, T_Chapter *chapter, int keepJobId = 0);
+    // The memory side of a removal whose rows are already gone: every tab
+    // showing the chapters closes, the lists and the page follow.
+    void forgetBook(T_Book *book);
+    void chaptersLeaving(const T_Book *book);
+    void forgetChapter(T_Book *book, T_Chapter *chapter);
     void onChapterBatchFetched(const T_Http_C &route, const QByteArray &body);
     void onTimeMachine(const T_Http_C &route, const QByteArray &body);
     void advanceImport(T_Book *book);

@@ -19,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTextCodec>
 
@@ -63,6 +64,30 @@ QString titleOf(const QString &heading)
 }
 
 } // namespace
+
+bool CBookJobManager::decodeManuscript(const QByteArray &bytes, QString &text)
+{
+    // A manuscript never holds a NUL: this is some other kind of file.
+    if (bytes.contains('\0'))
+        return false;
+    for (const char *name : {"UTF-8", "GB18030"}) {
+        QTextCodec *codec = QTextCodec::codecForName(name);
+        if (!codec)
+            continue;
+        QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+        const QString decoded = codec->toUnicode(bytes.constData(), bytes.size(), &state);
+        // Bytes that are not of the encoding come back as replacement
+        // characters, not always counted: what is text encodes back to
+        // the same bytes.
+        if (state.invalidChars == 0 && state.remainingChars == 0 && codec->fromUnicode(decoded) == bytes) {
+            text = decoded;
+            if (text.startsWith(QChar(0xFEFF))) // a byte-order mark is no text
+                text.remove(0, 1);
+            return true;
+        }
+    }
+    return false;
+}
 
 QString CBookJobManager::decodeText(const QByteArray &bytes)
 {
@@ -123,10 +148,8 @@ int CBookJobManager::readManuscript(const QString &path, QString &text) const
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return QE_IMPORT_OPEN;
-    // A manuscript never holds a NUL: this is some other kind of file.
-    if (bytes.contains('\0'))
+    if (!decodeManuscript(bytes, text))
         return QE_IMPORT_OPEN;
-    text = decodeText(bytes);
     if (text.trimmed().isEmpty())
         return QE_IMPORT_EMPTY;
     return 200;
@@ -158,6 +181,14 @@ int CBookJobManager::books_import(const QString &path, int uid)
     text.clear();
     if (titles.isEmpty())
         return finish(QE_IMPORT_NO_TITLE, 0);
+    // The server takes no chapter over the limit: the book is refused whole,
+    // before anything is stored, rather than cut or refused after the fact.
+    for (int i = 0; i < contents.size(); ++i) {
+        if (contents.at(i).size() > kMaxChapterLength) {
+            emit sig_ImportChapterTooLong(titles.at(i), contents.at(i).size());
+            return finish(QE_IMPORT_TOO_LONG, 0);
+        }
+    }
 
     const QList<int> batches = importBatches(titles, contents);
     int bookJobId = 0;
@@ -340,6 +371,16 @@ void CBookJobManager::on_ImportBookThreadComplete(TC_Books_AddBook *tData)
     delete tData;
 }
 
+void CBookJobManager::on_ImportChapterTooLong(const QString &title, int length)
+{
+    const QLocale locale;
+    m_ui->showTips(tr("Not imported: the chapter \"%1\" has %2 characters, %3 more than a chapter can hold "
+                      "(%4). Split it with a heading such as 第12章, then import the file again.")
+                       .arg(title, locale.toString(length), locale.toString(length - kMaxChapterLength),
+                            locale.toString(kMaxChapterLength)),
+                   0);
+}
+
 void CBookJobManager::on_ImportBookFinished(int code, const QString &bookName, int chapterCount)
 {
     m_ui->setImportRunning(false);
@@ -362,6 +403,9 @@ void CBookJobManager::on_ImportBookFinished(int code, const QString &bookName, i
     case QE_IMPORT_NO_TITLE:
         m_ui->showTips(tr("No chapter headings (such as 第1章) were found in the file"), 0);
         return;
+    case QE_IMPORT_TOO_LONG:
+        return; // told with the chapter's name and length
+
     default:
         m_ui->showTips(tr("The book could not be created"), 0);
         return;

@@ -14,6 +14,7 @@
 #include "remote/chttputil.h"
 #include "remote/cquorvinhttp.h"
 #include "remote/cquorvinparser.h"
+#include "settingscheck.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -50,8 +51,18 @@ CJobManager *CJobManager::instance()
 
 bool CJobManager::init()
 {
-    if (!m_db->init() || !m_db->getSysData(m_session->author, m_session->synData))
+    m_startupProblem = CSettingsCheck::problem(AppPaths::settingsFile());
+    if (!m_startupProblem.isEmpty())
         return false;
+    if (!m_db->init()) {
+        m_startupProblem = m_db->storeCheck().message;
+        return false;
+    }
+    if (!m_db->getSysData(m_session->author, m_session->synData)) {
+        m_db->refuseStart(m_db->lastError());
+        m_startupProblem = m_db->storeCheck().message;
+        return false;
+    }
     {
         QMutexLocker lock(&m_mutex);
         m_lastEarlierJobId = m_db->lastJobId();

@@ -36,6 +36,8 @@ public:
     // and restores the last author or shows the login dialog. False when the
     // database cannot be opened or tb_sys cannot be read.
     bool init();
+    // Why init() failed, for the author: what, where and what to do.
+    QString startupProblem() const { return m_startupProblem; }
     // Writes the author's settings back; runs once per pass after init.
     bool uninit();
 
@@ -208,5 +210,6 @@ private:
     int m_replayWaitsOn = 0;     // a job sent at once that the replay waits for
     bool m_deferred = false;     // a request was kept back by the gate: replay once the way is clear
     QMutex m_mutex;              // guards all of the above
+    QString m_startupProblem;
     bool m_clockSynced = false;
 };

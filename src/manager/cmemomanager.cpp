@@ -138,26 +138,34 @@ bool CMemoManager::addMemo(TC_Memo_Add &req)
     memo->content = req.content;
     memo->memoId = req.synStep ? req.memoId : 0;
     memo->updateTime = req.update_time > 0 ? req.update_time : m_db->currentTime();
-    if (!m_db->insertMemo(uid, *memo)) {
+    req.uid = uid;
+    T_Http_C header;
+    // The memo and the job that creates it on the server are stored together.
+    if (!m_db->together([&] {
+            if (!m_db->insertMemo(uid, *memo))
+                return false;
+            req.localMemoId = memo->localId;
+            if (req.synStep != 0)
+                return true;
+            header = req;
+            header.jobType = JobType_MemoAdd;
+            header.memoId = 0;
+            const QString content = compact(QJsonObject{{QStringLiteral("color"), memo->color},
+                                                        {QStringLiteral("content"), memo->content}});
+            return m_db->addJob(header, content, memo->updateTime);
+        })) {
+        if (memo->localId > 0)
+            m_session->user.memoCount -= 1; // counted by the insert that was rolled back
+        req.localMemoId = 0;
         delete memo;
         return false;
     }
     m_session->memos.prepend(memo);
-    req.localMemoId = memo->localId;
-    req.uid = uid;
-
     if (req.synStep == 0) {
-        T_Http_C header = req;
-        header.jobType = JobType_MemoAdd;
-        header.memoId = 0;
-        const QString content = compact(
-            QJsonObject{{QStringLiteral("color"), memo->color}, {QStringLiteral("content"), memo->content}});
-        if (m_db->addJob(header, content, memo->updateTime)) {
-            TC_Memo_Add send = req;
-            static_cast<T_Http_C &>(send) = header;
-            send.update_time = memo->updateTime;
-            m_http->memoAddAsyn(send);
-        }
+        TC_Memo_Add send = req;
+        static_cast<T_Http_C &>(send) = header;
+        send.update_time = memo->updateTime;
+        m_http->memoAddAsyn(send);
     }
     emit sig_MemoAdded(memo->localId, 0);
     return true;
@@ -174,24 +182,26 @@ bool CMemoManager::memoDel(const TC_Memo_Del &req)
     const int uid = m_session->author.uid;
     T_Memo *memo = findMemo(req.localMemoId);
     const int memoId = memo ? memo->memoId : req.memoId;
-    if (!m_db->deleteMemo(req.localMemoId, uid))
+    T_Http_C header = req;
+    header.uid = uid;
+    header.memoId = memoId;
+    header.jobType = JobType_MemoDelete;
+    const int time = req.update_time > 0 ? req.update_time : m_db->currentTime();
+    // The row goes with the job that deletes it on the server, or not at all.
+    if (!m_db->together([&] {
+            return m_db->deleteMemo(req.localMemoId, uid) &&
+                   (req.synStep != 0 || m_db->addJob(header, QString(), time));
+        }))
         return false;
     if (memo) {
         m_session->memos.removeOne(memo);
         delete memo;
     }
-    if (req.synStep == 0) {
-        T_Http_C header = req;
-        header.uid = uid;
-        header.memoId = memoId;
-        header.jobType = JobType_MemoDelete;
-        const int time = req.update_time > 0 ? req.update_time : m_db->currentTime();
-        if (m_db->addJob(header, QString(), time) && memoId > 0) {
-            TC_Memo_Del send;
-            static_cast<T_Http_C &>(send) = header;
-            send.update_time = time;
-            m_http->memoDelAsyn(send);
-        }
+    if (req.synStep == 0 && memoId > 0) {
+        TC_Memo_Del send;
+        static_cast<T_Http_C &>(send) = header;
+        send.update_time = time;
+        m_http->memoDelAsyn(send);
     }
     emit sig_MemoRemoved(req.localMemoId);
     return true;
@@ -252,21 +262,25 @@ bool CMemoManager::storeEdit(T_Memo &memo, const T_Http_C &req, int jobType, con
     memo.updateTime = time;
     if (jobType != JobType_MemoLocation)
         memo.colorUpdateTime = time;
-    if (!m_db->updateMemo(m_session->author.uid, memo))
+    T_Http_C header;
+    header.uid = m_session->author.uid;
+    header.jobType = jobType;
+    header.localMemoId = memo.localId;
+    header.memoId = memo.memoId;
+    header.localBookId = memo.localBookId;
+    header.bookId = memo.bookId;
+    header.localChapterId = memo.localChapterId;
+    header.chapterId = memo.chapterId;
+    // The memo and the job that sends the change are stored together.
+    if (!m_db->together([&] {
+            return m_db->updateMemo(m_session->author.uid, memo) &&
+                   (req.synStep != 0 || m_db->addJob(header, jobContent, time));
+        }))
         return false;
     if (req.synStep == 0) {
         CLocalEdits::instance().touch(CLocalEdits::Memo, memo.localId);
-        T_Http_C header;
-        header.uid = m_session->author.uid;
-        header.jobType = jobType;
-        header.localMemoId = memo.localId;
-        header.memoId = memo.memoId;
-        header.localBookId = memo.localBookId;
-        header.bookId = memo.bookId;
-        header.localChapterId = memo.localChapterId;
-        header.chapterId = memo.chapterId;
         // The memo's job may hold other unsent changes: it goes whole.
-        if (m_db->addJob(header, jobContent, time) && memo.memoId > 0)
+        if (memo.memoId > 0)
             sendStoredJob(this, m_db, header.jobId);
     }
     emit sig_MemoChanged(memo.localId);

@@ -230,6 +230,24 @@ void CUiManager::showMinimized()
         m_mainWindow->showMinimized();
 }
 
+void CUiManager::bringToFront()
+{
+    QWidget *window = QApplication::activeModalWidget();
+    if (!window && m_login && m_login->isVisible())
+        window = m_login;
+    if (!window)
+        window = m_mainWindow;
+    if (!window)
+        return;
+    qDebug() << "another start on this data folder: the window comes forward";
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    if (!window->isVisible())
+        window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void CUiManager::requestClose()
 {
     if (!m_mainWindow)
@@ -404,6 +422,13 @@ void CUiManager::addBook(T_Book *book, int row, bool isImport)
 
 void CUiManager::removeBook(int row, T_Book *book)
 {
+    // The book open on the creation page is let go before it is freed; the
+    // author goes back to the bookshelf.
+    if (m_creation && book && m_creation->book() == book) {
+        m_creation->forgetBook(book);
+        if (!isBookshelfShown())
+            showBookshelf();
+    }
     if (m_bookshelf)
         m_bookshelf->removeBook(row, book ? book->localId : 0);
     emit sig_BookListChanged();
@@ -426,6 +451,11 @@ void CUiManager::onBookChanged(T_Book *book)
 void CUiManager::onChapterListChanged(T_Book *book)
 {
     emit sig_ChapterListChanged(book);
+}
+
+void CUiManager::onChapterLeaving(int localChapterId)
+{
+    emit sig_ChapterLeaving(localChapterId);
 }
 
 void CUiManager::onChapterTextReplaced(T_Chapter *chapter, const QString &previous)

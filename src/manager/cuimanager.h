@@ -46,6 +46,9 @@ public:
     void showCreation(T_Book *book);
     void toggleMaximized();
     void showMinimized();
+    // Another start on the same data folder: the window the author works in
+    // (a dialog over it first) comes back from the tray or the task bar.
+    void bringToFront();
     void requestClose();
     // Where the author closes into the tray: hides the main window when a
     // system tray exists to bring it back from, else minimises it.
@@ -87,6 +90,9 @@ public:
     void onBookListChanged();
     void onBookChanged(T_Book *book);
     void onChapterListChanged(T_Book *book);
+    // A chapter is about to go to the recycle bin or be deleted: whatever
+    // shows it saves its text and lets it go while it is still there.
+    void onChapterLeaving(int localChapterId);
     // The server's text replaced the chapter's stored text `previous`.
     void onChapterTextReplaced(T_Chapter *chapter, const QString &previous);
 
@@ -111,6 +117,7 @@ signals:
     void sig_BookListChanged();
     void sig_BookChanged(T_Book *book);
     void sig_ChapterListChanged(T_Book *book);
+    void sig_ChapterLeaving(int localChapterId);
     // An open editor that still shows `previous` shows the chapter's new text.
     void sig_ChapterTextReplaced(T_Chapter *chapter, const QString &previous);
     // Every tip shown (or asked for before the main window exists).

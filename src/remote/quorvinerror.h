@@ -17,6 +17,7 @@ enum QuorvinError
     QE_IMPORT_OPEN = 10009,     // the file cannot be opened for reading
     QE_IMPORT_NO_TITLE = 10010, // no chapter heading was found
     QE_IMPORT_CREATE = 10011,   // creating the book failed
+    QE_IMPORT_TOO_LONG = 10012, // a chapter of the file is longer than a chapter may be
 };
 
 // Marks a response as refused before sending: a required field is empty.

@@ -4,6 +4,7 @@
 // punctuation pairing, commands, the writing timer with an injected clock,
 // the input-method caret, export and import, and the list's edge cases.
 #include "db/cquorvindb.h"
+#include "manager/cbookjobmanager.h"
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
@@ -22,15 +23,18 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTextCodec>
 
 namespace {
@@ -91,6 +95,15 @@ private slots:
     void onlyChapterCannotMove();
     void deletingTheLastChapterEmptiesTheEditor();
     void tabsHoldAtMostFiveAndKeepTheLastOne();
+    void limitsAtAMillionCharacters_data();
+    void limitsAtAMillionCharacters();
+    void importRefusesBinaryAndAsksBeforeEmptying_data();
+    void importRefusesBinaryAndAsksBeforeEmptying();
+    void aChapterLeavingClosesEveryTabShowingIt_data();
+    void aBookDeletedElsewhereLeavesThePage();
+    void blankChapterNamesAreRefused_data();
+    void blankChapterNamesAreRefused();
+    void aChapterLeavingClosesEveryTabShowingIt();
 
 private:
     static int value(const QString &text)
@@ -106,6 +119,9 @@ private:
         return q.next() ? q.value(0).toString() : QStringLiteral("<none>");
     }
     T_Book *newBook(const QString &name);
+    // A book whose first chapter holds `length` characters (full lines).
+    T_Book *bookOfLength(const QString &name, int length);
+    static QString writeFile(const QTemporaryDir &dir, const QByteArray &bytes);
     void open(T_Book *book);
     void tick(int seconds = 1);
     void key(int code = 30);
@@ -666,6 +682,262 @@ void TestCreationEditor::tabsHoldAtMostFiveAndKeepTheLastOne()
     // A second click keeps it checked.
     QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(20, first->height() / 2));
     QCOMPARE(group->checkedButton(), first);
+}
+
+T_Book *TestCreationEditor::bookOfLength(const QString &name, int length)
+{
+    T_Book *book = newBook(name);
+    QString text;
+    text.reserve(length);
+    while (text.size() < length) {
+        text += QString(qMin(999, length - text.size()), QChar(0x5B57));
+        if (text.size() < length)
+            text += QLatin1Char('\n');
+    }
+    TC_Chapter_Edit save;
+    save.localBookId = book->localId;
+    save.localChapterId = book->chapterList.first()->localId;
+    save.content = text;
+    return CJobManager::instance()->chapterSaveContent(save) ? book : nullptr;
+}
+
+QString TestCreationEditor::writeFile(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("chapter.txt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+void TestCreationEditor::limitsAtAMillionCharacters_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("length");   // what the chapter holds first
+    QTest::addColumn<int>("refused");  // characters offered that do not fit
+    QTest::addColumn<int>("accepted"); // characters offered that just fit
+    const int max = Creation_TextEdit::kMaxLength;
+    QTest::newRow("typed up to the limit") << "typed" << max - 1 << 2 << 1;
+    QTest::newRow("committed by an input method") << "committed" << max - 3 << 4 << 3;
+    QTest::newRow("pasted") << "pasted" << max - 10 << 11 << 10;
+    QTest::newRow("imported") << "imported" << 0 << max + 1 << max;
+}
+
+// The server takes no chapter over a million characters: the editor stops
+// there, and what would pass it is refused whole before it is stored.
+void TestCreationEditor::limitsAtAMillionCharacters()
+{
+    QFETCH(QString, how);
+    QFETCH(int, length);
+    QFETCH(int, refused);
+    QFETCH(int, accepted);
+    T_Book *book = bookOfLength(QStringLiteral("百万") + how, length);
+    QVERIFY(book);
+    T_Chapter *chapter = book->chapterList.first();
+    open(book);
+    QCOMPARE(m_edit->plainLength(), length);
+    const QString before = m_edit->toPlainText();
+    QTemporaryDir dir;
+    QSignalSpy tips(CUiManager::instance(), &CUiManager::sig_TipShown);
+    auto offer = [&](int count) {
+        const QString text(count, QChar(0x4E59));
+        if (how == QLatin1String("typed")) {
+            for (const QChar c : text)
+                QTest::sendKeyEvent(QTest::Click, m_edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        } else if (how == QLatin1String("committed")) {
+            ::commit(m_edit, text);
+        } else if (how == QLatin1String("pasted")) {
+            QApplication::clipboard()->setText(text);
+            QTest::keyClick(m_edit, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            const QString path = writeFile(dir, text.toUtf8());
+            if (count > Creation_TextEdit::kMaxLength)
+                answerNextBox(0);
+            m_content->importChapterFrom(path);
+        }
+    };
+    offer(refused);
+    if (how == QLatin1String("typed")) {
+        // Key by key: the room left is taken, the key past it is not.
+        QCOMPARE(m_edit->plainLength(), Creation_TextEdit::kMaxLength);
+        QVERIFY(!tips.isEmpty());
+        QCOMPARE(tips.last().at(1).toInt(), 0);
+        QVERIFY(m_content->saveChapter());
+        QCOMPARE(stored(chapter->localId).size(), Creation_TextEdit::kMaxLength);
+        return;
+    }
+    // Refused whole, with a tip that says by how much.
+    QCOMPARE(m_edit->toPlainText(), before);
+    QCOMPARE(stored(chapter->localId), before);
+    if (how != QLatin1String("imported")) {
+        QVERIFY(!tips.isEmpty());
+        const QString tip = tips.last().at(0).toString();
+        QVERIFY2(tip.contains(QString::number(refused - accepted)) || how == QLatin1String("committed"),
+                 qPrintable(tip));
+    }
+    offer(accepted);
+    QCOMPARE(m_edit->plainLength(), how == QLatin1String("imported") ? accepted : length + accepted);
+    m_content->saveChapter();
+    QCOMPARE(stored(chapter->localId).size(), m_edit->plainLength());
+}
+
+void TestCreationEditor::importRefusesBinaryAndAsksBeforeEmptying_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("answer"); // -1: no question is asked
+    QTest::addColumn<bool>("emptied");
+    QTest::newRow("NUL bytes") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << 0 << false;
+    QTest::newRow("neither UTF-8 nor GB18030") << QByteArray("\xff\xfe\xff\x80\xff") << 0 << false;
+    QTest::newRow("empty, kept") << QByteArray() << 0 << false;
+    QTest::newRow("blank lines, kept") << QByteArray("\r\n \r\n") << 0 << false;
+    QTest::newRow("empty, emptied") << QByteArray() << 1 << true;
+}
+
+void TestCreationEditor::importRefusesBinaryAndAsksBeforeEmptying()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, answer);
+    QFETCH(bool, emptied);
+    T_Book *book = newBook(QStringLiteral("导入检查"));
+    T_Chapter *chapter = book->chapterList.first();
+    open(book);
+    ::commit(m_edit, QStringLiteral("写好的一段"));
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, bytes);
+    QVERIFY(!path.isEmpty());
+    answerNextBox(answer);
+    QCOMPARE(m_content->importChapterFrom(path), emptied);
+    QCOMPARE(m_edit->toPlainText(), emptied ? QString() : QStringLiteral("写好的一段"));
+    QCOMPARE(stored(chapter->localId), emptied ? QString() : QStringLiteral("写好的一段"));
+}
+
+void TestCreationEditor::aChapterLeavingClosesEveryTabShowingIt_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("recycled on another machine") << "recycled";
+    QTest::newRow("recycled, in a tab behind") << "recycled behind";
+    QTest::newRow("deleted on another machine") << "deleted";
+    QTest::newRow("recycled, the only tab") << "recycled alone";
+}
+
+// Typing into a chapter that went to the recycle bin was saved into it:
+// every tab showing it closes, its text saved first.
+void TestCreationEditor::aChapterLeavingClosesEveryTabShowingIt()
+{
+    QFETCH(QString, how);
+    const QString typed = QStringLiteral("另一台机器删它之前写下的字");
+    T_Book *book = newBook(QStringLiteral("离开") + how);
+    const bool alone = how == QLatin1String("recycled alone");
+    if (!alone) {
+        TC_Chapter_Create req;
+        req.localBookId = book->localId;
+        QVERIFY(CJobManager::instance()->chapterCreate(req));
+    }
+    T_Chapter *leaving = book->chapterList.first();
+    const int leavingId = leaving->localId;
+    open(book); // the last chapter, in the first tab
+    Widget_Creation_Top *top = m_page->top();
+    if (!alone)
+        QVERIFY(m_page->openChapter(leavingId, true));
+    QCOMPARE(m_content->chapter(), leaving);
+    ::commit(m_edit, typed);
+    if (how == QLatin1String("recycled behind"))
+        QVERIFY(m_page->openChapter(book->chapterList.last()->localId, false));
+    QSignalSpy recovered(CBookJobManager::instance(), &CBookJobManager::sig_TextRecovered);
+    if (how == QLatin1String("deleted")) {
+        TC_Chapter_Del del;
+        del.localBookId = book->localId;
+        del.localChapterId = leavingId;
+        del.synStep = 1;
+        QVERIFY(CJobManager::instance()->chapterDelete(del));
+    } else {
+        TC_Chapter_Recycle recycle;
+        recycle.localBookId = book->localId;
+        recycle.localChapterId = leavingId;
+        recycle.status = 0;
+        recycle.synStep = 1;
+        QVERIFY(CJobManager::instance()->chapterRecycle(recycle));
+    }
+    for (CTabButton *tab : top->visibleTabs())
+        QVERIFY(tab->localId() != leavingId);
+    // What was typed before it left is kept.
+    if (how == QLatin1String("deleted")) {
+        QCOMPARE(recovered.size(), 1);
+        QCOMPARE(stored(recovered.first().at(1).toInt()), typed);
+    } else {
+        QCOMPARE(stored(leavingId), typed);
+    }
+    if (alone) {
+        QVERIFY(top->visibleTabs().isEmpty());
+        QVERIFY(!m_content->chapter());
+        QVERIFY(m_edit->isReadOnly());
+    } else {
+        // The tab beside it took over; what is typed next never lands in it.
+        QVERIFY(m_content->chapter());
+        QVERIFY(m_content->chapter()->localId != leavingId);
+        QCOMPARE(top->currentChapterId(), m_content->chapter()->localId);
+    }
+    ::commit(m_edit, QStringLiteral("之后"));
+    m_content->saveChapter();
+    if (how != QLatin1String("deleted"))
+        QCOMPARE(stored(leavingId), typed);
+}
+
+// The open book deleted on another machine: the page lets it go (it was
+// used after being freed), and what was typed in it is kept in a file.
+void TestCreationEditor::aBookDeletedElsewhereLeavesThePage()
+{
+    T_Book *book = newBook(QStringLiteral("别处删书"));
+    open(book);
+    CUiManager::instance()->setPages(nullptr, m_page);
+    const auto unset = qScopeGuard([] { CUiManager::instance()->setPages(nullptr, nullptr); });
+    ::commit(m_edit, QStringLiteral("书被删之前写下的字"));
+    QSignalSpy recovered(CBookJobManager::instance(), &CBookJobManager::sig_TextRecovered);
+    TC_Books_Delete del;
+    del.localBookId = book->localId;
+    del.synStep = 1;
+    QVERIFY(CJobManager::instance()->booksDelete(del));
+    QVERIFY(!m_page->book());
+    QVERIFY(!m_content->chapter());
+    QVERIFY(m_page->top()->visibleTabs().isEmpty());
+    QVERIFY(m_edit->isReadOnly());
+    QCOMPARE(m_page->left()->model()->rowCount(), 0);
+    QCOMPARE(recovered.size(), 1);
+    QFile kept(recovered.first().at(2).toString());
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(kept.readAll()), QStringLiteral("书被删之前写下的字"));
+}
+
+void TestCreationEditor::blankChapterNamesAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("spaces") << QStringLiteral("   ") << false;
+    QTest::newRow("full-width spaces") << QStringLiteral("\u3000\u3000") << false;
+    QTest::newRow("zero-width space") << QStringLiteral("\u200B") << false;
+    QTest::newRow("a name between blanks") << QStringLiteral(" 序章 ") << true;
+}
+
+void TestCreationEditor::blankChapterNamesAreRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, kept);
+    T_Book *book = newBook(QStringLiteral("改名") + QString::number(kept));
+    T_Chapter *chapter = book->chapterList.first();
+    const QString before = chapter->name;
+    open(book);
+    ChapterListModel *model = m_page->left()->model();
+    const int row = model->rowOf(chapter->localId);
+    QVERIFY(row >= 0);
+    QSignalSpy tips(CUiManager::instance(), &CUiManager::sig_TipShown);
+    QCOMPARE(model->setData(model->index(row, 0), name, Qt::EditRole), kept);
+    QCOMPARE(chapter->name, kept ? name : before);
+    QCOMPARE(value(QStringLiteral("select count(*) from tb_chapter where localId = %1 and name = '%2'")
+                       .arg(chapter->localId)
+                       .arg(chapter->name)),
+             1);
+    if (!kept)
+        QVERIFY(!tips.isEmpty());
 }
 
 QUORVIN_TEST_MAIN(TestCreationEditor)

@@ -19,6 +19,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTcpServer>
 
 namespace {
@@ -45,6 +46,23 @@ private:
     TestHttp api() const { return m_author.api(QStringLiteral("observer0000000000000000000000012")); }
 
     static int value(const QString &text) { return SignedInAuthor::value(text); }
+
+    // Every row of the tables a change and its job touch, as text.
+    static QString storedState()
+    {
+        QString state;
+        for (const char *table : {"tb_book", "tb_chapter", "tb_contentblade", "tb_memo", "tb_job"}) {
+            QSqlQuery q(QSqlDatabase::database(QStringLiteral("check")));
+            if (!q.exec(QStringLiteral("select * from %1 order by rowid").arg(QLatin1String(table))))
+                return QStringLiteral("cannot read ") + QLatin1String(table);
+            while (q.next()) {
+                for (int i = 0; i < q.record().count(); ++i)
+                    state += q.value(i).toString() + QLatin1Char('|');
+                state += QLatin1Char('\n');
+            }
+        }
+        return state;
+    }
 
     // A new book, once it and its first chapter are on the server and the
     // queue is empty.
@@ -135,58 +153,124 @@ private slots:
     // otherwise never reach the server).
     void aChangeIsNeverStoredWithoutItsJob_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("rename") << 0;
-        QTest::newRow("snapshot") << 1;
-        QTest::newRow("new chapter") << 2;
+        QTest::addColumn<QString>("change");
+        for (const char *change :
+             {"rename", "snapshot", "new chapter", "move", "recycle", "restore", "delete", "book edit",
+              "book delete", "new book", "memo add", "memo edit", "memo delete"})
+            QTest::newRow(change) << QString::fromLatin1(change);
     }
 
     void aChangeIsNeverStoredWithoutItsJob()
     {
-        QFETCH(int, kind);
-        T_Book *book = onlineBook(QStringLiteral("同存%1").arg(kind));
+        QFETCH(QString, change);
+        T_Book *book = onlineBook(QStringLiteral("同存") + change);
         QVERIFY(book);
+        TC_Chapter_Create second;
+        second.localBookId = book->localId;
+        second.chapterName = QStringLiteral("第2章 次");
+        QVERIFY(m_jobs->chapterCreate(second));
         T_Chapter *chapter = book->chapterList.first();
-        const QString countRows =
-            QStringLiteral("select (select count(*) from tb_chapter where localBookId = %1) * 1000 + "
-                           "(select count(*) from tb_contentblade where localBookId = %1) * 10 + "
-                           "(select count(*) from tb_chapter where localBookId = %1 and name = '%2')")
-                .arg(book->localId)
-                .arg(chapter->name);
-        const int before = value(countRows);
+        if (change == QLatin1String("restore")) {
+            TC_Chapter_Recycle recycle;
+            recycle.localBookId = book->localId;
+            recycle.localChapterId = chapter->localId;
+            QVERIFY(m_jobs->chapterRecycle(recycle));
+        }
+        int localMemoId = 0;
+        if (change.startsWith(QLatin1String("memo ")) && change != QLatin1String("memo add")) {
+            TC_Memo_Add add;
+            add.content = QStringLiteral("备忘");
+            add.color = QStringLiteral("#FFE58F");
+            QVERIFY(m_jobs->memoAdd(add));
+            localMemoId = add.localMemoId;
+        }
+        QVERIFY(SignedInAuthor::waitIdle());
+        const int localBookId = book->localId, books = m_session.books.size(), memos = m_session.memos.size();
+        const int chapters = book->chapterList.size(), recycled = book->recycleList.size();
+        const QString name = chapter->name, bookName = book->bookName;
+        const QString before = storedState();
+
         value(QStringLiteral("create trigger no_job before insert on tb_job begin select raise(abort, "
                              "'the disk is full'); end"));
         bool done = true;
-        switch (kind) {
-        case 0: {
+        if (change == QLatin1String("rename")) {
             TC_Chapter_Edit edit;
             edit.localBookId = book->localId;
             edit.localChapterId = chapter->localId;
             edit.chapterName = QStringLiteral("新名");
             done = m_jobs->chapterRename(edit);
-            break;
-        }
-        case 1: {
+        } else if (change == QLatin1String("snapshot")) {
             TC_Chapter_ContentBlade blade;
             blade.localBookId = book->localId;
             blade.localChapterId = chapter->localId;
             blade.content = QStringLiteral("快照的字");
             done = CBookJobManager::instance()->chapter_contentBlade(blade);
-            break;
-        }
-        default: {
+        } else if (change == QLatin1String("new chapter")) {
             TC_Chapter_Create create;
             create.localBookId = book->localId;
             create.chapterName = QStringLiteral("新章");
             done = m_jobs->chapterCreate(create);
-            break;
-        }
+        } else if (change == QLatin1String("move")) {
+            TC_Chapter_Move move;
+            move.localBookId = book->localId;
+            move.localChapterId = chapter->localId;
+            move.direction = 2;
+            done = m_jobs->chapterMove(move);
+        } else if (change == QLatin1String("recycle") || change == QLatin1String("restore")) {
+            TC_Chapter_Recycle recycle;
+            recycle.localBookId = book->localId;
+            recycle.localChapterId = chapter->localId;
+            recycle.status = change == QLatin1String("restore") ? 1 : 0;
+            done = m_jobs->chapterRecycle(recycle);
+        } else if (change == QLatin1String("delete")) {
+            TC_Chapter_Del del;
+            del.localBookId = book->localId;
+            del.localChapterId = chapter->localId;
+            done = m_jobs->chapterDelete(del);
+        } else if (change == QLatin1String("book edit")) {
+            TC_Books_Edit edit;
+            edit.localBookId = book->localId;
+            edit.bookName = QStringLiteral("改过的书名");
+            edit.intro = QStringLiteral("新简介");
+            done = m_jobs->booksEdit(edit);
+        } else if (change == QLatin1String("book delete")) {
+            TC_Books_Delete del;
+            del.localBookId = book->localId;
+            done = m_jobs->booksDelete(del);
+        } else if (change == QLatin1String("new book")) {
+            TC_Books_AddBook add;
+            add.bookName = QStringLiteral("存不下的书");
+            done = m_jobs->booksAddBook(add) != nullptr;
+        } else if (change == QLatin1String("memo add")) {
+            TC_Memo_Add add;
+            add.content = QStringLiteral("存不下的备忘");
+            add.color = QStringLiteral("#FFE58F");
+            done = m_jobs->memoAdd(add);
+        } else if (change == QLatin1String("memo edit")) {
+            TC_Memo_Edit edit;
+            edit.localMemoId = localMemoId;
+            edit.content = QStringLiteral("改过的备忘");
+            done = m_jobs->memoEditContent(edit);
+        } else if (change == QLatin1String("memo delete")) {
+            TC_Memo_Del del;
+            del.localMemoId = localMemoId;
+            done = m_jobs->memoDel(del);
         }
         value(QStringLiteral("drop trigger no_job"));
         QVERIFY(!done);
-        QCOMPARE(value(countRows), before);
-        QVERIFY(chapter->name != QStringLiteral("新名"));
-        QCOMPARE(book->chapterList.size() + book->recycleList.size(), before / 1000);
+        // Not a row changed, and memory still shows what the store holds.
+        QCOMPARE(storedState(), before);
+        QCOMPARE(m_session.books.size(), books);
+        QCOMPARE(m_session.memos.size(), memos);
+        book = nullptr;
+        for (T_Book *present : m_session.books)
+            if (present->localId == localBookId)
+                book = present;
+        QVERIFY(book);
+        QCOMPARE(book->chapterList.size(), chapters);
+        QCOMPARE(book->recycleList.size(), recycled);
+        QCOMPARE(book->bookName, bookName);
+        QCOMPARE(chapter->name, name);
     }
 
     // Text written offline, then a rename online: the rename goes at once

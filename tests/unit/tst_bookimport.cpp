@@ -244,6 +244,19 @@ private slots:
                                 << int(QE_IMPORT_OPEN) << 0;
         QTest::newRow("no heading") << "g.txt" << QString::fromUtf8("只是一段文字。\n").toUtf8()
                                     << int(QE_IMPORT_NO_TITLE) << 0;
+        QTest::newRow("neither UTF-8 nor GB18030")
+            << "h.txt" << QByteArray("\xff\xfe\xff\x80\xff 第1章") << int(QE_IMPORT_OPEN) << 0;
+        // A chapter the server would refuse: the whole book is, before anything is stored.
+        QTest::newRow("a chapter over the limit") << "i.txt"
+                                                  << (QString::fromUtf8("第1章 短\n风起。\n第2章 长\n") +
+                                                      QString(kMaxChapterLength + 1, QChar(0x5B57)))
+                                                         .toUtf8()
+                                                  << int(QE_IMPORT_TOO_LONG) << 0;
+        QTest::newRow("a chapter at the limit") << "j.txt"
+                                                << (QString::fromUtf8("第1章 开端\n风起。\n第2章 夜\n") +
+                                                    QString(kMaxChapterLength, QChar(0x5B57)))
+                                                       .toUtf8()
+                                                << 200 << 2;
     }
 
     void manuscripts()
@@ -255,8 +268,13 @@ private slots:
         QCOMPARE(runImport(writeFile(name, bytes)), code);
         QCOMPARE(count("select count(*) from tb_chapter"), chapters);
         QCOMPARE(count("select count(*) from tb_book"), code == 200 ? 1 : 0);
-        QCOMPARE(count("select count(*) from tb_job"), code == 200 ? 2 : 0);
-        if (code == 200) {
+        // A chapter of a million characters is sent in a batch of its own.
+        QCOMPARE(count("select count(*) from tb_job"), code != 200                      ? 0
+                                                       : name == QLatin1String("j.txt") ? 3
+                                                                                        : 2);
+        if (code == 200 && name == QLatin1String("j.txt")) {
+            QCOMPARE(lastBook()->chapterList.at(1)->content.size(), kMaxChapterLength);
+        } else if (code == 200) {
             QCOMPARE(lastBook()->chapterList.at(1)->content, QString::fromUtf8("雨落。\n"));
             QCOMPARE(lastBook()->chapterList.at(0)->name, QString::fromUtf8("第1章 开端"));
         }

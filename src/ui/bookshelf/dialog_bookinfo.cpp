@@ -6,6 +6,7 @@
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
 #include "ui/ctextedit.h"
+#include "ui/nametext.h"
 #include "ui/popupframe.h"
 
 #include <QButtonGroup>
@@ -110,7 +111,7 @@ QWidget *Dialog_BookInfo::buildInfoPage()
     m_lineEdit = new QLineEdit(page);
     m_lineEdit->setObjectName(QStringLiteral("lineEdit"));
     m_lineEdit->setPlaceholderText(tr("Please enter book name"));
-    m_lineEdit->setMaxLength(BookDialogParts::kNameMaxLength);
+    NameText::limit(m_lineEdit, BookDialogParts::kNameMaxLength);
     m_lineEdit->setFixedHeight(36);
     fields->addWidget(m_lineEdit);
 
@@ -179,7 +180,7 @@ QWidget *Dialog_BookInfo::buildInfoPage()
     row->addLayout(fields, 1);
 
     connect(m_lineEdit, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_btnConfirm->setEnabled(!text.trimmed().isEmpty()); });
+            [this](const QString &text) { m_btnConfirm->setEnabled(!NameText::isBlank(text)); });
     connect(m_channels, &QButtonGroup::idClicked, this,
             [this](int id) { m_channelPages->setCurrentIndex(id == 2 ? 1 : 0); });
     for (int channel : {1, 2}) {
@@ -285,7 +286,7 @@ void Dialog_BookInfo::loadBookInfo(T_Book *book)
     // Both channels are filled, so switching shows a ready choice.
     fillCategories(channel, book->cateFid, book->cateId);
     fillCategories(channel == 2 ? 1 : 2, 0, 0);
-    m_btnConfirm->setEnabled(!book->bookName.trimmed().isEmpty());
+    m_btnConfirm->setEnabled(!NameText::isBlank(book->bookName));
     m_loaded = true;
 }
 

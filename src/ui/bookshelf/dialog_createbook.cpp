@@ -1,6 +1,7 @@
 #include "dialog_createbook.h"
 
 #include "bookdialogparts.h"
+#include "ui/nametext.h"
 #include "ui/popupframe.h"
 
 #include <QHBoxLayout>
@@ -36,7 +37,7 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget *parent)
     m_lineEdit = new QLineEdit(bg);
     m_lineEdit->setObjectName(QStringLiteral("lineEdit"));
     m_lineEdit->setPlaceholderText(tr("Please enter book name"));
-    m_lineEdit->setMaxLength(BookDialogParts::kNameMaxLength);
+    NameText::limit(m_lineEdit, BookDialogParts::kNameMaxLength);
     m_lineEdit->setFixedHeight(36);
     column->addWidget(m_lineEdit);
     column->addSpacing(6);
@@ -63,7 +64,7 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget *parent)
     m_btnConfirm->setEnabled(false);
     m_btnConfirm->setDefault(true);
     connect(m_lineEdit, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_btnConfirm->setEnabled(!text.trimmed().isEmpty()); });
+            [this](const QString &text) { m_btnConfirm->setEnabled(!NameText::isBlank(text)); });
     connect(m_btnConfirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     m_lineEdit->setFocus();

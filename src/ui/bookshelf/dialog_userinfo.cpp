@@ -7,6 +7,7 @@
 #include "manager/cuimanager.h"
 #include "remote/chttputil.h"
 #include "ui/cbusyguard.h"
+#include "ui/nametext.h"
 #include "ui/popupframe.h"
 
 #include <QButtonGroup>
@@ -83,7 +84,7 @@ void Dialog_UserInfo::buildForm()
     m_lineEditName = new QLineEdit(bg);
     m_lineEditName->setObjectName("lineEditName");
     m_lineEditName->setPlaceholderText(QStringLiteral("请输入昵称"));
-    m_lineEditName->setMaxLength(kNameMax);
+    NameText::limit(m_lineEditName, kNameMax);
     m_lineEditName->setFixedSize(240, 36);
     grid->addWidget(caption(QStringLiteral("昵称")), 1, 0);
     grid->addWidget(m_lineEditName, 1, 1);
@@ -172,6 +173,11 @@ bool Dialog_UserInfo::uploadChosenImage()
 
 void Dialog_UserInfo::onConfirm()
 {
+    if (NameText::isBlank(m_lineEditName->text())) {
+        m_ui->showTips(tr("A nickname cannot be only blanks"), 0);
+        m_lineEditName->setFocus();
+        return;
+    }
     QPointer<Dialog_UserInfo> self(this);
     bool uploaded = false;
     {

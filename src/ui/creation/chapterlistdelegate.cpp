@@ -4,6 +4,7 @@
 #include "db/records.h"
 #include "manager/cqssmanager.h"
 #include "manager/cuimanager.h"
+#include "ui/nametext.h"
 
 #include <QAbstractItemView>
 #include <QLineEdit>
@@ -69,7 +70,7 @@ QWidget *ChapterListDelegate::createEditor(QWidget *parent, const QStyleOptionVi
         return nullptr;
     auto *edit = new QLineEdit(parent);
     edit->setObjectName("ChapterListDelegate_Editor");
-    edit->setMaxLength(kMaxNameLength);
+    NameText::limit(edit, kMaxNameLength);
     CUiManager::instance()->setRenaming(true);
     return edit;
 }

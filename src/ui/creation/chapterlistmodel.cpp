@@ -4,6 +4,7 @@
 #include "db/records.h"
 #include "manager/cjobmanager.h"
 #include "manager/cuimanager.h"
+#include "ui/nametext.h"
 
 #include <algorithm>
 
@@ -92,8 +93,12 @@ bool ChapterListModel::setData(const QModelIndex &index, const QVariant &value, 
     if (role != Qt::EditRole || !row)
         return false;
     const QString name = value.toString();
-    if (name.isEmpty() || name == row->name)
+    if (name == row->name)
         return false;
+    if (NameText::isBlank(name)) {
+        CUiManager::instance()->showTips(tr("A chapter name cannot be only blanks: the name was kept"), 0);
+        return false;
+    }
     TC_Chapter_Edit req;
     req.localBookId = row->localBookId;
     req.localChapterId = row->localChapterId;

@@ -3,11 +3,13 @@
 #include "creationclock.h"
 #include "db/records.h"
 #include "editrepaintlimiter.h"
+#include "manager/cuimanager.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
@@ -153,13 +155,77 @@ void Creation_TextEdit::on_GlobalKeyPressWin(int keyCode)
 
 bool Creation_TextEdit::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == this) {
-        if (event->type() == QEvent::KeyPress)
-            pairForKey(static_cast<QKeyEvent *>(event));
-        else if (event->type() == QEvent::InputMethod)
-            pairForCommit(static_cast<QInputMethodEvent *>(event)->commitString());
+    if (watched == this && !isReadOnly()) {
+        if (event->type() == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (insertsText(key->text()) && refusesTyping(key->text().size()))
+                return true;
+            pairForKey(key);
+        } else if (event->type() == QEvent::InputMethod) {
+            auto *input = static_cast<QInputMethodEvent *>(event);
+            if (!input->commitString().isEmpty() && refusesTyping(input->commitString().size())) {
+                // The composition goes on; only the text it commits is kept out.
+                QInputMethodEvent kept(input->preeditString(), input->attributes());
+                inputMethodEvent(&kept);
+                return true;
+            }
+            pairForCommit(input->commitString());
+        }
     }
     return QTextEdit::eventFilter(watched, event);
+}
+
+bool Creation_TextEdit::insertsText(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.at(0);
+    return first == QLatin1Char('\r') || first == QLatin1Char('\n') || first == QLatin1Char('\t') ||
+           (first.unicode() >= 0x20 && first.unicode() != 0x7F);
+}
+
+int Creation_TextEdit::plainLength() const
+{
+    // Paragraph separators count as the line breaks of the plain text; the
+    // document's own last one does not.
+    return document()->characterCount() - 1;
+}
+
+int Creation_TextEdit::room() const
+{
+    const QTextCursor cursor = textCursor();
+    return kMaxLength - (plainLength() - (cursor.selectionEnd() - cursor.selectionStart()));
+}
+
+bool Creation_TextEdit::refusesTyping(int adding)
+{
+    if (adding <= room())
+        return false;
+    CUiManager::instance()->showTips(
+        tr("This chapter holds the most a chapter can: %1 characters. Start a new "
+           "chapter to go on writing.")
+            .arg(QLocale().toString(kMaxLength)),
+        0);
+    return true;
+}
+
+void Creation_TextEdit::insertFromMimeData(const QMimeData *source)
+{
+    QString text = source->text();
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const int free = room();
+    if (text.size() > free) {
+        // A paste goes in whole or not at all: half a passage is worse than none.
+        const QLocale locale;
+        CUiManager::instance()->showTips(
+            tr("Not pasted: the text has %1 characters and this chapter has room for %2 more, %3 too many "
+               "(a chapter holds at most %4). Paste a shorter part, or start a new chapter.")
+                .arg(locale.toString(text.size()), locale.toString(qMax(0, free)),
+                     locale.toString(text.size() - qMax(0, free)), locale.toString(kMaxLength)),
+            0);
+        return;
+    }
+    QTextEdit::insertFromMimeData(source);
 }
 
 void Creation_TextEdit::pairForKey(const QKeyEvent *event)
@@ -240,6 +306,10 @@ void Creation_TextEdit::autoPunctuation()
     if (m_insertAfter.isEmpty())
         return;
     QTextCursor cursor = textCursor();
+    if (m_insertAfter.size() > room()) {
+        m_insertAfter.clear();
+        return;
+    }
     cursor.insertText(m_insertAfter);
     m_insertAfter.clear();
     cursor.setPosition(qMax(0, cursor.position() - 1));
@@ -251,6 +321,10 @@ void Creation_TextEdit::autoFrontPunctuation()
     if (m_insertBefore.isEmpty())
         return;
     QTextCursor cursor = textCursor();
+    if (m_insertBefore.size() > room()) {
+        m_insertBefore.clear();
+        return;
+    }
     cursor.setPosition(qMax(0, cursor.position() - 1));
     cursor.insertText(m_insertBefore);
     m_insertBefore.clear();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/records.h"
+
 #include <QTextEdit>
 
 // The chapter editor: plain text only, no context menu. Pairs brackets and
@@ -18,7 +20,16 @@ public:
         SoundEnter = 3,
     };
 
+    // The most a chapter holds, in the units the server counts (UTF-16):
+    // typing stops there, a paste or an import that would pass it is refused.
+    static constexpr int kMaxLength = kMaxChapterLength;
+
     explicit Creation_TextEdit(QWidget *parent = nullptr);
+
+    // Characters of the plain text, without building it.
+    int plainLength() const;
+    // How many more characters fit, the selection being replaced.
+    int room() const;
 
     bool isFocused() const { return m_focused; }
     // The font the chapter is laid out in. It stays through a change of the
@@ -50,8 +61,12 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    static bool insertsText(const QString &text);
+    // Refuses, with a tip, typing that would pass the chapter's limit.
+    bool refusesTyping(int adding);
     void pairForKey(const QKeyEvent *event);
     void pairForCommit(const QString &commit);
     void schedulePairs();

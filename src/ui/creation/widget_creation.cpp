@@ -4,6 +4,7 @@
 #include "manager/cbookjobmanager.h"
 #include "manager/cuimanager.h"
 #include "ui/creation/creation_textedit.h"
+#include "ui/creation/ctabbutton.h"
 #include "ui/creation/timemachine/dialog_timemachine.h"
 #include "ui/creation/widget_creation_content.h"
 #include "ui/creation/widget_creation_left.h"
@@ -93,6 +94,8 @@ Widget_Creation::Widget_Creation(QWidget *parent) : QWidget(parent)
         }
     });
     connect(m_left, &Widget_Creation_Left::sig_chapterDeleted, this, &Widget_Creation::onChapterDeleted);
+    connect(CUiManager::instance(), &CUiManager::sig_ChapterLeaving, this,
+            &Widget_Creation::onChapterLeaving);
     connect(m_left, &Widget_Creation_Left::sig_exportChapter, this, [this](int id) {
         m_content->exportChapter(m_book ? CBookJobManager::findChapter(m_book, id) : nullptr);
     });
@@ -174,6 +177,43 @@ void Widget_Creation::onChapterDeleted(int localChapterId, int neighbour)
         m_content->clearChapter();
         m_top->closeAllTabs();
     }
+}
+
+void Widget_Creation::onChapterLeaving(int localChapterId)
+{
+    // Here or on another machine: no tab may keep a chapter that is in the
+    // recycle bin or gone, or typing there would land in it.
+    const T_Chapter *open = m_content->chapter();
+    const bool showing = open && open->localId == localChapterId;
+    if (showing) {
+        m_content->saveChapter();
+        m_content->clearChapter();
+    }
+    m_top->forgetChapter(localChapterId);
+    // The chapter list's own delete has cleared the editor already and
+    // opens the neighbour in the current tab itself.
+    CTabButton *current = m_top->currentTab();
+    if (!showing || !current || current->localId() != localChapterId)
+        return;
+    if (m_top->visibleTabs().size() > 1)
+        m_top->closeTab(current); // opens the tab beside it
+    else
+        m_top->closeAllTabs();
+}
+
+void Widget_Creation::forgetBook(T_Book *book)
+{
+    if (!book || book != m_book)
+        return;
+    if (m_content->chapter()) {
+        m_content->saveChapter();
+        m_content->clearChapter();
+    }
+    m_top->closeAllTabs();
+    m_left->hidePreview();
+    m_left->showBook(nullptr);
+    m_book = nullptr;
+    T_SessionData::instance().user.localBookId = 0;
 }
 
 void Widget_Creation::onBookshelfShown()

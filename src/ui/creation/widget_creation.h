@@ -37,6 +37,11 @@ public:
     // Opens the chapter's time machine (modal) after saving the editor; a
     // restored version of the open chapter is shown in the editor at once.
     void openTimeMachine(int localChapterId);
+    // Saves and closes the chapter in every tab that shows it.
+    void onChapterLeaving(int localChapterId);
+    // The open book is about to be freed (deleted here or elsewhere): the
+    // page shows no book any more.
+    void forgetBook(T_Book *book);
 
     T_Book *book() const { return m_book; }
     Widget_Creation_Left *left() const { return m_left; }

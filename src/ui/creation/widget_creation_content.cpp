@@ -23,7 +23,9 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -995,7 +997,35 @@ bool Widget_Creation_Content::importChapterFrom(const QString &path)
         ZtMessageBox::question(this, QStringLiteral("错误"), QStringLiteral("读取文件失败!"));
         return false;
     }
-    const QString text = CBookJobManager::decodeText(bytes);
+    QString text;
+    if (!CBookJobManager::decodeManuscript(bytes, text)) {
+        ZtMessageBox::question(
+            this, tr("Not imported"),
+            tr("\"%1\" is not a text file (it holds binary data): the chapter was not changed.\n"
+               "Choose a .txt file saved as UTF-8 or GB18030.")
+                .arg(QFileInfo(path).fileName()));
+        return false;
+    }
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (text.size() > kMaxChapterLength) {
+        const QLocale locale;
+        ZtMessageBox::question(
+            this, tr("Not imported"),
+            tr("\"%1\" has %2 characters, %3 more than a chapter can hold (%4): the chapter "
+               "was not changed.\nSplit the file into several chapters and import them one "
+               "by one.")
+                .arg(QFileInfo(path).fileName(), locale.toString(text.size()),
+                     locale.toString(text.size() - kMaxChapterLength), locale.toString(kMaxChapterLength)));
+        return false;
+    }
+    if (text.trimmed().isEmpty() && !m_edit->toPlainText().trimmed().isEmpty() &&
+        ZtMessageBox::question(this, tr("Empty file"),
+                               tr("\"%1\" is empty: importing it leaves this chapter without a word (the "
+                                  "present text stays in the time machine). Import it anyway?")
+                                   .arg(QFileInfo(path).fileName()),
+                               ZtMessageBox::standardText(ZtMessageBox::Cancel), tr("Empty the chapter"),
+                               0) != 1)
+        return false;
     saveChapter();
     // The replaced text stays restorable from the time machine.
     if (!m_chapter->content.isEmpty())

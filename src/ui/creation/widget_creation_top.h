@@ -25,6 +25,8 @@ public:
     // Takes a chapter out of every tab (it was deleted).
     void forgetChapter(int localChapterId);
     void closeAllTabs();
+    // Hides a tab as its close button does; the next one becomes current.
+    void closeTab(CTabButton *tab);
     CTabButton *currentTab() const { return m_current; }
     int currentChapterId() const;
     QList<CTabButton *> visibleTabs() const;
@@ -59,7 +61,6 @@ signals:
 
 private:
     void setCurrent(CTabButton *tab);
-    void closeTab(CTabButton *tab);
     CTabButton *tabShowing(int localChapterId) const;
     void refreshLines();
 

@@ -19,7 +19,7 @@ private slots:
     void initFailures_data();
     void initFailures();
     void freshFileReadsSystemRow();
-    void missingFileIsCreatedEmpty();
+    void missingFileIsMadeFromTheSchema();
 
     // Rows and records (tst_db_store.cpp)
     void textRoundTrip_data();
