@@ -129,16 +129,19 @@
     </message>
 </context>
 <context>
-    <name>CRandomNameDelegate</name>
-    <message>
-        <source>Copyed</source>
-        <translation>已复制</translation>
     <name>CQuorvinDb</name>
     <message>
         <source>The database %1 cannot be opened: %2.
 Close any other program that uses it, check that the disk works, then start the program again.</source>
         <translation>无法打开数据库 %1：%2。
 请关闭其他正在使用它的程序，检查磁盘是否正常，然后重新启动本程序。</translation>
+    </message>
+</context>
+<context>
+    <name>CRandomNameDelegate</name>
+    <message>
+        <source>Copyed</source>
+        <translation>已复制</translation>
     </message>
 </context>
 <context>
@@ -839,6 +842,8 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
     <message>
         <source>Replaced %1 occurrences</source>
         <translation>已替换 %1 处</translation>
+    </message>
+    <message>
         <source>Not imported</source>
         <translation>未导入</translation>
     </message>
