@@ -125,6 +125,21 @@
     </message>
 </context>
 <context>
+    <name>CRecoveryJournal</name>
+    <message>
+        <source>Unsaved text of a deleted chapter was kept in %1</source>
+        <translation>已删除章节中未保存的文字保存在 %1</translation>
+    </message>
+    <message>
+        <source>Unsaved text of &quot;%1&quot; differs from its newer text: it is kept in the time machine</source>
+        <translation>“%1”未保存的文字与章节更新的文字不同，已保存到时光机</translation>
+    </message>
+    <message>
+        <source>Text of &quot;%1&quot; not saved last time was restored</source>
+        <translation>已恢复“%1”上次未保存的文字</translation>
+    </message>
+</context>
+<context>
     <name>CSynDataManager</name>
     <message>
         <source>Another machine saved an older version of &quot;%1&quot;; the text written here was kept in the time machine</source>
@@ -163,6 +178,58 @@
     <message>
         <source>Client close locked</source>
         <translation>客户端取消锁定</translation>
+    </message>
+    <message>
+        <source>The text of &quot;%1&quot; could not be written to %2: %3.</source>
+        <translation>“%1”的文字无法写入 %2：%3。</translation>
+    </message>
+    <message>
+        <source>Text of some chapters could not be written to %1: %2.</source>
+        <translation>部分章节的文字无法写入 %1：%2。</translation>
+    </message>
+    <message>
+        <source>If you quit, it stays in the recovery files and is written back at the next start.</source>
+        <translation>现在退出的话，文字会留在恢复文件中，下次启动时自动写回。</translation>
+    </message>
+    <message>
+        <source>The recovery files could not be written either: if you quit now, the text that is not saved is lost.</source>
+        <translation>恢复文件也无法写入：现在退出，未保存的文字将会丢失。</translation>
+    </message>
+    <message>
+        <source>You can also save this chapter as a text file first.</source>
+        <translation>也可以先把本章另存为文本文件。</translation>
+    </message>
+    <message>
+        <source>Text not saved</source>
+        <translation>文字尚未保存</translation>
+    </message>
+    <message>
+        <source>Save as text...</source>
+        <translation>另存为文本…</translation>
+    </message>
+    <message>
+        <source>Back to writing</source>
+        <translation>返回写作</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>Quit and lose it</source>
+        <translation>放弃并退出</translation>
+    </message>
+    <message>
+        <source>Save the chapter as</source>
+        <translation>将章节另存为</translation>
+    </message>
+    <message>
+        <source>Cannot write the file</source>
+        <translation>无法写入文件</translation>
+    </message>
+    <message>
+        <source>%1 could not be written: choose another place, for example a USB disk.</source>
+        <translation>无法写入 %1，请换一个位置，例如U盘。</translation>
     </message>
 </context>
 <context>
@@ -721,6 +788,17 @@
     <message>
         <source>Registration Successful</source>
         <translation>注册成功</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_StoreWarning</name>
+    <message>
+        <source>Storage warning</source>
+        <translation>存储警告</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
     </message>
 </context>
 <context>

@@ -32,6 +32,8 @@ public:
     // or is not a database.
     bool init();
     QString databasePath() const;
+    // Every thread opens the file again with its next statement.
+    void reconnect();
 
     // Runs one statement on the calling thread's connection; a failure is
     // logged and kept as the last error.
@@ -186,6 +188,11 @@ private:
     void setLastError(const QString &error);
     // Keeps and logs the error of the statement `sql` that `query` ran; false.
     bool failed(const QSqlQuery &query, const QString &sql);
+    // The write-ahead log and its index take the file's permissions when
+    // the file is writable and they are not.
+    void matchSideFiles();
+    // A statement succeeded: a write tells the store's health it took.
+    void succeeded(const QString &sql);
 
     // Runs `statements` in order, stopping at the first failure.
     bool execAll(const QStringList &statements);

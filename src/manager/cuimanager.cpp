@@ -4,6 +4,7 @@
 #include "db/records.h"
 #include "mainwindow.h"
 #include "manager/cqssmanager.h"
+#include "manager/crecoveryjournal.h"
 #include "platform/autostart.h"
 #include "platform/topmost.h"
 #include "ui/bookshelf/dialog_userinfo.h"
@@ -264,12 +265,16 @@ void CUiManager::closeToTray()
 void CUiManager::quitApplication()
 {
     saveAll();
+    if (!confirmQuitWithUnsaved())
+        return;
     QApplication::quit();
 }
 
 void CUiManager::saveAll()
 {
     emit sig_SaveAll();
+    // What the store could not take is in the journal before anything ends.
+    CRecoveryJournal::instance()->flush();
     if (m_session.author.uid != 0 && !m_db->updateUser(m_session.author))
         qWarning() << "could not write the author record:" << m_db->lastError();
 }
