@@ -224,7 +224,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // Closed from outside (the task bar, the window manager): everything is
     // saved first, and the author is asked while text could not be.
-    m_ui->saveAll();
+    m_ui->saveWork();
     if (!m_ui->confirmQuitWithUnsaved()) {
         event->ignore();
         return;

@@ -205,7 +205,7 @@
     </message>
     <message>
         <source>Save as text...</source>
-        <translation>另存为文本…</translation>
+        <translation>另存为文本</translation>
     </message>
     <message>
         <source>Back to writing</source>

@@ -99,6 +99,14 @@ CQuorvinDb::CQuorvinDb(QObject *parent) : QObject(parent)
     });
 }
 
+bool CQuorvinDb::syncToDisk()
+{
+    // Quietly: a failure here only keeps the caller's own copy a while
+    // longer; the failing writes themselves are told where they fail.
+    QSqlQuery query(connection());
+    return query.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+}
+
 void CQuorvinDb::matchSideFiles()
 {
     // SQLite makes the write-ahead log and its index with the mode the file

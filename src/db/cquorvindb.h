@@ -34,6 +34,10 @@ public:
     QString databasePath() const;
     // Every thread opens the file again with its next statement.
     void reconnect();
+    // Makes every write returned so far survive a power cut (the log is
+    // flushed to the disk and copied into the file as far as readers
+    // allow), on the calling thread's connection; false when it cannot.
+    bool syncToDisk();
 
     // Runs one statement on the calling thread's connection; a failure is
     // logged and kept as the last error.

@@ -271,6 +271,11 @@ void CRecoveryJournal::removeIfHolds(int localChapterId, const QString &savedTex
     }
     if (held != saved)
         return; // newer text than the store's: it stays
+    // The store's write is in its log, which reaches the disk only now and
+    // then: the journal goes once it surely has, so that a power cut never
+    // finds neither.
+    if (!CQuorvinDb::instance()->syncToDisk())
+        return;
     QFile::remove(path);
     QMutexLocker lock(&m_mutex);
     m_written.remove(localChapterId);

@@ -270,11 +270,16 @@ void CUiManager::quitApplication()
     QApplication::quit();
 }
 
-void CUiManager::saveAll()
+void CUiManager::saveWork()
 {
     emit sig_SaveAll();
     // What the store could not take is in the journal before anything ends.
     CRecoveryJournal::instance()->flush();
+}
+
+void CUiManager::saveAll()
+{
+    saveWork();
     if (m_session.author.uid != 0 && !m_db->updateUser(m_session.author))
         qWarning() << "could not write the author record:" << m_db->lastError();
 }

@@ -111,6 +111,8 @@ public:
     // Asks every open page to save its work (sig_SaveAll) and writes the
     // author record (theme, window size).
     void saveAll();
+    // Only the first half of saveAll: the open pages' work.
+    void saveWork();
     // Closes the main window and the login dialog at once (end of a pass).
     void closeWindows();
 

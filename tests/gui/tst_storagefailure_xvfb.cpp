@@ -373,6 +373,7 @@ void TestStorageFailure::screenshots()
     QVERIFY(book);
     T_SessionData &session = T_SessionData::instance();
     session.user.isCenter = 1;
+    session.user.isFocusing = 0;
     Widget_Creation *page = SignedInAuthor::openCreation(book);
     QVERIFY(page);
     MainWindow *w = CUiManager::instance()->mainWindow();
