@@ -263,6 +263,8 @@ int main(int argc, char **argv)
     quorvinInitResources();
     substituteFonts();
     TestAppDir dir;
+    // The jobs the typing queues go nowhere beyond this machine.
+    dir.writeSettings("[system]\n[server]\nbaseUrl=http://127.0.0.1:9\n");
     if (!dir.isValid() || !CQuorvinDb::instance()->init())
         return 1;
     CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");

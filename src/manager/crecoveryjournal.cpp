@@ -44,6 +44,13 @@ CRecoveryJournal::CRecoveryJournal(QObject *parent) : QObject(parent)
     // While the store fails, the journals of chapters no longer open are
     // tried again with every retry; the open one is the editor's.
     connect(CStoreHealth::instance(), &CStoreHealth::sig_Retry, this, [this] {
+        QList<T_Entry> unwritten;
+        {
+            QMutexLocker lock(&m_mutex);
+            unwritten = m_unwritten.values();
+        }
+        for (const T_Entry &entry : unwritten)
+            write(entry);
         const T_User &user = T_SessionData::instance().user;
         if (user.uid > 0)
             recoverAll(user.uid, user.localChapterId);
@@ -241,8 +248,14 @@ bool CRecoveryJournal::writeEntry(const T_Entry &entry)
         if (ok) {
             m_written.insert(entry.localChapterId, bodyDigest);
             m_failed.remove(entry.localChapterId);
+            m_unwritten.remove(entry.localChapterId);
         } else {
             m_failed.insert(entry.localChapterId);
+            T_Entry held = entry;
+            held.text = text;
+            held.fromDocument = false;
+            held.baseDigest = digest(entry.base);
+            m_unwritten.insert(entry.localChapterId, held);
         }
     }
     files.unlock();
@@ -260,7 +273,12 @@ void CRecoveryJournal::removeIfHolds(int localChapterId, const QString &savedTex
     QByteArray held;
     {
         QMutexLocker lock(&m_mutex);
-        held = m_written.value(localChapterId);
+        // A text held in memory (its file could not be written) is the newest.
+        held = m_unwritten.contains(localChapterId)
+                   ? QCryptographicHash::hash(m_unwritten.value(localChapterId).text.toUtf8(),
+                                              QCryptographicHash::Md5)
+                         .toHex()
+                   : m_written.value(localChapterId);
     }
     const QString path = fileOf(localChapterId);
     if (held.isEmpty()) {
@@ -280,6 +298,7 @@ void CRecoveryJournal::removeIfHolds(int localChapterId, const QString &savedTex
     QMutexLocker lock(&m_mutex);
     m_written.remove(localChapterId);
     m_failed.remove(localChapterId);
+    m_unwritten.remove(localChapterId);
 }
 
 bool CRecoveryJournal::read(const QString &path, T_Entry &entry)
@@ -316,13 +335,20 @@ bool CRecoveryJournal::read(const QString &path, T_Entry &entry)
 int CRecoveryJournal::recoverAll(int uid, int exceptChapter)
 {
     const QStringList names = QDir(folder()).entryList({QStringLiteral("*") + kSuffix}, QDir::Files);
+    QSet<int> chapters;
+    for (const QString &name : names)
+        chapters.insert(name.chopped(kSuffix.size()).toInt());
+    {
+        QMutexLocker lock(&m_mutex);
+        for (auto it = m_unwritten.cbegin(); it != m_unwritten.cend(); ++it)
+            chapters.insert(it.key());
+    }
     CBookJobManager *books = CBookJobManager::instance();
     int recovered = 0;
-    for (const QString &name : names) {
+    for (const int id : qAsConst(chapters)) {
         T_Entry entry;
-        const QString path = folder() + QLatin1Char('/') + name;
-        if (!read(path, entry)) {
-            qWarning() << "not a journal, left alone:" << path;
+        if (id < 1 || !entryOf(id, entry)) {
+            qWarning() << "not a journal, left alone:" << fileOf(id);
             continue;
         }
         if (entry.uid != uid || entry.localChapterId == exceptChapter)
@@ -341,13 +367,34 @@ QString CRecoveryJournal::recoverChapter(T_Book *book, T_Chapter *chapter)
     if (!book || !chapter)
         return QString();
     T_Entry entry;
-    if (!QFileInfo::exists(fileOf(chapter->localId)) || !read(fileOf(chapter->localId), entry) ||
-        entry.uid != T_SessionData::instance().user.uid)
+    if (!entryOf(chapter->localId, entry) || entry.uid != T_SessionData::instance().user.uid)
         return chapter->content;
     bool saved = false;
     if (!applyEntry(entry, book, chapter, &saved))
         return entry.text; // the store cannot take it now: the editor shows it
     return chapter->content;
+}
+
+bool CRecoveryJournal::entryOf(int localChapterId, T_Entry &entry)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_unwritten.contains(localChapterId)) {
+            entry = m_unwritten.value(localChapterId);
+            return true;
+        }
+    }
+    return QFileInfo::exists(fileOf(localChapterId)) && read(fileOf(localChapterId), entry);
+}
+
+void CRecoveryJournal::forget(int localChapterId)
+{
+    QMutexLocker files(&m_fileMutex);
+    QFile::remove(fileOf(localChapterId));
+    QMutexLocker lock(&m_mutex);
+    m_written.remove(localChapterId);
+    m_failed.remove(localChapterId);
+    m_unwritten.remove(localChapterId);
 }
 
 bool CRecoveryJournal::applyEntry(const T_Entry &entry, T_Book *book, T_Chapter *chapter, bool *saved)
@@ -363,7 +410,7 @@ bool CRecoveryJournal::applyEntry(const T_Entry &entry, T_Book *book, T_Chapter 
         const QString kept = CBookJobManager::writeRecoveredFile(QString(), QString(), entry.text);
         if (kept.isEmpty())
             return false;
-        QFile::remove(path);
+        forget(entry.localChapterId);
         ui->showTips(
             tr("Unsaved text of a deleted chapter was kept in %1").arg(QDir::toNativeSeparators(kept)), 2);
         return true;
@@ -371,7 +418,7 @@ bool CRecoveryJournal::applyEntry(const T_Entry &entry, T_Book *book, T_Chapter 
     if (!chapter->isContentLoaded && !CQuorvinDb::instance()->ensureChapterContent(*chapter))
         return false;
     if (entry.text == chapter->content) {
-        QFile::remove(path);
+        forget(entry.localChapterId);
         return true;
     }
     if (digest(chapter->content) != entry.baseDigest) {
@@ -382,7 +429,7 @@ bool CRecoveryJournal::applyEntry(const T_Entry &entry, T_Book *book, T_Chapter 
         if (!db->keepContentBladeHere(entry.uid, book->localId, chapter->localId, book->bookId,
                                       chapter->chapterId, entry.text))
             return false;
-        QFile::remove(path);
+        forget(entry.localChapterId);
         CStoreHealth::instance()->setUnsaved(unsavedKey(chapter->localId), false);
         ui->showTips(tr("Unsaved text of \"%1\" differs from its newer text: it is kept in the time machine")
                          .arg(chapter->name.trimmed()),
@@ -402,12 +449,7 @@ bool CRecoveryJournal::applyEntry(const T_Entry &entry, T_Book *book, T_Chapter 
     }
     *saved = true;
     CStoreHealth::instance()->setUnsaved(unsavedKey(chapter->localId), false);
-    QFile::remove(path);
-    {
-        QMutexLocker lock(&m_mutex);
-        m_written.remove(entry.localChapterId);
-        m_failed.remove(entry.localChapterId);
-    }
+    forget(entry.localChapterId);
     ui->showTips(tr("Text of \"%1\" not saved last time was restored").arg(chapter->name.trimmed()), 1);
     emit sig_Recovered(chapter->localId);
     return true;

@@ -96,6 +96,10 @@ private:
     bool writeEntry(const T_Entry &entry);
     void removeIfHolds(int localChapterId, const QString &savedText);
     bool applyEntry(const T_Entry &entry, T_Book *book, T_Chapter *chapter, bool *saved);
+    // The chapter's journal goes, on the disk and here.
+    void forget(int localChapterId);
+    // The chapter's newest entry: held in memory, else read from its file.
+    bool entryOf(int localChapterId, T_Entry &entry);
 
     struct T_Op
     {
@@ -111,6 +115,9 @@ private:
     QMutex m_fileMutex;              // one writer of the files at a time
     QMap<int, QByteArray> m_written; // chapter -> digest of the text its journal holds
     QSet<int> m_failed;
+    // Entries whose file could not be written: held here, written again
+    // with each retry, and read from here until they are.
+    QMap<int, T_Entry> m_unwritten;
     std::function<T_Entry()> m_lastChance;
     QThread *m_thread = nullptr;
 };

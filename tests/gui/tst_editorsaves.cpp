@@ -17,6 +17,7 @@
 #include "ui/creation/widget_creation.h"
 #include "ui/creation/widget_creation_content.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -50,6 +51,7 @@ private slots:
     void journalHoldsThePlainText();
     void journalIsSavedWhenItsChapterOpens_data();
     void journalIsSavedWhenItsChapterOpens();
+    void journalThatCannotBeWrittenIsToldAndRetried();
 
 private:
     static QString stored(int localChapterId);
@@ -71,6 +73,8 @@ private:
 void TestEditorSaves::initTestCase()
 {
     QVERIFY(m_app.isValid());
+    // The jobs the saves queue go nowhere beyond this machine.
+    m_app.writeSettings("[system]\n[server]\nbaseUrl=http://127.0.0.1:9\n");
     QVERIFY(CQuorvinDb::instance()->init());
     QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
     check.setDatabaseName(m_app.dbFile());
@@ -280,6 +284,35 @@ void TestEditorSaves::journalIsSavedWhenItsChapterOpens()
                        .arg(entry.text)) &&
             q.next());
     QCOMPARE(q.value(0).toInt(), 1);
+}
+
+void TestEditorSaves::journalThatCannotBeWrittenIsToldAndRetried()
+{
+    T_Book *book = newBook(QStringLiteral("无处"));
+    const int id = book->chapterList.first()->localId;
+    open(book);
+    CRecoveryJournal *journal = CRecoveryJournal::instance();
+    // A file where the journal's folder should be: nothing can be written there.
+    QVERIFY(journal->flush());
+    QDir(journal->folder()).removeRecursively();
+    QFile blocker(journal->folder());
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    CStoreHealth *health = CStoreHealth::instance();
+    health->setRetryInterval(3600 * 1000);
+    type(QStringLiteral("无处可写"));
+    QTRY_VERIFY(journal->flush() == false && journal->lastWriteFailed(id));
+    QTRY_VERIFY(health->isFailing());
+    QVERIFY2(health->message().contains(QDir::toNativeSeparators(journal->fileOf(id))),
+             qPrintable(health->message()));
+
+    // The folder can be made again: the retry writes the text held meanwhile
+    // (and, the store being well, saves it, after which the journal goes).
+    QVERIFY(QFile::remove(journal->folder()));
+    health->retryNow();
+    QTRY_VERIFY(journal->flush() && !journal->lastWriteFailed(id));
+    QCOMPARE(stored(id), m_edit->toPlainText());
+    QTRY_VERIFY(!health->isFailing());
 }
 
 QUORVIN_TEST_MAIN(TestEditorSaves)
