@@ -163,6 +163,14 @@ void TestEditorSaves::savesGoOnAfterALongPause()
     type(QStringLiteral("起"));
     tick(5);
     QCOMPARE(stored(id), QStringLiteral("起"));
+    // The save's job carries the time of the server's clock, not the steady one.
+    QSqlQuery q(QSqlDatabase::database(QStringLiteral("check")));
+    QVERIFY(q.exec(QStringLiteral("select createTime from tb_job where jobType = 23 and localChapterId = %1")
+                       .arg(id)) &&
+            q.next());
+    const int queuedAt = q.value(0).toInt();
+    q.finish(); // no read left open on the check connection
+    QVERIFY2(qAbs(queuedAt - m_wall) < 10, qPrintable(QString::number(queuedAt)));
     tick(400); // idle time stops counting after 301 seconds; saves do not
     QCOMPARE(m_session.writingSession.idleSeconds, 301);
     type(QStringLiteral("承"));

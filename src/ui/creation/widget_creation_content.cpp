@@ -375,7 +375,7 @@ bool Widget_Creation_Content::saveChapter(bool force)
     req.localChapterId = m_chapter->localId;
     req.chapterId = m_chapter->chapterId;
     req.content = text;
-    req.update_time = m_lastSaveTime;
+    req.update_time = CreationClock::now(); // the server's clock, not the monotonic one
     if (!jobs->chapterSaveContent(req)) {
         qWarning() << "could not save chapter" << m_chapter->localId;
         // The text stays in the editor and goes to the journal now; the
