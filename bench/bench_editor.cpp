@@ -33,6 +33,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <sys/resource.h>
 
@@ -243,6 +244,13 @@ Typing typeKeys(Widget_Creation &page, bool ownLoop)
     return result;
 }
 
+// The load average of the last minute, printed beside each figure.
+double loadAverage()
+{
+    double load[1] = {0};
+    return getloadavg(load, 1) == 1 ? load[0] : -1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -255,6 +263,8 @@ int main(int argc, char **argv)
     quorvinInitResources();
     substituteFonts();
     TestAppDir dir;
+    // The jobs the typing queues go nowhere beyond this machine.
+    dir.writeSettings("[system]\n[server]\nbaseUrl=http://127.0.0.1:9\n");
     if (!dir.isValid() || !CQuorvinDb::instance()->init())
         return 1;
     CQssManager::instance()->setQssStyle(StyleLight, ":/res/qss/light.qss");
@@ -313,6 +323,23 @@ int main(int argc, char **argv)
         "per key, longest single event %.1f ms (%.1f ms CPU), saves with snapshot: %d; repainted %.0f px "
         "per key\n",
         own.cpuPerKey, own.longestStallMs, own.longestEventCpuMs, own.saved ? 1 : 0, own.paintedPerKey);
+
+    // The recovery journal's cost: the same typing with the journal off and
+    // on, in turns, side by side.
+    for (int round = 0; round < 2; ++round) {
+        for (const bool journal : {false, true}) {
+            page.content()->setJournalEnabled(journal);
+            QTest::qWait(300);
+            const Typing turn = typeKeys(page, true);
+            if (!turn.arrived)
+                return 1;
+            std::printf("journal %-3s: longest GUI-thread event %.1f ms (%.1f ms CPU), %.3f ms CPU per key "
+                        "(load average %.2f)\n",
+                        journal ? "on" : "off", turn.longestStallMs, turn.longestEventCpuMs, turn.cpuPerKey,
+                        loadAverage());
+        }
+    }
+    page.content()->setJournalEnabled(true);
     page.content()->closeChapter();
     return 0;
 }

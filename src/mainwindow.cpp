@@ -8,6 +8,7 @@
 #include "ui/dialog_devpanel.h"
 #include "ui/framelesshelper.h"
 #include "ui/widget_clienttips.h"
+#include "ui/widget_storewarning.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,7 +79,14 @@ void MainWindow::buildForm()
     m_creation = new Widget_Creation(m_stack);
     m_stack->addWidget(m_bookshelf);
     m_stack->addWidget(m_creation);
-    m_centralLayout->addWidget(m_stack);
+    // Above the pages, the warning while the local files cannot be written.
+    auto *column = new QVBoxLayout;
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_storeWarning = new Widget_StoreWarning(central);
+    column->addWidget(m_storeWarning);
+    column->addWidget(m_stack, 1);
+    m_centralLayout->addLayout(column);
     setCentralWidget(central);
     setMinimumSize(800, 500);
 }
@@ -211,6 +219,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     if (m_session.user.isTray == 1) {
         m_ui->closeToTray();
+        event->ignore();
+        return;
+    }
+    // Closed from outside (the task bar, the window manager): everything is
+    // saved first, and the author is asked while text could not be.
+    m_ui->saveWork();
+    if (!m_ui->confirmQuitWithUnsaved()) {
         event->ignore();
         return;
     }

@@ -13,6 +13,7 @@ class FramelessHelper;
 class QxtGlobalShortcut;
 class Widget_Bookshelf;
 class Widget_ClientTips;
+class Widget_StoreWarning;
 class Widget_Creation;
 struct T_SessionData;
 
@@ -37,6 +38,7 @@ public:
     QSystemTrayIcon *trayIcon() const { return m_tray; }
     QMenu *trayMenu() const { return m_trayMenu; }
     Widget_ClientTips *tips() const { return m_tips; }
+    Widget_StoreWarning *storeWarning() const { return m_storeWarning; }
     FramelessHelper *frameless() const { return m_frameless; }
     QxtGlobalShortcut *bossKey() const { return m_bossKey; }
     QxtGlobalShortcut *unlockKey() const { return m_unlockKey; }
@@ -78,4 +80,5 @@ private:
     QxtGlobalShortcut *m_devPanelKey = nullptr;
     QPointer<Dialog_DevPanel> m_devPanel;
     Widget_ClientTips *m_tips = nullptr;
+    Widget_StoreWarning *m_storeWarning = nullptr;
 };

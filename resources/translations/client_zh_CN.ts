@@ -4,7 +4,7 @@
 <context>
     <name>CBookJobManager</name>
     <message numerus="yes">
-        <source>Imported &quot;%1&quot;: %n chapter(s)</source>
+        <source>Imported "%1": %n chapter(s)</source>
         <translation>
             <numerusform>《%1》导入完成：共 %n 章</numerusform>
         </translation>
@@ -34,7 +34,7 @@
         <translation>书籍创建失败</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; is still being imported: delete it once the import has finished</source>
+        <source>"%1" is still being imported: delete it once the import has finished</source>
         <translation>《%1》正在导入，请在导入完成后再删除</translation>
     </message>
     <message>
@@ -42,15 +42,15 @@
         <translation>%1（恢复）</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; was deleted on another machine; the text written here was kept as the new chapter &quot;%2&quot; at the end of the book</source>
+        <source>"%1" was deleted on another machine; the text written here was kept as the new chapter "%2" at the end of the book</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存为本书末尾的新章节“%2”</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; was deleted on another machine; the text written here was saved to %2</source>
+        <source>"%1" was deleted on another machine; the text written here was saved to %2</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存到 %2</translation>
     </message>
     <message>
-        <source>Not imported: the chapter &quot;%1&quot; has %2 characters, %3 more than a chapter can hold (%4). Split it with a heading such as 第12章, then import the file again.</source>
+        <source>Not imported: the chapter "%1" has %2 characters, %3 more than a chapter can hold (%4). Split it with a heading such as 第12章, then import the file again.</source>
         <translation>未导入：章节“%1”有 %2 字，比一章最多能容纳的字数（%4）多 %3 字。请用“第12章”这样的标题把它分开后再导入。</translation>
     </message>
 </context>
@@ -100,11 +100,11 @@
         <translation>便签未能保存到服务器：%1</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; of &quot;%2&quot; could not be saved to the server: %3</source>
+        <source>"%1" of "%2" could not be saved to the server: %3</source>
         <translation>《%2》的“%1”未能保存到服务器：%3</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; could not be saved to the server: %2</source>
+        <source>"%1" could not be saved to the server: %2</source>
         <translation>《%1》未能保存到服务器：%2</translation>
     </message>
     <message>
@@ -116,7 +116,7 @@
         <translation>%1；%2</translation>
     </message>
     <message>
-        <source>the text written here is kept in the chapter&apos;s time machine</source>
+        <source>the text written here is kept in the chapter's time machine</source>
         <translation>这里写的正文已保存在本章的时光机中</translation>
     </message>
     <message>
@@ -142,6 +142,21 @@ Close any other program that uses it, check that the disk works, then start the 
     <message>
         <source>Copyed</source>
         <translation>已复制</translation>
+    </message>
+</context>
+<context>
+    <name>CRecoveryJournal</name>
+    <message>
+        <source>Unsaved text of a deleted chapter was kept in %1</source>
+        <translation>已删除章节中未保存的文字保存在 %1</translation>
+    </message>
+    <message>
+        <source>Unsaved text of "%1" differs from its newer text: it is kept in the time machine</source>
+        <translation>“%1”未保存的文字与章节更新的文字不同，已保存到时光机</translation>
+    </message>
+    <message>
+        <source>Text of "%1" not saved last time was restored</source>
+        <translation>已恢复“%1”上次未保存的文字</translation>
     </message>
 </context>
 <context>
@@ -177,7 +192,7 @@ Close any other program that uses it, check that the disk works, then start the 
 %2</translation>
     </message>
     <message>
-        <source>The settings file %1 names the server address &quot;%2&quot;, which is not accepted: it must begin with https:// (http:// only for this computer).
+        <source>The settings file %1 names the server address "%2", which is not accepted: it must begin with https:// (http:// only for this computer).
 %3</source>
         <translation>设置文件 %1 中的服务器地址“%2”不可用：地址必须以 https:// 开头（只有本机地址可以用 http://）。
 %3</translation>
@@ -237,7 +252,7 @@ Install the newer version to go on writing; the file has not been changed.</sour
     </message>
     <message>
         <source>The data folder %1 cannot be created: %2.
-Make sure the program&apos;s folder is writable (or install it where you may write), then start it again.</source>
+Make sure the program's folder is writable (or install it where you may write), then start it again.</source>
         <translation>无法创建数据文件夹 %1：%2。
 请确认程序所在的文件夹可以写入（或把程序安装到你有写入权限的位置），然后重新启动。</translation>
     </message>
@@ -254,7 +269,7 @@ Nothing you write could be saved. Give yourself write permission on it, then sta
 写下的文字将无法保存。请为自己开通它的写入权限，然后重新启动本程序。</translation>
     </message>
     <message>
-        <source>the program&apos;s copy of the database layout is missing</source>
+        <source>the program's copy of the database layout is missing</source>
         <translation>程序自带的数据库结构缺失</translation>
     </message>
     <message>
@@ -291,15 +306,15 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
 <context>
     <name>CSynDataManager</name>
     <message>
-        <source>Another machine saved an older version of &quot;%1&quot;; the text written here was kept in the time machine</source>
+        <source>Another machine saved an older version of "%1"; the text written here was kept in the time machine</source>
         <translation>另一台设备保存了“%1”的较旧版本，本机写下的内容已保存在时光机中</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; was deleted on another machine; the text written here was kept as the new chapter &quot;%2&quot; at the end of the book</source>
+        <source>"%1" was deleted on another machine; the text written here was kept as the new chapter "%2" at the end of the book</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存为本书末尾的新章节“%2”</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; was deleted on another machine; the text written here was saved to %2</source>
+        <source>"%1" was deleted on another machine; the text written here was saved to %2</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存到 %2</translation>
     </message>
 </context>
@@ -327,6 +342,58 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
     <message>
         <source>Client close locked</source>
         <translation>客户端取消锁定</translation>
+    </message>
+    <message>
+        <source>The text of "%1" could not be written to %2: %3.</source>
+        <translation>“%1”的文字无法写入 %2：%3。</translation>
+    </message>
+    <message>
+        <source>Text of some chapters could not be written to %1: %2.</source>
+        <translation>部分章节的文字无法写入 %1：%2。</translation>
+    </message>
+    <message>
+        <source>If you quit, it stays in the recovery files and is written back at the next start.</source>
+        <translation>现在退出的话，文字会留在恢复文件中，下次启动时自动写回。</translation>
+    </message>
+    <message>
+        <source>The recovery files could not be written either: if you quit now, the text that is not saved is lost.</source>
+        <translation>恢复文件也无法写入：现在退出，未保存的文字将会丢失。</translation>
+    </message>
+    <message>
+        <source>You can also save this chapter as a text file first.</source>
+        <translation>也可以先把本章另存为文本文件。</translation>
+    </message>
+    <message>
+        <source>Text not saved</source>
+        <translation>文字尚未保存</translation>
+    </message>
+    <message>
+        <source>Save as text...</source>
+        <translation>另存为文本</translation>
+    </message>
+    <message>
+        <source>Back to writing</source>
+        <translation>返回写作</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>Quit and lose it</source>
+        <translation>放弃并退出</translation>
+    </message>
+    <message>
+        <source>Save the chapter as</source>
+        <translation>将章节另存为</translation>
+    </message>
+    <message>
+        <source>Cannot write the file</source>
+        <translation>无法写入文件</translation>
+    </message>
+    <message>
+        <source>%1 could not be written: choose another place, for example a USB disk.</source>
+        <translation>无法写入 %1，请换一个位置，例如U盘。</translation>
     </message>
 </context>
 <context>
@@ -604,7 +671,7 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <translation>版本列表（%1/%2）</translation>
     </message>
     <message>
-        <source>The chapter&apos;s text cannot be read; nothing was restored</source>
+        <source>The chapter's text cannot be read; nothing was restored</source>
         <translation>无法读取章节内容，未恢复任何版本</translation>
     </message>
     <message>
@@ -612,7 +679,7 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <translation>无法把当前内容保存为历史版本，未恢复任何版本。请检查磁盘后重试</translation>
     </message>
     <message>
-        <source>The version could not be saved as the chapter&apos;s text; the chapter is unchanged. Check the disk and try again</source>
+        <source>The version could not be saved as the chapter's text; the chapter is unchanged. Check the disk and try again</source>
         <translation>无法把该版本保存为章节内容，章节未改动。请检查磁盘后重试</translation>
     </message>
     <message>
@@ -848,13 +915,13 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <translation>未导入</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; is not a text file (it holds binary data): the chapter was not changed.
+        <source>"%1" is not a text file (it holds binary data): the chapter was not changed.
 Choose a .txt file saved as UTF-8 or GB18030.</source>
         <translation>“%1”不是文本文件（其中是二进制数据），本章没有改动。
 请选择以 UTF-8 或 GB18030 编码保存的 .txt 文件。</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; has %2 characters, %3 more than a chapter can hold (%4): the chapter was not changed.
+        <source>"%1" has %2 characters, %3 more than a chapter can hold (%4): the chapter was not changed.
 Split the file into several chapters and import them one by one.</source>
         <translation>“%1”有 %2 字，比一章最多能容纳的字数（%4）多 %3 字，本章没有改动。
 请把文件分成几章，逐一导入。</translation>
@@ -864,7 +931,7 @@ Split the file into several chapters and import them one by one.</source>
         <translation>空文件</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; is empty: importing it leaves this chapter without a word (the present text stays in the time machine). Import it anyway?</source>
+        <source>"%1" is empty: importing it leaves this chapter without a word (the present text stays in the time machine). Import it anyway?</source>
         <translation>“%1”是空的：导入后本章将一个字也没有（现在的正文会保留在时光机中）。仍要导入吗？</translation>
     </message>
     <message>
@@ -1075,6 +1142,17 @@ Split the file into several chapters and import them one by one.</source>
     <message>
         <source>No sensitive words were found in this test!</source>
         <translation>本次检测，未发现敏感词！</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_StoreWarning</name>
+    <message>
+        <source>Storage warning</source>
+        <translation>存储警告</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "apppaths.h"
 #include "db/cstorecheck.h"
+#include "cstorehealth.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -64,6 +65,16 @@ QString newConnectionName()
     return QStringLiteral("quorvin_db_%1").arg(counter.fetchAndAddRelaxed(1) + 1);
 }
 
+// Statements whose success says the file takes writes again.
+bool isWrite(const QString &sql)
+{
+    const QStringRef head = sql.leftRef(8).trimmed();
+    for (const char *verb : {"insert", "update", "delete", "replace", "commit"})
+        if (head.startsWith(QLatin1String(verb), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 QString loggedSql(const QString &sql)
 {
     if (sql.size() <= kLoggedSqlLength)
@@ -76,6 +87,52 @@ QString loggedSql(const QString &sql)
 CQuorvinDb::CQuorvinDb(QObject *parent) : QObject(parent)
 {
     registerRecordMetaTypes();
+    // While writes fail, each retry first opens the file again (a file made
+    // writable again is only written through a new connection) and tries a
+    // write of its own, so the warning goes by itself once the cause is gone.
+    CStoreHealth::instance()->setBeforeRetry([this](CStoreHealth::Cause cause) {
+        if (cause == CStoreHealth::CauseReadOnly)
+            matchSideFiles();
+        if (cause != CStoreHealth::CauseFull && cause != CStoreHealth::CauseLocked)
+            reconnect();
+        QSqlQuery probe(connection());
+        sqlExec(probe, QStringLiteral("update tb_sys set lastUid = lastUid"));
+    });
+}
+
+bool CQuorvinDb::syncToDisk()
+{
+    // Quietly: a failure here only keeps the caller's own copy a while
+    // longer; the failing writes themselves are told where they fail.
+    QSqlQuery query(connection());
+    return query.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+}
+
+void CQuorvinDb::matchSideFiles()
+{
+    // SQLite makes the write-ahead log and its index with the mode the file
+    // had then: made while the file was read-only, they stay read-only after
+    // the file is writable again, and every write still fails.
+    const QString path = databasePath();
+    const QFile::Permissions mode = QFile::permissions(path);
+    if (path.isEmpty() || !(mode & QFile::WriteOwner))
+        return;
+    for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        const QString side = path + suffix;
+        if (!QFile::exists(side) || (QFile::permissions(side) & QFile::WriteOwner))
+            continue;
+        if (QFile::setPermissions(side, mode))
+            qDebug() << "made" << side << "writable like" << path;
+        else
+            qWarning() << "cannot make" << side << "writable like" << path;
+    }
+}
+
+void CQuorvinDb::reconnect()
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_generation > 0)
+        ++m_generation;
 }
 
 CQuorvinDb *CQuorvinDb::instance()
@@ -159,8 +216,11 @@ QSqlDatabase CQuorvinDb::openConnection(const QString &name)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(databasePath());
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-    if (!db.open())
+    if (!db.open()) {
+        CStoreHealth::instance()->reportFailure(databasePath(), CStoreHealth::CauseCantOpen,
+                                                db.lastError().text());
         return db;
+    }
     // Write-ahead log: the import thread's writes never block the GUI
     // thread's reads, and a save costs one append instead of a journal
     // round. Only for a file whose system row can be read: an empty or
@@ -197,7 +257,10 @@ bool CQuorvinDb::isDatabaseFile(QSqlDatabase &db)
 
 bool CQuorvinDb::sqlExec(QSqlQuery &query, const QString &sql)
 {
-    return query.exec(sql) || failed(query, sql);
+    if (!query.exec(sql))
+        return failed(query, sql);
+    succeeded(sql);
+    return true;
 }
 
 bool CQuorvinDb::sqlExec(QSqlQuery &query, const QString &sql, const QStringList &texts)
@@ -208,7 +271,19 @@ bool CQuorvinDb::sqlExec(QSqlQuery &query, const QString &sql, const QStringList
             query.addBindValue(text.isNull() ? QString(QLatin1String("")) : text);
         ok = query.exec();
     }
-    return ok || failed(query, sql);
+    if (!ok)
+        return failed(query, sql);
+    succeeded(sql);
+    return true;
+}
+
+void CQuorvinDb::succeeded(const QString &sql)
+{
+    // Inside a transaction only the commit says the write reached the file.
+    if (currentThreadConnection()->transactionDepth > 0 && !sql.startsWith(QLatin1String("COMMIT")))
+        return;
+    if (isWrite(sql))
+        CStoreHealth::instance()->reportSuccess(databasePath());
 }
 
 bool CQuorvinDb::failed(const QSqlQuery &query, const QString &sql)
@@ -218,6 +293,11 @@ bool CQuorvinDb::failed(const QSqlQuery &query, const QString &sql)
     setLastError(text);
     qDebug() << "sqlStr = " << loggedSql(sql);
     qDebug() << "dbError : err = " << text;
+    // Every failure of the file itself (read-only, full, locked, broken) is
+    // told in one place, whichever operation met it.
+    const CStoreHealth::Cause cause = CStoreHealth::causeOfSqlite(error.nativeErrorCode().toInt());
+    if (cause != CStoreHealth::CauseNone)
+        CStoreHealth::instance()->reportFailure(databasePath(), cause, error.text());
     return false;
 }
 

@@ -39,6 +39,12 @@ public:
     // Records that the program cannot start on the store, and why.
     void refuseStart(const QString &cause);
     QString databasePath() const;
+    // Every thread opens the file again with its next statement.
+    void reconnect();
+    // Makes every write returned so far survive a power cut (the log is
+    // flushed to the disk and copied into the file as far as readers
+    // allow), on the calling thread's connection; false when it cannot.
+    bool syncToDisk();
 
     // Runs one statement on the calling thread's connection; a failure is
     // logged and kept as the last error.
@@ -197,6 +203,11 @@ private:
     void setLastError(const QString &error);
     // Keeps and logs the error of the statement `sql` that `query` ran; false.
     bool failed(const QSqlQuery &query, const QString &sql);
+    // The write-ahead log and its index take the file's permissions when
+    // the file is writable and they are not.
+    void matchSideFiles();
+    // A statement succeeded: a write tells the store's health it took.
+    void succeeded(const QString &sql);
 
     // Runs `statements` in order, stopping at the first failure.
     bool execAll(const QStringList &statements);

@@ -218,7 +218,7 @@ struct T_WritingSession
     int speed = 0;
     bool started = false;
     bool typing = false;
-    int lastKeyTime = 0;
+    int lastKeyTime = 0; // CreationClock::monotonic() of the last counted key
     int windowWords = 0;
     int changeCounter = 0;
 };

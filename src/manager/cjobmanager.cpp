@@ -4,6 +4,7 @@
 #include "cbookjobmanager.h"
 #include "clocaledits.h"
 #include "cmemomanager.h"
+#include "crecoveryjournal.h"
 #include "csyndatamanager.h"
 #include "csystemmanager.h"
 #include "cuimanager.h"
@@ -142,6 +143,9 @@ bool CJobManager::startSignedInWork()
         qDebug() << "loadMemos gave nothing, uid =" << uid;
     m_system->loadAuthorData();
     m_ui->showMain();
+    // Text typed in a run that ended before the store took it: saved now,
+    // its job queued with the rest, and the author told.
+    CRecoveryJournal::instance()->recoverAll(uid);
     checkUserJob();
     return true;
 }

@@ -4,6 +4,7 @@
 #include "db/records.h"
 #include "mainwindow.h"
 #include "manager/cqssmanager.h"
+#include "manager/crecoveryjournal.h"
 #include "platform/autostart.h"
 #include "platform/topmost.h"
 #include "ui/bookshelf/dialog_userinfo.h"
@@ -282,12 +283,21 @@ void CUiManager::closeToTray()
 void CUiManager::quitApplication()
 {
     saveAll();
+    if (!confirmQuitWithUnsaved())
+        return;
     QApplication::quit();
+}
+
+void CUiManager::saveWork()
+{
+    emit sig_SaveAll();
+    // What the store could not take is in the journal before anything ends.
+    CRecoveryJournal::instance()->flush();
 }
 
 void CUiManager::saveAll()
 {
-    emit sig_SaveAll();
+    saveWork();
     if (m_session.author.uid != 0 && !m_db->updateUser(m_session.author))
         qWarning() << "could not write the author record:" << m_db->lastError();
 }

@@ -102,11 +102,23 @@ public:
     void placeAtCursor(QWidget *widget, bool keepBelow) const;
     void showDbError(const QString &text) const;
 
-    // Writes the author record (theme and window size) and ends the program.
+    // Writes the author record (theme and window size) and ends the program;
+    // while text could not be written to the store, asks first (below).
     void quitApplication();
+    // False when the author chose to go back to writing: the store did not
+    // take the open chapter's text, and the author is offered to save it
+    // as a text file before the program ends.
+    bool confirmQuitWithUnsaved();
+    // Asks for the path of that text file (a file dialog unless a test sets another).
+    void setSaveFileChooser(std::function<QString(QWidget *, const QString &)> chooser)
+    {
+        m_saveFileChooser = std::move(chooser);
+    }
     // Asks every open page to save its work (sig_SaveAll) and writes the
     // author record (theme, window size).
     void saveAll();
+    // Only the first half of saveAll: the open pages' work.
+    void saveWork();
     // Closes the main window and the login dialog at once (end of a pass).
     void closeWindows();
 
@@ -149,4 +161,5 @@ private:
     QPointer<Widget_Creation> m_creation;
     std::function<QDialog *()> m_loginFactory;
     std::function<bool()> m_trayProbe;
+    std::function<QString(QWidget *, const QString &)> m_saveFileChooser;
 };

@@ -145,7 +145,7 @@ void Creation_TextEdit::on_GlobalKeyPressWin(int keyCode)
     T_WritingSession &writing = session.writingSession;
     writing.started = true;
     writing.typing = true;
-    writing.lastKeyTime = CreationClock::now();
+    writing.lastKeyTime = CreationClock::monotonic();
     if (session.user.isSound == 0)
         return;
     const Sound sound = soundFor(keyCode);

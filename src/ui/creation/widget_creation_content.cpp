@@ -3,11 +3,13 @@
 #include "creation_textedit.h"
 #include "creationclock.h"
 #include "db/cquorvindb.h"
+#include "db/cstorehealth.h"
 #include "db/records.h"
 #include "dialog_remuneration.h"
 #include "manager/cbookjobmanager.h"
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
+#include "manager/crecoveryjournal.h"
 #include "manager/cuimanager.h"
 #include "random/widget_randomname.h"
 #include "titemdata.h"
@@ -55,6 +57,9 @@ const int kMarginTopBottom = 12;
 const int kMarginSide = 108;
 const int kRebuildThreshold = 4096;
 const int kPlaceDelayMs = 100;
+// What is typed reaches the recovery journal this long after the change
+// (its thread then writes it within a few milliseconds): well inside a second.
+const int kJournalDelayMs = 250;
 
 const QColor kTextLight(33, 33, 33);
 const QColor kTextDark(33, 204, 71);
@@ -156,6 +161,10 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
     m_placeTimer = new QTimer(this);
     m_placeTimer->setSingleShot(true);
     m_placeTimer->setInterval(kPlaceDelayMs);
+    m_journalTimer = new QTimer(this);
+    m_journalTimer->setSingleShot(true);
+    m_journalTimer->setInterval(kJournalDelayMs);
+    connect(m_journalTimer, &QTimer::timeout, this, &Widget_Creation_Content::writeJournal);
 
     connect(m_edit, &QTextEdit::cursorPositionChanged, this, &Widget_Creation_Content::onCurrentLine);
     connect(m_edit, &QTextEdit::textChanged, this, &Widget_Creation_Content::onTextChanged);
@@ -175,14 +184,32 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
     m_searchDialog->hide();
     connect(m_searchDialog, &Dialog_Search::sig_sreach_btn, this, &Widget_Creation_Content::on_sreach_btn);
     // A quit by signal or by the session manager saves the open chapter first.
-    connect(ui, &CUiManager::sig_SaveAll, this, [this] { saveChapter(); });
+    connect(ui, &CUiManager::sig_SaveAll, this, [this] {
+        saveChapter();
+        if (m_dirty)
+            writeJournal();
+    });
+    // The store failed to take a save: it is tried again every few seconds,
+    // whether or not the author types.
+    CRecoveryJournal *journal = CRecoveryJournal::instance();
+    connect(CStoreHealth::instance(), &CStoreHealth::sig_Retry, this, [this, journal] {
+        if (!m_dirty || !m_chapter)
+            return;
+        if (journal->lastWriteFailed(m_chapter->localId))
+            writeJournal();
+        saveChapter();
+    });
+    // The program ended without its quit handlers (the X server went away).
+    journal->setLastChance([this] { return journalEntry(); });
     // The server's text of the open chapter came in (another machine's, or
     // the server's own after it refused ours): shown when nothing was typed
     // here since the last save, so that no later save sends the old text.
     connect(ui, &CUiManager::sig_ChapterTextReplaced, this,
             [this](T_Chapter *chapter, const QString &previous) {
-                if (chapter == m_chapter && currentText() == previous)
+                if (chapter == m_chapter && currentText() == previous) {
                     loadText(chapter->content);
+                    m_base = chapter->content;
+                }
             });
     connect(m_timer, &QTimer::timeout, this, &Widget_Creation_Content::onCreationTimer);
     connect(m_placeTimer, &QTimer::timeout, this, &Widget_Creation_Content::placeFloatingButtons);
@@ -200,6 +227,7 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
 
 Widget_Creation_Content::~Widget_Creation_Content()
 {
+    CRecoveryJournal::instance()->setLastChance(nullptr);
     qApp->removeEventFilter(this);
 }
 
@@ -225,18 +253,35 @@ bool Widget_Creation_Content::openChapter(T_Book *book, T_Chapter *chapter)
         clearChapter();
         return false;
     }
-    if (m_chapter && m_chapter != chapter)
+    if (m_chapter && m_chapter != chapter) {
         saveChapter();
+        // Not taken by the store: the journal keeps it until it is.
+        if (m_dirty)
+            writeJournal();
+    }
+    m_journalTimer->stop();
+    m_dirty = false;
     m_chapter = chapter;
     m_book = book;
+    // Text typed here that the store never got (a kill, a failing disk)
+    // comes back from the chapter's journal.
+    const QString text = CRecoveryJournal::instance()->recoverChapter(book, chapter);
     resetSession();
     m_session.user.localChapterId = chapter->localId;
     m_session.money = book->money;
     m_edit->setReadOnly(false);
     // The text is shown at once: a key typed before it appears would land in
     // the previous chapter's text under the new chapter's name.
-    loadText(chapter->content);
-    m_lastSaveTime = CreationClock::now();
+    m_base = chapter->content;
+    loadText(text);
+    if (text != m_base) {
+        // The journal's text the store could not take yet: shown, and saved
+        // by the retries.
+        m_chapter->content = m_base;
+        m_dirty = true;
+        CStoreHealth::instance()->setUnsaved(unsavedKey(), true);
+    }
+    m_lastSaveTime = CreationClock::monotonic();
     m_ready = true;
     if (!m_timer->isActive())
         m_timer->start();
@@ -290,6 +335,10 @@ void Widget_Creation_Content::loadText(const QString &text)
 
 void Widget_Creation_Content::clearChapter()
 {
+    if (m_chapter && m_dirty)
+        writeJournal();
+    m_journalTimer->stop();
+    m_dirty = false;
     m_ready = false;
     m_chapter = nullptr;
     m_book = nullptr;
@@ -320,10 +369,13 @@ bool Widget_Creation_Content::saveChapter(bool force)
 {
     if (!m_chapter || !m_book)
         return false;
-    m_lastSaveTime = CreationClock::now();
+    m_lastSaveTime = CreationClock::monotonic();
     const QString text = m_edit->toPlainText();
-    if (!force && text == m_chapter->content)
+    if (!force && text == m_chapter->content) {
+        if (m_dirty)
+            markSaved(text);
         return false;
+    }
     CQuorvinDb *db = CQuorvinDb::instance();
     if (CUiManager::instance()->isLocked())
         db->updateLock(m_session.user);
@@ -336,16 +388,69 @@ bool Widget_Creation_Content::saveChapter(bool force)
     req.localChapterId = m_chapter->localId;
     req.chapterId = m_chapter->chapterId;
     req.content = text;
-    req.update_time = m_lastSaveTime;
+    req.update_time = CreationClock::now(); // the server's clock, not the monotonic one
     if (!jobs->chapterSaveContent(req)) {
         qWarning() << "could not save chapter" << m_chapter->localId;
+        // The text stays in the editor and goes to the journal now; the
+        // warning stays and the save is tried again until it is taken.
+        m_dirty = true;
+        writeJournal();
+        CStoreHealth::instance()->setUnsaved(unsavedKey(), true);
         return false;
     }
+    markSaved(text);
     m_book->lastEditChapterId = m_chapter->localId;
     db->setLastEditChapter(m_book->localId, m_chapter->localId);
     db->updateBook(*m_book);
     emit sig_ChapterSaved(m_chapter->localId);
     return true;
+}
+
+void Widget_Creation_Content::markSaved(const QString &text)
+{
+    m_base = text;
+    if (m_edit->toPlainText() == text) {
+        m_dirty = false;
+        m_journalTimer->stop();
+    }
+    CRecoveryJournal::instance()->discard(m_chapter->localId, text);
+    CStoreHealth::instance()->setUnsaved(unsavedKey(), false);
+}
+
+QString Widget_Creation_Content::unsavedKey() const
+{
+    return m_chapter ? CRecoveryJournal::unsavedKey(m_chapter->localId) : QString();
+}
+
+bool Widget_Creation_Content::hasUnsavedText() const
+{
+    return m_chapter && m_dirty && m_edit->toPlainText() != m_chapter->content;
+}
+
+CRecoveryJournal::T_Entry Widget_Creation_Content::journalEntry() const
+{
+    CRecoveryJournal::T_Entry entry;
+    if (!m_chapter || !m_book || !m_dirty)
+        return entry;
+    entry.uid = m_session.user.uid;
+    entry.localBookId = m_book->localId;
+    entry.localChapterId = m_chapter->localId;
+    entry.base = m_base;
+    // The characters as they stand, shared rather than copied: the
+    // journal's thread makes the plain text of them.
+    entry.text = m_shadow;
+    entry.fromDocument = true;
+    return entry;
+}
+
+void Widget_Creation_Content::writeJournal()
+{
+    m_journalTimer->stop();
+    if (!m_journalEnabled)
+        return;
+    const CRecoveryJournal::T_Entry entry = journalEntry();
+    if (entry.localChapterId > 0)
+        CRecoveryJournal::instance()->write(entry);
 }
 
 void Widget_Creation_Content::queueSnapshot(const QString &text, bool later)
@@ -418,6 +523,10 @@ void Widget_Creation_Content::onTextChanged()
 {
     if (!m_chapter || !m_ready || m_loading)
         return;
+    m_dirty = true;
+    m_savedIdle = false;
+    if (!m_journalTimer->isActive())
+        m_journalTimer->start();
     T_WritingSession &w = m_session.writingSession;
     const int n = m_words;
     const int d = n - m_chapter->wordCount;
@@ -471,17 +580,18 @@ void Widget_Creation_Content::onCreationTimer()
 {
     if (!m_chapter)
         return;
-    const int now = CreationClock::now();
+    const int now = CreationClock::monotonic();
     T_WritingSession &w = m_session.writingSession;
     T_DayStatistics &day = m_session.todayStatistics;
     if (!w.typing) {
+        // Idle time stops growing after a while; the saves never stop.
         if (w.started && w.idleSeconds < kIdleLimit) {
             ++w.freeSeconds;
             ++w.idleSeconds;
-            if (!m_savedIdle) {
-                saveChapter();
-                m_savedIdle = true;
-            }
+        }
+        if (m_dirty && !m_savedIdle) {
+            saveChapter();
+            m_savedIdle = true;
         }
     } else if (now - w.lastKeyTime < kTypingGapSeconds) {
         ++w.writeSeconds;

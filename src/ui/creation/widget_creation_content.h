@@ -1,5 +1,7 @@
 #pragma once
 
+#include "manager/crecoveryjournal.h"
+
 #include <QFont>
 #include <QPointer>
 #include <QTextBlockFormat>
@@ -43,6 +45,13 @@ public:
     // Writes the editor's text when it differs from the stored one (or
     // always with `force`); true when something was written.
     bool saveChapter(bool force = false);
+
+    // Whether the editor holds text the store has not taken (a save failed).
+    bool hasUnsavedText() const;
+    // The recovery journal of the open chapter on or off (benchmarks).
+    void setJournalEnabled(bool on) { m_journalEnabled = on; }
+    // Hands the open chapter's text to the recovery journal now.
+    void writeJournal();
 
     T_Book *book() const { return m_book; }
     T_Chapter *chapter() const { return m_chapter; }
@@ -135,6 +144,10 @@ private:
     // `later`: in the next turn of the event loop rather than now.
     void queueSnapshot(const QString &text, bool later = false);
     void finishLock();
+    // The store took `text`: the journal and the warning can let it go.
+    void markSaved(const QString &text);
+    QString unsavedKey() const;
+    CRecoveryJournal::T_Entry journalEntry() const;
     void updateSpeedWindow();
     void placeFloatingButtons();
     void toggleSound(bool showTip);
@@ -180,6 +193,7 @@ private:
     QPushButton *m_btnSetup3 = nullptr;
     QTimer *m_timer = nullptr;
     QTimer *m_placeTimer = nullptr;
+    QTimer *m_journalTimer = nullptr;
 
     T_Book *m_book = nullptr;
     T_Chapter *m_chapter = nullptr;
@@ -190,7 +204,11 @@ private:
     bool m_fullScreen = false;
     int m_hoverCode = 0;
     int m_lastScrollMax = 0;
-    int m_lastSaveTime = 0;
+    int m_lastSaveTime = 0; // CreationClock::monotonic() of the last save
+    // Changed since the store last took the text; the stored text it grew from.
+    bool m_dirty = false;
+    QString m_base;
+    bool m_journalEnabled = true;
     qint64 m_focusKey = -1; // block and line the focus selection covers
     QFont m_font;
     bool m_needsShaping = false; // the chapter holds text that needs the font's shaping
