@@ -83,7 +83,9 @@ bool CApiServer::bodyWanted(const T_RequestHead &head) const
     const auto found = m_routes.find(path);
     if (found != m_routes.end())
         return !found->second.needsAuthor || CSessions::instance().authorOf(header("token")) > 0;
-    return CWebPages::takesPost(path);
+    if (!CWebPages::takesPost(path) || header("Content-Length").toLongLong() > CWebPages::postLimit())
+        return false;
+    return !CWebPages::postNeedsAuthor(path) || CSessions::instance().authorOf(header("token")) > 0;
 }
 
 CApiServer::~CApiServer() = default;

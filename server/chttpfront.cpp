@@ -32,8 +32,9 @@ constexpr int kWriteSeconds = 10;
 constexpr qint64 kLingerMs = 2000;
 // How often the reader looks at its deadlines when nothing happens.
 constexpr int kTickMs = 100;
-// Bytes read from a connection in one go.
+// Bytes read from a connection in one go, and in one round of the reader.
 constexpr size_t kReadChunk = 64 * 1024;
+constexpr size_t kRoundBytes = 256 * 1024;
 
 qint64 nowMs()
 {
@@ -162,7 +163,6 @@ struct T_Current
 {
     int fd = -1;
     bool closeAfter = false;
-    bool last = false; // the library closes the connection after this answer
 };
 
 thread_local T_Current *t_current = nullptr;
@@ -523,9 +523,13 @@ private:
                                       ? c->chunkPos + static_cast<size_t>(T_ConnectionLimits::kMaxHead)
                                       : static_cast<size_t>(T_ConnectionLimits::kMaxHead) + 1);
         char buffer[kReadChunk];
+        // A fast sender gets a share of the reader, not all of it: what is
+        // left is read on the next round. (TLS reads on until the record
+        // layer is empty, since the poll cannot see what it holds.)
+        size_t budget = kRoundBytes;
         for (;;) {
             const size_t room = cap > c->in.size() ? qMin(cap - c->in.size(), sizeof buffer) : 0;
-            if (room == 0)
+            if (room == 0 || (!c->ssl && budget == 0))
                 return Read_Ok; // the rest waits until this much is handed on
             ssize_t n = 0;
             if (c->ssl) {
@@ -546,6 +550,7 @@ private:
                     return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? Read_Ok : Read_Failed;
             }
             c->in.append(buffer, static_cast<size_t>(n));
+            budget -= qMin(budget, static_cast<size_t>(n));
             acknowledgeAtOnce(c->fd);
         }
     }
@@ -564,7 +569,7 @@ private:
         }
         if (c->phase == T_Connection::Lingering) {
             char sink[16 * 1024];
-            for (;;) {
+            for (int round = 0; round < 16 || c->ssl; ++round) {
                 const ssize_t n =
                     c->ssl ? SSL_read(c->ssl, sink, sizeof sink) : recv(c->fd, sink, sizeof sink, 0);
                 if (n > 0)
@@ -574,6 +579,7 @@ private:
                     drop(c);
                 return;
             }
+            return;
         }
         const ReadState read = readIn(c);
         if (read == Read_Failed) {
@@ -627,8 +633,13 @@ private:
             if (c->in.size() < c->headEnd + static_cast<size_t>(c->bodyLength))
                 return extendBodyDeadline(c, static_cast<qint64>(c->in.size() - c->headEnd));
             const size_t length = c->headEnd + static_cast<size_t>(c->bodyLength);
-            std::string request = c->in.substr(0, length);
-            c->in.erase(0, length);
+            std::string request;
+            if (c->in.size() == length) {
+                request.swap(c->in); // no copy of a large body
+            } else {
+                request = c->in.substr(0, length);
+                c->in.erase(0, length);
+            }
             return dispatch(c, std::move(request));
         }
         if (c->phase == T_Connection::Chunked)
@@ -723,6 +734,7 @@ private:
         } else {
             c->phase = T_Connection::Body;
             c->bodyLength = length;
+            c->in.reserve(c->headEnd + static_cast<size_t>(length));
             if (expectContinue)
                 c->head = withoutFraming(headText);
         }
@@ -1003,8 +1015,13 @@ void CHttpFront::closeAfterAnswer(httplib::Response &res)
 
 void CHttpFront::tidyConnectionHeader(httplib::Response &res)
 {
-    if (t_current && t_current->last)
+    if (!t_current)
+        return;
+    if (res.get_header_value_count("Connection") > 1 ||
+        (t_current->closeAfter && !res.has_header("Connection"))) {
         res.headers.erase("Connection");
+        res.set_header("Connection", "close");
+    }
 }
 
 const T_ConnectionLimits &CHttpFront::limits()
@@ -1031,7 +1048,6 @@ void CHttpFront::answerOn(T_Connection *c, std::string request)
     current.fd = c->fd;
     current.closeAfter = c->closeAfter;
     const bool last = c->closeAfter || c->served + 1 >= kMaxRequestsPerConnection || m_reader->stopping();
-    current.last = last;
     t_current = &current;
     bool closed = false;
     const bool ok = process_request(stream, last, closed, [](httplib::Request &) {});

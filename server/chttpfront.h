@@ -96,8 +96,9 @@ public:
     // The connection the calling worker serves is closed after this answer
     // (a body left unread, for one).
     static void closeAfterAnswer(httplib::Response &res);
-    // In the post-routing handler: the library adds its own "Connection:
-    // close" to the last answer of a connection; one is enough.
+    // In the post-routing handler: one "Connection: close" on an answer
+    // after which the connection closes (the library and a handler may
+    // each have added one).
     static void tidyConnectionHeader(httplib::Response &res);
     // The limits of the running server.
     static const T_ConnectionLimits &limits();

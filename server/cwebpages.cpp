@@ -395,6 +395,16 @@ QJsonArray bannerList(const QString &baseUrl)
     return out;
 }
 
+qint64 postLimit()
+{
+    return static_cast<qint64>(kMaxPageBody);
+}
+
+bool postNeedsAuthor(const std::string &path)
+{
+    return path == "/webView/feedback";
+}
+
 bool takesPost(const std::string &path)
 {
     return path == "/webView/feedback" ||
