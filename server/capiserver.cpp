@@ -82,10 +82,10 @@ bool CApiServer::bodyWanted(const T_RequestHead &head) const
     };
     const auto found = m_routes.find(path);
     if (found != m_routes.end())
-        return !found->second.needsAuthor || CSessions::instance().authorOf(header("token")) > 0;
+        return !found->second.needsAuthor || CSessions::instance().peekAuthorOf(header("token")) > 0;
     if (!CWebPages::takesPost(path) || header("Content-Length").toLongLong() > CWebPages::postLimit())
         return false;
-    return !CWebPages::postNeedsAuthor(path) || CSessions::instance().authorOf(header("token")) > 0;
+    return !CWebPages::postNeedsAuthor(path) || CSessions::instance().peekAuthorOf(header("token")) > 0;
 }
 
 CApiServer::~CApiServer() = default;

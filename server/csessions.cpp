@@ -30,6 +30,16 @@ QString CSessions::issue(qint64 uid, qint64 now)
 
 qint64 CSessions::authorOf(const QString &token, qint64 now)
 {
+    return lookUp(token, now, true);
+}
+
+qint64 CSessions::peekAuthorOf(const QString &token)
+{
+    return lookUp(token, 0, false);
+}
+
+qint64 CSessions::lookUp(const QString &token, qint64 now, bool note)
+{
     // Tokens we hand out are 64 hexadecimal characters; anything else is
     // refused without touching the store.
     if (token.size() != 64)
@@ -67,7 +77,7 @@ qint64 CSessions::authorOf(const QString &token, qint64 now)
     if (now - session.lastUsed > m_idleLimit)
         return 0;
     // Written down now and then, not on every request.
-    if (now - session.lastUsed > qMin<qint64>(m_idleLimit / 30, 24 * 3600))
+    if (note && now - session.lastUsed > qMin<qint64>(m_idleLimit / 30, 24 * 3600))
         noteUse(digest, now);
     return session.uid;
 }

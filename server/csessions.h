@@ -25,6 +25,9 @@ public:
     // The author of a token, 0 when it is missing, unknown, revoked or stale.
     // Notes the use; must not run inside a write transaction.
     qint64 authorOf(const QString &token, qint64 now = 0);
+    // The same without noting the use: never writes, so it never waits for
+    // a writer (for the connection reader).
+    qint64 peekAuthorOf(const QString &token);
     // Inside a write transaction.
     bool revoke(const QString &token);
     // Every token of the author but `keep` (a token, or empty).
@@ -37,6 +40,7 @@ private:
         qint64 lastUsed = 0;
     };
     void noteUse(const QString &digest, qint64 now);
+    qint64 lookUp(const QString &token, qint64 now, bool note);
     // Drops what matches from the cache and counts a revocation.
     void forget(const std::function<bool(const QString &, const T_Session &)> &match);
 
