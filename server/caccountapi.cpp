@@ -23,7 +23,7 @@ bool readPhoneAndCode(T_ApiCall &c, QString &phone, QString &code)
     if (!c.requireText(QStringLiteral("phone"), phone) || !c.requireText(QStringLiteral("code"), code))
         return false;
     if (!CSmsCodes::isPhone(phone)) {
-        c.refuse(Api_BadRequest, QStringLiteral("please enter an 11-digit mobile number"));
+        c.refuse(Api_BadRequest, QStringLiteral("请输入11位手机号码"));
         return false;
     }
     return true;
@@ -34,18 +34,37 @@ bool readPassword(T_ApiCall &c, const QString &key, QString &password)
     if (!c.requireText(key, password))
         return false;
     if (password.size() > kMaxPasswordLength) {
-        c.refuse(Api_BadRequest, QStringLiteral("\"%1\" is too long").arg(key));
+        c.refuse(Api_BadRequest, QStringLiteral("参数“%1”过长").arg(key));
         return false;
     }
     return true;
 }
 
-// Refuses at once while the account or the address has failed too often.
-bool mayTry(T_ApiCall &c, const QString &account)
+// Whether the client proves to belong to the owner of account `uid`: it
+// is signed in to it, or it sends a device code the account has used.
+bool ownersClient(const T_ApiCall &c, qint64 uid)
 {
-    const int wait = CLoginGuard::instance().retryAfter(account, c.address, c.now);
-    if (wait > 0)
-        c.refuse(Api_TooMany, QStringLiteral("too many failed attempts; retry in %1 s").arg(wait));
+    if (uid < 1)
+        return false;
+    if (c.uid == uid)
+        return true;
+    if (c.uniqueCode.isEmpty())
+        return false;
+    bool ok = false;
+    return CStore::scalar(QStringLiteral("select 1 from clients where uid = ? and unique_code = ?"),
+                          {uid, c.uniqueCode}, &ok)
+        .isValid();
+}
+
+// Refuses at once while this address has failed too often on the account,
+// or the account's growing delay since its last failure has not passed.
+bool mayTry(T_ApiCall &c, const QString &account, bool owner)
+{
+    const int wait = CLoginGuard::instance().retryAfter(account, c.address, owner, c.now);
+    if (wait > 0) {
+        c.refuse(Api_TooMany, QStringLiteral("失败次数过多，请%1秒后再试").arg(wait));
+        c.content = QJsonObject{{"retry_after", wait}};
+    }
     return wait <= 0;
 }
 
@@ -89,6 +108,66 @@ bool recordProfileChange(T_ApiCall &c)
     return CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_Profile, 0, 0, {}, c.now);
 }
 
+// The signed-in author's current password, checked under the limits of a
+// sign-in (the caller is the owner's client: no account-wide delay).
+bool checkCurrentPassword(T_ApiCall &c, const QString &hash, const QString &password, const QString &wrong)
+{
+    const QString account = QStringLiteral("uid:%1").arg(c.uid);
+    if (!mayTry(c, account, true))
+        return false;
+    if (!CCrypto::verifyPassword(hash, password)) {
+        CLoginGuard::instance().failed(account, c.address, c.now);
+        c.refuse(Api_WrongSecret, wrong);
+        return false;
+    }
+    CLoginGuard::instance().succeeded(account, c.address);
+    return true;
+}
+
+// A token alone never moves the account to another number: the request
+// also proves the current side, with the current password ("password") or
+// a code sent to the current number ("old_code"). `current` receives the
+// current number (may be empty for an account without one).
+bool proveCurrentSide(T_ApiCall &c, QString &current)
+{
+    bool ok = false;
+    QSqlQuery q = CStore::run(QStringLiteral("select coalesce(phone, ''), coalesce(pwd_hash, '') from "
+                                             "authors where uid = ?"),
+                              {c.uid}, &ok);
+    if (!ok || !q.next()) {
+        c.storeFailure();
+        return false;
+    }
+    current = q.value(0).toString();
+    const QString hash = q.value(1).toString();
+    q.finish();
+    const QString password = c.text(QStringLiteral("password"));
+    const QString oldCode = c.text(QStringLiteral("old_code"));
+    if (!password.isEmpty() && !hash.isEmpty()) {
+        if (password.size() > kMaxPasswordLength) {
+            c.refuse(Api_BadRequest, QStringLiteral("参数“password”过长"));
+            return false;
+        }
+        return checkCurrentPassword(c, hash, password, QStringLiteral("当前密码错误"));
+    }
+    if (!oldCode.isEmpty() && !current.isEmpty())
+        return checkCode(c, current, oldCode);
+    c.refuse(Api_BadRequest, current.isEmpty() ? QStringLiteral("请输入当前密码")
+                                               : QStringLiteral("请输入当前密码或原手机号收到的验证码"));
+    return false;
+}
+
+// After a phone change: every other session of the account ends, and the
+// old number hears of it.
+void announcePhoneChange(const QString &oldPhone, const QString &newPhone)
+{
+    if (oldPhone.isEmpty() || oldPhone == newPhone)
+        return;
+    const QString text = QStringLiteral("您的账号已改绑手机号%1****%2。如非本人操作，请立即联系客服。")
+                             .arg(newPhone.left(3), newPhone.right(4));
+    CWriteTx::afterCommit([oldPhone, text] { CSmsCodes::notify(oldPhone, text); });
+}
+
 // Applies a new phone number after its code was checked.
 bool takePhone(T_ApiCall &c, const QString &phone)
 {
@@ -99,7 +178,7 @@ bool takePhone(T_ApiCall &c, const QString &phone)
         return false;
     }
     if (owner > 0 && owner != c.uid) {
-        c.refuse(Api_Exists, QStringLiteral("this phone number belongs to another account"));
+        c.refuse(Api_Exists, QStringLiteral("该手机号已被其他账号使用"));
         return false;
     }
     CStore::run(QStringLiteral("update authors set phone = ? where uid = ?"), {phone, c.uid}, &ok);
@@ -117,9 +196,12 @@ void sendCode(T_ApiCall &c)
     QString phone, msg;
     if (!c.requireText(QStringLiteral("phone"), phone))
         return;
-    const int result = CSmsCodes::send(phone, c.now, msg);
+    qint64 retryAfter = 0;
+    const int result = CSmsCodes::send(phone, c.address, c.now, msg, &retryAfter);
     if (result != Api_Ok)
         c.refuse(result, msg);
+    if (retryAfter > 0)
+        c.content = QJsonObject{{"retry_after", retryAfter}};
 }
 
 void registerAuthor(T_ApiCall &c)
@@ -133,8 +215,7 @@ void registerAuthor(T_ApiCall &c)
         return;
     bool ok = false;
     if (authorByPhone(phone, &ok) > 0 || !ok) {
-        ok ? c.refuse(Api_Exists, QStringLiteral("this phone number is already registered"))
-           : c.storeFailure();
+        ok ? c.refuse(Api_Exists, QStringLiteral("该手机号已注册，请直接登录")) : c.storeFailure();
         return;
     }
     const QString hash = CCrypto::hashPassword(password);
@@ -144,7 +225,7 @@ void registerAuthor(T_ApiCall &c)
         {phone, hash, QStringLiteral("作者%1").arg(phone.right(4)), c.now}, &ok);
     if (hash.isEmpty() || !ok || !tx.commit()) {
         // Another registration of the same number may have won the race.
-        c.refuse(Api_Exists, QStringLiteral("this phone number is already registered"));
+        c.refuse(Api_Exists, QStringLiteral("该手机号已注册，请直接登录"));
         return;
     }
     c.content = QJsonObject{{"uid", q.lastInsertId().toLongLong()}};
@@ -156,8 +237,6 @@ void login(T_ApiCall &c)
     if (!c.requireText(QStringLiteral("phone"), phone) ||
         !readPassword(c, QStringLiteral("password"), password))
         return;
-    if (!mayTry(c, phone))
-        return;
     bool ok = false;
     QSqlQuery q =
         CStore::run(QStringLiteral("select uid, pwd_hash from authors where phone = ?"), {phone}, &ok);
@@ -167,12 +246,14 @@ void login(T_ApiCall &c)
     const qint64 uid = found ? q.value(0).toLongLong() : 0;
     const QString hash = found ? q.value(1).toString() : QString();
     q.finish();
+    if (!mayTry(c, phone, ownersClient(c, uid)))
+        return;
     // An unknown number takes the same time and gets the same answer.
     if (!CCrypto::verifyPassword(hash, password)) {
         CLoginGuard::instance().failed(phone, c.address, c.now);
-        return c.refuse(Api_WrongSecret, QStringLiteral("wrong phone number or password"));
+        return c.refuse(Api_WrongSecret, QStringLiteral("手机号或密码错误"));
     }
-    CLoginGuard::instance().succeeded(phone);
+    CLoginGuard::instance().succeeded(phone, c.address);
     CWriteTx tx;
     const QString token = CSessions::instance().issue(uid, c.now);
     if (token.isEmpty() || !tx.commit())
@@ -204,17 +285,19 @@ void updateAuthor(T_ApiCall &c)
     const QString phone = c.text(QStringLiteral("phone"));
     if (name.size() > kMaxNameLength || c.text(QStringLiteral("sign")).size() > kMaxSignLength ||
         c.text(QStringLiteral("birthday")).size() > 20)
-        return c.refuse(Api_BadRequest, QStringLiteral("a profile field is too long"));
+        return c.refuse(Api_BadRequest, QStringLiteral("个人资料内容过长"));
     if (!sex.isEmpty() && sex != QLatin1String("O") && sex != QLatin1String("M") && sex != QLatin1String("F"))
-        return c.refuse(Api_BadRequest, QStringLiteral("\"sex\" must be O, M or F"));
+        return c.refuse(Api_BadRequest, QStringLiteral("性别无效"));
     bool ok = false;
     const QJsonObject before = profileOf(c, &ok);
     if (!ok)
         return c.storeFailure();
     const bool newPhone = !phone.isEmpty() && phone != before.value("phone").toString();
     if (newPhone && !(CSmsCodes::isPhone(phone) && !c.text(QStringLiteral("code")).isEmpty()))
-        return c.refuse(Api_BadRequest, QStringLiteral("a new phone number needs its SMS code"));
-    if (newPhone && !checkCode(c, phone, c.text(QStringLiteral("code"))))
+        return c.refuse(Api_BadRequest, QStringLiteral("更换手机号需要填写新手机号收到的验证码"));
+    // A new number here needs the same proofs as a phone change.
+    QString current;
+    if (newPhone && (!proveCurrentSide(c, current) || !checkCode(c, phone, c.text(QStringLiteral("code")))))
         return;
     CWriteTx tx;
     // Fields the request leaves out keep their value.
@@ -230,6 +313,11 @@ void updateAuthor(T_ApiCall &c)
     }
     if (newPhone && !takePhone(c, phone))
         return;
+    if (newPhone) {
+        announcePhoneChange(current, phone);
+        if (!CSessions::instance().revokeAllOf(c.uid, c.token))
+            return c.storeFailure();
+    }
     if (!recordProfileChange(c) || !tx.commit())
         return c.storeFailure();
     QJsonObject after = profileOf(c, &ok);
@@ -268,7 +356,7 @@ void resetPassword(T_ApiCall &c)
     if (!ok)
         return c.storeFailure();
     if (uid < 1)
-        return c.refuse(Api_NotFound, QStringLiteral("no account uses this phone number"));
+        return c.refuse(Api_NotFound, QStringLiteral("该手机号尚未注册"));
     const QString hash = CCrypto::hashPassword(password);
     CWriteTx tx;
     CStore::run(QStringLiteral("update authors set pwd_hash = ? where uid = ?"), {hash, uid}, &ok);
@@ -279,13 +367,14 @@ void resetPassword(T_ApiCall &c)
 
 void changePhone(T_ApiCall &c)
 {
-    QString phone, code;
-    if (!readPhoneAndCode(c, phone, code) || !checkCode(c, phone, code))
+    QString phone, code, current;
+    if (!readPhoneAndCode(c, phone, code) || !proveCurrentSide(c, current) || !checkCode(c, phone, code))
         return;
     CWriteTx tx;
     if (!takePhone(c, phone))
         return;
-    if (!recordProfileChange(c) || !tx.commit())
+    announcePhoneChange(current, phone);
+    if (!CSessions::instance().revokeAllOf(c.uid, c.token) || !recordProfileChange(c) || !tx.commit())
         c.storeFailure();
 }
 
@@ -300,14 +389,8 @@ void changePassword(T_ApiCall &c)
         CStore::scalar(QStringLiteral("select pwd_hash from authors where uid = ?"), {c.uid}, &ok).toString();
     if (!ok)
         return c.storeFailure();
-    const QString account = QStringLiteral("uid:%1").arg(c.uid);
-    if (!mayTry(c, account))
+    if (!checkCurrentPassword(c, hash, oldPassword, QStringLiteral("原密码错误")))
         return;
-    if (!CCrypto::verifyPassword(hash, oldPassword)) {
-        CLoginGuard::instance().failed(account, c.address, c.now);
-        return c.refuse(Api_WrongSecret, QStringLiteral("the original password is wrong"));
-    }
-    CLoginGuard::instance().succeeded(account);
     const QString newHash = CCrypto::hashPassword(newPassword);
     CWriteTx tx;
     CStore::run(QStringLiteral("update authors set pwd_hash = ? where uid = ?"), {newHash, c.uid}, &ok);
@@ -352,7 +435,7 @@ void wxCodeLogin(T_ApiCall &c)
     if (!c.requireText(QStringLiteral("nonce_str"), nonce))
         return;
     if (!serverOptions().dev)
-        return c.refuse(Api_Unavailable, QStringLiteral("WeChat sign-in is not available on this server"));
+        return c.refuse(Api_Unavailable, QStringLiteral("此服务器暂不支持微信登录"));
     // The bind view sends the author's own token in place of a nonce.
     const qint64 binder = nonce == c.token ? c.uid : 0;
     if (binder > 0) {
@@ -361,7 +444,7 @@ void wxCodeLogin(T_ApiCall &c)
         return;
     }
     if (!CWeChat::isNonce(nonce))
-        return c.refuse(Api_BadRequest, QStringLiteral("\"nonce_str\" must be 8 to 64 letters or digits"));
+        return c.refuse(Api_BadRequest, QStringLiteral("二维码参数无效，请刷新"));
     CWeChat::instance().startLogin(nonce, c.now);
     c.content = QJsonObject{{"url", c.baseUrl + QStringLiteral("/wx/login?s=") + nonce}};
 }
@@ -376,7 +459,7 @@ void pollingWx(T_ApiCall &c)
     const bool found =
         binder > 0 ? CWeChat::instance().findBind(binder, s) : CWeChat::instance().find(nonce, s);
     if (!found)
-        return c.refuse(Api_Expired, QStringLiteral("this QR code has expired; please refresh it"));
+        return c.refuse(Api_Expired, QStringLiteral("二维码已失效，请刷新"));
     c.content = QJsonObject{{"isBindPhone", s.isBindPhone},
                             {"status", s.status},
                             {"token", s.bind ? QString() : s.token},
@@ -397,7 +480,7 @@ void wxBindPhone(T_ApiCall &c)
     const QString wxId = q.value(1).toString();
     q.finish();
     if (hasPhone)
-        return c.refuse(Api_Exists, QStringLiteral("this account already has a phone number"));
+        return c.refuse(Api_Exists, QStringLiteral("该账号已绑定手机号"));
     if (!checkCode(c, phone, code))
         return;
     const qint64 owner = authorByPhone(phone, &ok);

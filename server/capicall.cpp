@@ -25,12 +25,11 @@ bool T_ApiCall::integer(const QString &key, qint64 &out, qint64 fallback, qint64
     bool ok = false;
     out = it->toLongLong(&ok);
     if (!ok) {
-        refuse(Api_BadRequest, QStringLiteral("\"%1\" must be an integer").arg(key));
+        refuse(Api_BadRequest, QStringLiteral("参数“%1”应为整数").arg(key));
         return false;
     }
     if (out < min || out > max) {
-        refuse(Api_BadRequest,
-               QStringLiteral("\"%1\" must lie between %2 and %3").arg(key).arg(min).arg(max));
+        refuse(Api_BadRequest, QStringLiteral("参数“%1”应在%2到%3之间").arg(key).arg(min).arg(max));
         return false;
     }
     return true;
@@ -39,13 +38,13 @@ bool T_ApiCall::integer(const QString &key, qint64 &out, qint64 fallback, qint64
 bool T_ApiCall::requireId(const QString &key, qint64 &out)
 {
     if (!params.contains(key) || params.value(key).isEmpty()) {
-        refuse(Api_BadRequest, QStringLiteral("\"%1\" is missing").arg(key));
+        refuse(Api_BadRequest, QStringLiteral("缺少参数“%1”").arg(key));
         return false;
     }
     if (!integer(key, out))
         return false;
     if (out < 1) {
-        refuse(Api_BadRequest, QStringLiteral("\"%1\" must be a positive id").arg(key));
+        refuse(Api_BadRequest, QStringLiteral("参数“%1”应为正整数").arg(key));
         return false;
     }
     return true;
@@ -55,7 +54,7 @@ bool T_ApiCall::requireText(const QString &key, QString &out)
 {
     out = params.value(key);
     if (out.isEmpty()) {
-        refuse(Api_BadRequest, QStringLiteral("\"%1\" is missing").arg(key));
+        refuse(Api_BadRequest, QStringLiteral("缺少参数“%1”").arg(key));
         return false;
     }
     return true;

@@ -46,7 +46,7 @@ struct T_ApiCall
 
     // answer
     int code = Api_Ok;
-    QString msg = QStringLiteral("success");
+    QString msg = QStringLiteral("成功");
     QJsonValue content = QJsonObject();
 
     bool has(const QString &key) const { return params.contains(key); }
@@ -69,6 +69,6 @@ struct T_ApiCall
         msg = message;
         content = QJsonObject();
     }
-    void storeFailure() { refuse(Api_StoreFailure, QStringLiteral("the server could not store the change")); }
+    void storeFailure() { refuse(Api_StoreFailure, QStringLiteral("服务器未能保存修改，请稍后再试")); }
     bool failed() const { return code != Api_Ok; }
 };

@@ -1,6 +1,7 @@
 #include "capiserver.h"
 
 #include "cchangefeed.h"
+#include "cformfields.h"
 #include "chttpfront.h"
 #include "csessions.h"
 #include "cwebpages.h"
@@ -14,11 +15,8 @@
 #include <QTextCodec>
 #include <QUrl>
 
-#if defined(Q_OS_LINUX)
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#endif
+#include <atomic>
+#include <malloc.h>
 
 namespace {
 
@@ -27,39 +25,14 @@ namespace {
 thread_local QElapsedTimer t_timer;
 thread_local int t_envelopeCode = 0;
 
-#if defined(Q_OS_LINUX) && defined(TCP_QUICKACK)
-// A client that writes the request head and its body in pieces (Qt does)
-// holds each piece back until the one before is acknowledged, and Linux
-// delays acknowledgements by 40 ms on a connection that has answered before:
-// every POST would wait for it, once or more. Acknowledging at once when the
-// head and each piece of the body have been read lets the rest follow.
-void acknowledgeAtOnce(int fd)
-{
-    const int on = 1;
-    if (fd >= 0)
-        setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
-}
-#else
-void acknowledgeAtOnce(int) {}
-#endif
-
 QString headerText(const httplib::Request &req, const char *name)
 {
     return QString::fromLatin1(QByteArray::fromStdString(req.get_header_value(name))).trimmed();
 }
 
-// "host:port" as the client used it, reduced to characters a host may hold.
-QString hostOf(const httplib::Request &req)
-{
-    QString host = headerText(req, "Host");
-    for (const QChar ch : host) {
-        if (!(ch.isLetterOrNumber() || ch == '.' || ch == ':' || ch == '-' || ch == '[' || ch == ']'))
-            return QStringLiteral("127.0.0.1");
-    }
-    if (host.isEmpty())
-        host = QString::fromStdString(req.local_addr) + QLatin1Char(':') + QString::number(req.local_port);
-    return host;
-}
+// The base of every address the server hands out (images, banners, the
+// WeChat page): the configured public address, never a request's Host.
+QString g_publicUrl;
 
 QString envelopeText(int code, const QString &msg)
 {
@@ -75,17 +48,44 @@ QString envelopeText(int code, const QString &msg)
 
 CApiServer::CApiServer(const T_ServerOptions &options) : m_options(options)
 {
+    // Blocks of a megabyte and more come straight from the system and go
+    // back to it when freed (the adaptive threshold would keep them).
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     T_ConnectionLimits limits;
     limits.headSeconds = options.requestTimeout;
     limits.bodySeconds = options.requestTimeout;
     limits.idleSeconds = options.idleTimeout;
     limits.perAddress = options.maxPerAddress;
     limits.maxBody = options.maxBody;
+    limits.bodyMemory = options.bodyMemory;
     m_server = std::make_unique<CHttpFront>(options.threads, limits, options.certFile, options.keyFile);
     m_server->set_payload_max_length(static_cast<size_t>(options.maxBody));
     m_server->set_tcp_nodelay(true);
+    m_server->setBodyFilter([this](const T_RequestHead &head) { return bodyWanted(head); });
     installHooks();
     installRoutes();
+}
+
+// Whether the reader should take in a request's body: only a POST that a
+// handler will read, and for a path that needs an author only with a valid
+// token. Anything else is answered from its head.
+bool CApiServer::bodyWanted(const T_RequestHead &head) const
+{
+    if (head.method != "POST")
+        return false;
+    const std::string path = head.target.substr(0, head.target.find('?'));
+    const auto header = [&head](const char *name) {
+        const auto it = head.headers.find(name);
+        return it == head.headers.end()
+                   ? QString()
+                   : QString::fromLatin1(QByteArray::fromStdString(it->second)).trimmed();
+    };
+    const auto found = m_routes.find(path);
+    if (found != m_routes.end())
+        return !found->second.needsAuthor || CSessions::instance().peekAuthorOf(header("token")) > 0;
+    if (!CWebPages::takesPost(path) || header("Content-Length").toLongLong() > CWebPages::postLimit())
+        return false;
+    return !CWebPages::postNeedsAuthor(path) || CSessions::instance().peekAuthorOf(header("token")) > 0;
 }
 
 CApiServer::~CApiServer() = default;
@@ -98,14 +98,36 @@ bool CApiServer::isValid() const
 int CApiServer::bind()
 {
     const std::string host = m_options.listen.toStdString();
-    if (m_options.port == 0)
-        return m_server->bind_to_any_port(host);
-    return m_server->bind_to_port(host, m_options.port) ? m_options.port : -1;
+    const int port = m_options.port == 0
+                         ? m_server->bind_to_any_port(host)
+                         : (m_server->bind_to_port(host, m_options.port) ? m_options.port : -1);
+    if (port <= 0 || !m_server->setBacklog(m_options.backlog))
+        return -1;
+    g_publicUrl = publicUrlFor(m_options, port);
+    return port;
+}
+
+QString CApiServer::publicUrlFor(const T_ServerOptions &options, int port)
+{
+    if (!options.publicUrl.isEmpty())
+        return options.publicUrl;
+    QString host = options.listen;
+    if (host == QLatin1String("0.0.0.0") || host == QLatin1String("::") || host.isEmpty())
+        host = QStringLiteral("127.0.0.1");
+    else if (host.contains(QLatin1Char(':')))
+        host = QLatin1Char('[') + host + QLatin1Char(']');
+    return (options.certFile.isEmpty() ? QStringLiteral("http://") : QStringLiteral("https://")) + host +
+           QLatin1Char(':') + QString::number(port);
+}
+
+QString CApiServer::publicUrl()
+{
+    return g_publicUrl;
 }
 
 bool CApiServer::serve()
 {
-    return m_server->listen_after_bind();
+    return m_server->serve();
 }
 
 void CApiServer::stop()
@@ -127,6 +149,19 @@ bool hasBody(const httplib::Request &req)
     return req.get_header_value<uint64_t>("Content-Length") > 0 || req.has_header("Transfer-Encoding");
 }
 
+// A request whose length is told two ways, or by a coding we do not read,
+// could be framed differently by a proxy in front of us: its body might be
+// taken for the next request. Such requests are refused and the connection
+// closed.
+bool framedAmbiguously(const httplib::Request &req)
+{
+    if (!req.has_header("Transfer-Encoding"))
+        return req.get_header_value_count("Content-Length") > 1;
+    return req.has_header("Content-Length") || req.get_header_value_count("Transfer-Encoding") > 1 ||
+           QByteArray::fromStdString(req.get_header_value("Transfer-Encoding")).trimmed().toLower() !=
+               "chunked";
+}
+
 } // namespace
 
 void CApiServer::installHooks()
@@ -134,14 +169,30 @@ void CApiServer::installHooks()
     for (const T_ApiRoute &route : apiRoutes())
         m_routes.emplace(route.path, route);
     // Writes take POST only: a GET or HEAD that reached them would change
-    // data. Reads take GET (and HEAD) and POST.
+    // data. Reads take GET (and HEAD) and POST. A body that no handler reads
+    // (that of a GET, or of a request refused here) is never read as the
+    // next request: the connection closes after the answer.
     m_server->set_pre_routing_handler([this](const httplib::Request &req, httplib::Response &res) {
         t_timer.start();
-        acknowledgeAtOnce(CHttpFront::currentSocket());
         t_envelopeCode = 0;
+        if (framedAmbiguously(req)) {
+            CHttpFront::closeAfterAnswer(res);
+            answerWith(res, 400, Api_BadRequest, QStringLiteral("请求格式错误：请求长度不明确"));
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (req.method != "POST" && hasBody(req))
+            CHttpFront::closeAfterAnswer(res);
         const auto found = m_routes.find(req.path);
-        if (found == m_routes.end())
+        if (found == m_routes.end()) {
+            if (req.method == "POST" && !CWebPages::takesPost(req.path)) {
+                // Not read at all: the library would read it whole first.
+                if (hasBody(req))
+                    CHttpFront::closeAfterAnswer(res);
+                answerWith(res, 404, 404, QStringLiteral("请求的地址不存在"));
+                return httplib::Server::HandlerResponse::Handled;
+            }
             return httplib::Server::HandlerResponse::Unhandled;
+        }
         const T_ApiRoute *route = &found->second;
         const bool allowed =
             req.method == "POST" || (!route->writes && (req.method == "GET" || req.method == "HEAD"));
@@ -149,10 +200,16 @@ void CApiServer::installHooks()
             return httplib::Server::HandlerResponse::Unhandled;
         res.set_header("Allow", route->writes ? "POST" : "GET, HEAD, POST");
         answerWith(res, 405, 405,
-                   QStringLiteral("this path does not take %1").arg(QString::fromStdString(req.method)));
+                   QStringLiteral("此地址不接受%1请求").arg(QString::fromStdString(req.method)));
         if (hasBody(req))
             CHttpFront::closeAfterAnswer(res);
         return httplib::Server::HandlerResponse::Handled;
+    });
+    // No browser guesses another type for what we serve (an uploaded image
+    // that holds a page, for one).
+    m_server->set_post_routing_handler([](const httplib::Request &, httplib::Response &res) {
+        CHttpFront::tidyConnectionHeader(res);
+        res.set_header("X-Content-Type-Options", "nosniff");
     });
     // Never the query or body: they may carry codes and passwords.
     m_server->set_logger([](const httplib::Request &req, const httplib::Response &res) {
@@ -166,18 +223,18 @@ void CApiServer::installHooks()
     m_server->set_error_handler([](const httplib::Request &, httplib::Response &res) {
         if (!res.body.empty())
             return;
-        QString msg = QStringLiteral("request refused");
+        QString msg = QStringLiteral("请求被拒绝");
         if (res.status == 404)
-            msg = QStringLiteral("no such path");
+            msg = QStringLiteral("请求的地址不存在");
         else if (res.status == 413)
-            msg = QStringLiteral("the request body is larger than this server accepts");
+            msg = QStringLiteral("请求内容过大，服务器无法接收");
         else if (res.status == 400)
-            msg = QStringLiteral("malformed request");
+            msg = QStringLiteral("请求格式错误");
         t_envelopeCode = res.status;
         res.set_content(envelopeText(res.status, msg).toStdString(), "application/json; charset=utf-8");
     });
     m_server->set_exception_handler([](const httplib::Request &, httplib::Response &res, std::exception_ptr) {
-        answerWith(res, 500, Api_StoreFailure, QStringLiteral("internal error"));
+        answerWith(res, 500, Api_StoreFailure, QStringLiteral("服务器内部错误，请稍后再试"));
     });
 }
 
@@ -207,13 +264,11 @@ void CApiServer::readAndAnswer(const T_ApiRoute &route, const httplib::Request &
     const qint64 limit = m_options.maxBody;
     if (req.is_multipart_form_data()) {
         CHttpFront::closeAfterAnswer(res);
-        return answerWith(res, 400, Api_BadRequest,
-                          QStringLiteral("send the fields as a form, not as multipart"));
+        return answerWith(res, 400, Api_BadRequest, QStringLiteral("请求格式错误：请以表单方式提交"));
     }
     if (req.get_header_value<uint64_t>("Content-Length") > static_cast<quint64>(limit)) {
         CHttpFront::closeAfterAnswer(res);
-        return answerWith(res, 413, Api_TooLarge,
-                          QStringLiteral("the request body is larger than this server accepts"));
+        return answerWith(res, 413, Api_TooLarge, QStringLiteral("请求内容过大，服务器无法接收"));
     }
     if (route.needsAuthor && CSessions::instance().authorOf(headerText(req, "token")) < 1) {
         if (hasBody(req))
@@ -221,10 +276,9 @@ void CApiServer::readAndAnswer(const T_ApiRoute &route, const httplib::Request &
         return answer(route, req, std::string(), res);
     }
     std::string body;
+    body.reserve(static_cast<size_t>(qMin<qint64>(req.get_header_value<uint64_t>("Content-Length"), limit)));
     bool tooLarge = false;
-    const int socket = CHttpFront::currentSocket();
-    const bool read = reader([&body, &tooLarge, socket, limit](const char *data, size_t length) {
-        acknowledgeAtOnce(socket);
+    const bool read = reader([&body, &tooLarge, limit](const char *data, size_t length) {
         if (static_cast<qint64>(body.size() + length) > limit) {
             tooLarge = true;
             return false;
@@ -235,9 +289,8 @@ void CApiServer::readAndAnswer(const T_ApiRoute &route, const httplib::Request &
     if (!read || tooLarge) {
         CHttpFront::closeAfterAnswer(res);
         if (tooLarge || res.status == 413)
-            return answerWith(res, 413, Api_TooLarge,
-                              QStringLiteral("the request body is larger than this server accepts"));
-        return answerWith(res, 400, Api_BadRequest, QStringLiteral("the request body could not be read"));
+            return answerWith(res, 413, Api_TooLarge, QStringLiteral("请求内容过大，服务器无法接收"));
+        return answerWith(res, 400, Api_BadRequest, QStringLiteral("请求内容未能完整接收，请重试"));
     }
     answer(route, req, body, res);
 }
@@ -245,78 +298,20 @@ void CApiServer::readAndAnswer(const T_ApiRoute &route, const httplib::Request &
 QHash<QString, QString> CApiServer::parseForm(const std::string &text)
 {
     QHash<QString, QString> out;
-    const QByteArray all = QByteArray::fromStdString(text);
-    for (const QByteArray &pair : all.split('&')) {
-        if (pair.isEmpty())
-            continue;
-        const int eq = pair.indexOf('=');
-        const QByteArray key = eq < 0 ? pair : pair.left(eq);
-        const QByteArray value = eq < 0 ? QByteArray() : pair.mid(eq + 1);
-        out.insert(QString::fromUtf8(QByteArray::fromPercentEncoding(key)),
-                   QString::fromUtf8(QByteArray::fromPercentEncoding(value)));
-    }
+    CFormFields::parseLenient(text.data(), text.size(), out);
     return out;
 }
 
-namespace {
-
-// Percent-decodes one key or value; false for a broken escape, bytes that
-// are not UTF-8, or a NUL character.
-bool decodeFormText(const QByteArray &raw, QString &out)
+CFormFields::Result CApiServer::fillCall(const httplib::Request &req, const std::string &body,
+                                         T_ApiCall &call)
 {
-    QByteArray bytes;
-    bytes.reserve(raw.size());
-    for (int i = 0; i < raw.size(); ++i) {
-        if (raw.at(i) != '%') {
-            bytes += raw.at(i);
-            continue;
-        }
-        bool ok = false;
-        const int value = i + 2 < raw.size() ? raw.mid(i + 1, 2).toInt(&ok, 16) : 0;
-        if (!ok || !isxdigit(static_cast<unsigned char>(raw.at(i + 1))) ||
-            !isxdigit(static_cast<unsigned char>(raw.at(i + 2))))
-            return false;
-        bytes += static_cast<char>(value);
-        i += 2;
-    }
-    if (bytes.contains('\0'))
-        return false;
-    QTextCodec::ConverterState state;
-    out = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
-    return state.invalidChars == 0 && state.remainingChars == 0;
-}
-
-} // namespace
-
-bool CApiServer::parseFormStrict(const std::string &text, QHash<QString, QString> &out)
-{
-    const QByteArray all = QByteArray::fromStdString(text);
-    for (const QByteArray &pair : all.split('&')) {
-        if (pair.isEmpty())
-            continue;
-        const int eq = pair.indexOf('=');
-        QString key, value;
-        if (!decodeFormText(eq < 0 ? pair : pair.left(eq), key) ||
-            !decodeFormText(eq < 0 ? QByteArray() : pair.mid(eq + 1), value))
-            return false;
-        out.insert(key, value);
-    }
-    return true;
-}
-
-bool CApiServer::fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https)
-{
-    bool wellFormed = true;
+    CFormFields::Result read = CFormFields::Form_Ok;
     const size_t q = req.target.find('?');
     if (q != std::string::npos)
-        wellFormed = parseFormStrict(req.target.substr(q + 1), call.params);
+        read = CFormFields::parse(req.target.data() + q + 1, req.target.size() - q - 1, call.params);
     const std::string type = req.get_header_value("Content-Type");
-    if (!body.empty() && type.find("multipart") == std::string::npos) {
-        QHash<QString, QString> fields;
-        wellFormed = parseFormStrict(body, fields) && wellFormed;
-        for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
-            call.params.insert(it.key(), it.value());
-    }
+    if (read == CFormFields::Form_Ok && !body.empty() && type.find("multipart") == std::string::npos)
+        read = CFormFields::parse(body.data(), body.size(), call.params);
     call.token = headerText(req, "token");
     call.uniqueCode = headerText(req, "uniquecode");
     if (call.uniqueCode.isEmpty())
@@ -325,26 +320,27 @@ bool CApiServer::fillCall(const httplib::Request &req, const std::string &body, 
         call.uniqueCode.truncate(64);
     call.userdataText = QString::fromLatin1(QByteArray::fromStdString(req.get_header_value("userdata")));
     call.userdata = T_UserData::parse(call.userdataText);
-    call.baseUrl = (https ? QStringLiteral("https://") : QStringLiteral("http://")) + hostOf(req);
+    call.baseUrl = g_publicUrl;
     call.now = QDateTime::currentSecsSinceEpoch();
     call.address = QString::fromStdString(req.remote_addr);
-    return wellFormed;
+    return read;
 }
 
 void CApiServer::answer(const T_ApiRoute &route, const httplib::Request &req, const std::string &body,
                         httplib::Response &res)
 {
     T_ApiCall call;
-    const bool wellFormed = fillCall(req, body, call, !m_options.certFile.isEmpty());
+    const CFormFields::Result read = fillCall(req, body, call);
     if (!call.token.isEmpty())
         call.uid = CSessions::instance().authorOf(call.token);
     if (route.needsAuthor && call.uid < 1) {
-        call.refuse(Api_SignInInvalid, QStringLiteral("please sign in again"));
-    } else if (!wellFormed) {
+        call.refuse(Api_SignInInvalid, QStringLiteral("登录已失效，请重新登录"));
+    } else if (read == CFormFields::Form_TooMany) {
+        call.refuse(Api_BadRequest, QStringLiteral("请求的字段过多"));
+    } else if (read != CFormFields::Form_Ok) {
         // Stored as sent or not at all: a field that cannot be read exactly
         // is never guessed at.
-        call.refuse(Api_BadRequest, QStringLiteral("a field holds a broken %-escape, text that is not UTF-8, "
-                                                   "or a NUL character"));
+        call.refuse(Api_BadRequest, QStringLiteral("请求内容含有无法识别的字符"));
     } else {
         if (call.uid > 0 && !CChangeFeed::instance().ensureClient(call.uid, call.uniqueCode, call.now))
             call.storeFailure();

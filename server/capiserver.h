@@ -2,6 +2,7 @@
 
 #include "capicall.h"
 #include "capiroutes.h"
+#include "cformfields.h"
 #include "cserveroptions.h"
 
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <string>
 
 class CHttpFront;
+struct T_RequestHead;
 
 namespace httplib {
 class ContentReader;
@@ -34,21 +36,25 @@ public:
     bool serve();
     void stop();
 
-    // Form or query text "a=1&b=2" into fields, percent-decoded ("+" stays).
+    // Form or query text "a=1&b=2" into fields, percent-decoded ("+" stays);
+    // nothing for a text with more fields than any request sends.
     static QHash<QString, QString> parseForm(const std::string &text);
-    // The same, refusing (false) broken escapes, text that is not UTF-8 and
-    // NUL characters.
-    static bool parseFormStrict(const std::string &text, QHash<QString, QString> &out);
+
+    // The address clients reach this server at, as handed out in answers:
+    // --public-url, else the listening address and port.
+    static QString publicUrl();
+    static QString publicUrlFor(const T_ServerOptions &options, int port);
 
 private:
     void installRoutes();
+    bool bodyWanted(const T_RequestHead &head) const;
     void installHooks();
     void readAndAnswer(const T_ApiRoute &route, const httplib::Request &req,
                        const httplib::ContentReader &reader, httplib::Response &res);
     void answer(const T_ApiRoute &route, const httplib::Request &req, const std::string &body,
                 httplib::Response &res);
-    // False when a field could not be read exactly.
-    static bool fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https);
+    static CFormFields::Result fillCall(const httplib::Request &req, const std::string &body,
+                                        T_ApiCall &call);
     static void writeEnvelope(const T_ApiCall &call, httplib::Response &res);
 
     T_ServerOptions m_options;

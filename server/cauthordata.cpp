@@ -24,7 +24,7 @@ bool ownBook(T_ApiCall &c, qint64 bookId)
         return false;
     }
     if (!found.isValid()) {
-        c.refuse(Api_NotFound, QStringLiteral("no such book"));
+        c.refuse(Api_NotFound, QStringLiteral("作品不存在"));
         return false;
     }
     return true;
@@ -41,7 +41,7 @@ bool ownChapter(T_ApiCall &c, qint64 bookId, qint64 chapterId)
         return false;
     }
     if (!found.isValid()) {
-        c.refuse(Api_NotFound, QStringLiteral("no such chapter"));
+        c.refuse(Api_NotFound, QStringLiteral("章节不存在"));
         return false;
     }
     return true;

@@ -48,8 +48,7 @@ bool readBookName(T_ApiCall &c, QString &name)
         return false;
     name = name.trimmed();
     if (name.isEmpty() || name.size() > kMaxBookName) {
-        c.refuse(Api_BadRequest,
-                 QStringLiteral("the book name must have 1 to %1 characters").arg(kMaxBookName));
+        c.refuse(Api_BadRequest, QStringLiteral("书名应为1到%1个字").arg(kMaxBookName));
         return false;
     }
     return true;
@@ -103,17 +102,17 @@ bool applyBookFields(T_ApiCall &c, qint64 bookId)
     if (!c.integer(QStringLiteral("channel_type"), channel) || !c.integer(QStringLiteral("cate_id"), cate))
         return false;
     if (c.has(QStringLiteral("channel_type")) && channel != 0 && channel != 1 && channel != 2) {
-        c.refuse(Api_BadRequest, QStringLiteral("\"channel_type\" must be 1 or 2"));
+        c.refuse(Api_BadRequest, QStringLiteral("作品频道无效"));
         return false;
     }
     if (c.has(QStringLiteral("cate_id")) && cate != 0 && !CReferenceData::isCategory(cate)) {
-        c.refuse(Api_BadRequest, QStringLiteral("no such category"));
+        c.refuse(Api_BadRequest, QStringLiteral("作品分类不存在"));
         return false;
     }
     const QString name = c.text(QStringLiteral("book_name")).trimmed();
     const QString intro = c.text(QStringLiteral("intro"));
     if (name.size() > kMaxBookName || intro.size() > kMaxIntro) {
-        c.refuse(Api_BadRequest, QStringLiteral("the book name or introduction is too long"));
+        c.refuse(Api_BadRequest, QStringLiteral("书名或简介过长"));
         return false;
     }
     bool ok = true;
@@ -188,7 +187,7 @@ void bookInfo(T_ApiCall &c)
     if (!ok)
         return c.storeFailure();
     if (!q.next())
-        return c.refuse(Api_NotFound, QStringLiteral("no such book"));
+        return c.refuse(Api_NotFound, QStringLiteral("作品不存在"));
     c.content = bookObject(c, q);
 }
 

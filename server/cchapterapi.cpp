@@ -3,6 +3,7 @@
 #include "capiroutes.h"
 #include "cauthordata.h"
 #include "cchangefeed.h"
+#include "cformfields.h"
 #include "cstore.h"
 
 #include <QJsonArray>
@@ -14,10 +15,11 @@ namespace {
 
 constexpr int kMaxChapterName = 100;
 constexpr int kMaxChapterText = 1000000;
+constexpr int kMaxChaptersPerRequest = 500;
 
 QString tooLongText()
 {
-    return QStringLiteral("the chapter text is longer than %1 characters").arg(kMaxChapterText);
+    return QStringLiteral("章节正文超过%1字").arg(kMaxChapterText);
 }
 
 // An integral JSON number within the range of the client's integers.
@@ -96,7 +98,7 @@ bool readBatch(T_ApiCall &c, QJsonArray &items)
         return false;
     const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
     if (!doc.isArray()) {
-        c.refuse(Api_BadRequest, QStringLiteral("\"list\" must be a JSON array"));
+        c.refuse(Api_BadRequest, QStringLiteral("批量创建的章节数据无效"));
         return false;
     }
     items = doc.array();
@@ -106,9 +108,7 @@ bool readBatch(T_ApiCall &c, QJsonArray &items)
         if (!v.isObject() || !jsonInteger(o.value("local_id"), localId) || localId < 1 ||
             !jsonInteger(o.value("order_num"), orderNum) || !o.value("chapter_name").isString() ||
             o.value("chapter_name").toString().size() > kMaxChapterName) {
-            c.refuse(Api_BadRequest,
-                     QStringLiteral("every item of \"list\" needs a local_id and a chapter_name, "
-                                    "and integers that the client can hold"));
+            c.refuse(Api_BadRequest, QStringLiteral("批量创建的章节数据无效"));
             return false;
         }
     }
@@ -256,7 +256,7 @@ void createChapter(T_ApiCall &c)
         return;
     const QString name = c.text(QStringLiteral("chapter_name"));
     if (name.size() > kMaxChapterName)
-        return c.refuse(Api_BadRequest, QStringLiteral("the chapter name is too long"));
+        return c.refuse(Api_BadRequest, QStringLiteral("章节名过长"));
     CWriteTx tx;
     if (!ownBook(c, bookId))
         return;
@@ -315,7 +315,7 @@ void recycle(T_ApiCall &c)
     if (!readBookAndChapter(c, bookId, chapterId) || !c.integer(QStringLiteral("status"), status))
         return;
     if (!c.has(QStringLiteral("status")))
-        return c.refuse(Api_BadRequest, QStringLiteral("\"status\" is missing"));
+        return c.refuse(Api_BadRequest, QStringLiteral("缺少参数“status”"));
     const int target = status == 0 ? 0 : 1;
     CWriteTx tx;
     if (!ownChapter(c, bookId, chapterId))
@@ -395,7 +395,7 @@ void chapter(T_ApiCall &c)
     if (!ok)
         return c.storeFailure();
     if (!q.next())
-        return c.refuse(Api_NotFound, QStringLiteral("no such chapter"));
+        return c.refuse(Api_NotFound, QStringLiteral("章节不存在"));
     c.content = chapterObject(q);
 }
 
@@ -403,23 +403,29 @@ void getChapters(T_ApiCall &c)
 {
     qint64 bookId = 0, orderNum = 0, limit = 0;
     if (!c.requireId(QStringLiteral("book_id"), bookId) ||
-        !c.integer(QStringLiteral("order_num"), orderNum) || !c.integer(QStringLiteral("limit"), limit, 20) ||
-        !ownBook(c, bookId))
+        !c.integer(QStringLiteral("order_num"), orderNum) || !c.integer(QStringLiteral("limit"), limit, 20))
+        return;
+    // The ids are read (and refused when there are too many) before the
+    // store is asked anything.
+    const QString ids = c.text(QStringLiteral("c_ids"));
+    QList<qint64> wanted;
+    if (!ids.isEmpty()) {
+        const CFormFields::Result read = CFormFields::parseIds(ids, kMaxChaptersPerRequest, wanted);
+        if (read == CFormFields::Form_TooMany)
+            return c.refuse(Api_BadRequest, QStringLiteral("每次最多获取500章"));
+        if (read != CFormFields::Form_Ok)
+            return c.refuse(Api_BadRequest, QStringLiteral("参数“c_ids”应为逗号分隔的章节编号"));
+    }
+    if (!ownBook(c, bookId))
         return;
     QVariantList binds{bookId, c.uid};
     QString where = QStringLiteral("where book_id = ? and uid = ? ");
-    const QString ids = c.text(QStringLiteral("c_ids"));
     if (!ids.isEmpty()) {
         QStringList marks;
-        for (const QString &part : ids.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            bool isNumber = false;
-            binds << part.trimmed().toLongLong(&isNumber);
-            if (!isNumber)
-                return c.refuse(Api_BadRequest, QStringLiteral("\"c_ids\" must be ids separated by commas"));
+        for (const qint64 id : qAsConst(wanted)) {
+            binds << id;
             marks << QStringLiteral("?");
         }
-        if (marks.size() > 500)
-            return c.refuse(Api_BadRequest, QStringLiteral("at most 500 chapters per request"));
         where += QStringLiteral("and chapter_id in (%1) ").arg(marks.join(QLatin1Char(',')));
     } else {
         where += QStringLiteral("and order_num >= ? ");
@@ -465,10 +471,10 @@ void editChapter(T_ApiCall &c)
     const bool hasContent = c.has(QStringLiteral("content"));
     const bool hasName = c.has(QStringLiteral("chapter_name"));
     if (!hasContent && !hasName)
-        return c.refuse(Api_BadRequest, QStringLiteral("send \"content\" or \"chapter_name\""));
+        return c.refuse(Api_BadRequest, QStringLiteral("请提交章节正文或章节名"));
     const QString name = c.text(QStringLiteral("chapter_name"));
     if (name.size() > kMaxChapterName)
-        return c.refuse(Api_BadRequest, QStringLiteral("the chapter name is too long"));
+        return c.refuse(Api_BadRequest, QStringLiteral("章节名过长"));
     const QString content = c.text(QStringLiteral("content"));
     if (content.size() > kMaxChapterText)
         return c.refuse(Api_BadRequest, tooLongText());
@@ -500,7 +506,7 @@ void moveChapter(T_ApiCall &c)
     if (!readBookAndChapter(c, bookId, chapterId) || !c.integer(QStringLiteral("direction"), direction))
         return;
     if (direction != 1 && direction != 2)
-        return c.refuse(Api_BadRequest, QStringLiteral("\"direction\" must be 1 (up) or 2 (down)"));
+        return c.refuse(Api_BadRequest, QStringLiteral("移动方向无效"));
     CWriteTx tx;
     if (!ownChapter(c, bookId, chapterId))
         return;
@@ -546,7 +552,7 @@ void timeMachine(T_ApiCall &c)
     if (!ok)
         return c.storeFailure();
     if (!origin.next())
-        return c.refuse(Api_NotFound, QStringLiteral("no such chapter"));
+        return c.refuse(Api_NotFound, QStringLiteral("章节不存在"));
     const QJsonObject originObject{{"book_id", bookId},
                                    {"chapter_id", chapterId},
                                    {"content", origin.value(0).toString()},

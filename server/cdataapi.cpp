@@ -17,7 +17,7 @@ bool needAuthor(T_ApiCall &c)
 {
     if (c.uid > 0)
         return true;
-    c.refuse(Api_SignInInvalid, QStringLiteral("please sign in again"));
+    c.refuse(Api_SignInInvalid, QStringLiteral("登录已失效，请重新登录"));
     return false;
 }
 
@@ -25,7 +25,7 @@ bool needUniqueCode(T_ApiCall &c)
 {
     if (!c.uniqueCode.isEmpty())
         return true;
-    c.refuse(Api_BadRequest, QStringLiteral("\"unique_code\" is missing"));
+    c.refuse(Api_BadRequest, QStringLiteral("缺少参数“unique_code”"));
     return false;
 }
 
@@ -57,7 +57,7 @@ void getSensitive(T_ApiCall &c)
     if (!c.integer(QStringLiteral("sensitive_type"), type, 1))
         return;
     if (type != 1 && type != 2)
-        return c.refuse(Api_BadRequest, QStringLiteral("\"sensitive_type\" must be 1 or 2"));
+        return c.refuse(Api_BadRequest, QStringLiteral("敏感词类型无效"));
     if (type == 1) {
         c.content = QJsonObject{{"version", CReferenceData::kSensitiveVersion},
                                 {"sensitiveWords", CReferenceData::publicSensitiveWords()},
@@ -80,10 +80,10 @@ void getSensitive(T_ApiCall &c)
 void editSensitive(T_ApiCall &c)
 {
     if (!c.has(QStringLiteral("words")))
-        return c.refuse(Api_BadRequest, QStringLiteral("\"words\" is missing"));
+        return c.refuse(Api_BadRequest, QStringLiteral("缺少参数“words”"));
     const QString words = c.text(QStringLiteral("words"));
     if (words.size() > kMaxPrivateWords)
-        return c.refuse(Api_BadRequest, QStringLiteral("the word list is too long"));
+        return c.refuse(Api_BadRequest, QStringLiteral("敏感词列表过长"));
     CWriteTx tx;
     bool ok = false;
     CStore::run(
@@ -127,12 +127,12 @@ void saveStatistics(T_ApiCall &c)
         !c.integer(QStringLiteral("speed"), speed) || !c.integer(QStringLiteral("channel"), channel))
         return;
     if (words < 0 || seconds < 0 || speed < 0 || seconds > 86400)
-        return c.refuse(Api_BadRequest, QStringLiteral("statistics must be positive and within one day"));
+        return c.refuse(Api_BadRequest, QStringLiteral("写作统计数据无效（应为正数且不超过一天）"));
     QString date = c.text(QStringLiteral("date"));
     if (date.isEmpty())
         date = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
     if (!QDate::fromString(date, QStringLiteral("yyyy-MM-dd")).isValid())
-        return c.refuse(Api_BadRequest, QStringLiteral("\"date\" must read yyyy-MM-dd"));
+        return c.refuse(Api_BadRequest, QStringLiteral("日期格式应为yyyy-MM-dd"));
     CWriteTx tx;
     bool ok = false;
     CStore::run(QStringLiteral("insert or ignore into statistics(uid, date) values(?, ?)"), {c.uid, date},
@@ -148,7 +148,7 @@ void saveStatistics(T_ApiCall &c)
              T_ApiCall::kMaxInt},
             &ok);
     if (ok && update.numRowsAffected() != 1)
-        return c.refuse(Api_BadRequest, QStringLiteral("the day's totals would exceed what they can hold"));
+        return c.refuse(Api_BadRequest, QStringLiteral("当天的统计数据超出上限"));
     if (!ok || !CChangeFeed::instance().record(c.uid, c.uniqueCode, Change_Statistics, 0, 0, {}, c.now) ||
         !tx.commit())
         c.storeFailure();

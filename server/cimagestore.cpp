@@ -33,7 +33,7 @@ bool saveDataUri(const QString &uri, const QString &folder, QString &path, QStri
                                        QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = re.match(uri.trimmed());
     if (!m.hasMatch()) {
-        msg = QStringLiteral("the image must be sent as a base64 data URI");
+        msg = QStringLiteral("图片格式错误，请重新选择图片");
         return false;
     }
     // Sent unencoded in a form body, so "+" may have become a blank.
@@ -41,16 +41,16 @@ bool saveDataUri(const QString &uri, const QString &folder, QString &path, QStri
     b64.replace(' ', '+');
     const auto decoded = QByteArray::fromBase64Encoding(b64);
     if (!decoded || decoded.decoded.isEmpty()) {
-        msg = QStringLiteral("the image data is not valid base64");
+        msg = QStringLiteral("图片数据已损坏，请重新选择图片");
         return false;
     }
     if (decoded.decoded.size() > kMaxImageBytes) {
-        msg = QStringLiteral("the image is larger than 5 MB");
+        msg = QStringLiteral("图片不能超过5 MB");
         return false;
     }
     const QString kind = kindOf(decoded.decoded);
     if (kind.isEmpty()) {
-        msg = QStringLiteral("only PNG, JPEG, GIF and BMP images are accepted");
+        msg = QStringLiteral("仅支持PNG、JPEG、GIF和BMP格式的图片");
         return false;
     }
     const QString name = CCrypto::sha256Hex(decoded.decoded).left(32) + QLatin1Char('.') + kind;
@@ -61,7 +61,7 @@ bool saveDataUri(const QString &uri, const QString &folder, QString &path, QStri
         QSaveFile out(file);
         if (!out.open(QIODevice::WriteOnly) || out.write(decoded.decoded) != decoded.decoded.size() ||
             !out.commit()) {
-            msg = QStringLiteral("the server could not store the image");
+            msg = QStringLiteral("服务器未能保存图片，请稍后再试");
             return false;
         }
     }
@@ -76,6 +76,20 @@ QString fileFor(const QString &folder, const QString &name)
         return QString();
     const QString file = QDir(QDir(CStore::dataDir()).filePath(folder)).filePath(name);
     return QFile::exists(file) ? file : QString();
+}
+
+QString contentTypeOf(const QString &file)
+{
+    const QString kind = file.section(QLatin1Char('.'), -1);
+    if (kind == QLatin1String("png"))
+        return QStringLiteral("image/png");
+    if (kind == QLatin1String("jpg"))
+        return QStringLiteral("image/jpeg");
+    if (kind == QLatin1String("gif"))
+        return QStringLiteral("image/gif");
+    if (kind == QLatin1String("bmp"))
+        return QStringLiteral("image/bmp");
+    return QStringLiteral("application/octet-stream");
 }
 
 QString urlFor(const QString &baseUrl, const QString &path)

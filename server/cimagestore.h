@@ -14,6 +14,8 @@ constexpr int kMaxImageBytes = 5 * 1024 * 1024;
 bool saveDataUri(const QString &uri, const QString &folder, QString &path, QString &msg);
 // The file behind a "/static/<folder>/<name>" path, or empty.
 QString fileFor(const QString &folder, const QString &name);
+// The content type of a stored file, from the kind its name records.
+QString contentTypeOf(const QString &file);
 // An absolute address for a stored path, empty for an empty path.
 QString urlFor(const QString &baseUrl, const QString &path);
 

@@ -33,7 +33,7 @@ bool checkColor(T_ApiCall &c, const QString &color)
     static const QRegularExpression re(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
     if (color.isEmpty() || re.match(color).hasMatch())
         return true;
-    c.refuse(Api_BadRequest, QStringLiteral("\"color\" must look like #RRGGBB"));
+    c.refuse(Api_BadRequest, QStringLiteral("便签颜色无效"));
     return false;
 }
 
@@ -45,7 +45,7 @@ bool ownMemo(T_ApiCall &c, qint64 memoId)
     if (!ok)
         c.storeFailure();
     else if (!found.isValid())
-        c.refuse(Api_NotFound, QStringLiteral("no such memo"));
+        c.refuse(Api_NotFound, QStringLiteral("便签不存在"));
     return ok && found.isValid();
 }
 
@@ -73,7 +73,7 @@ void addMemo(T_ApiCall &c)
     const QString content = c.text(QStringLiteral("content"));
     const QString color = c.text(QStringLiteral("color"));
     if (content.size() > kMaxMemoText)
-        return c.refuse(Api_BadRequest, QStringLiteral("the memo is too long"));
+        return c.refuse(Api_BadRequest, QStringLiteral("便签内容过长"));
     if (!checkColor(c, color))
         return;
     const qint64 localId = c.userdata.localMemoId;
@@ -120,7 +120,7 @@ void editMemo(T_ApiCall &c)
         return;
     if (c.text(QStringLiteral("content")).size() > kMaxMemoText ||
         c.text(QStringLiteral("location")).size() > 1000)
-        return c.refuse(Api_BadRequest, QStringLiteral("the memo is too long"));
+        return c.refuse(Api_BadRequest, QStringLiteral("便签内容过长"));
     const bool placement = c.has(QStringLiteral("book_id")) || c.has(QStringLiteral("chapter_id"));
     CWriteTx tx;
     if (!ownMemo(c, memoId) || (placement && !checkPlacement(c, bookId, chapterId)))
@@ -155,7 +155,7 @@ void memoDetail(T_ApiCall &c)
     if (!ok)
         return c.storeFailure();
     if (!q.next())
-        return c.refuse(Api_NotFound, QStringLiteral("no such memo"));
+        return c.refuse(Api_NotFound, QStringLiteral("便签不存在"));
     c.content = memoObject(q);
 }
 

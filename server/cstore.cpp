@@ -23,6 +23,9 @@ const char *const kSchema[] = {
     "create table if not exists sms_codes(phone text primary key, code text not null, sent_at integer not "
     "null, "
     "tries integer not null default 0, used integer not null default 0)",
+    "create table if not exists sms_sent(address text not null, sent_at integer not null)",
+    "create index if not exists idx_sms_sent_address on sms_sent(address, sent_at)",
+    "create index if not exists idx_sms_sent_time on sms_sent(sent_at)",
     "create table if not exists books(book_id integer primary key autoincrement, uid integer not null, "
     "book_name text not null default '', cover text not null default '', intro text not null default '', "
     "cate_id integer not null default 0, first_cate_id integer not null default 0, "
@@ -284,17 +287,24 @@ QVariant CStore::scalar(const QString &sql, const QVariantList &binds, bool *ok)
     return QVariant();
 }
 
+namespace {
+thread_local CWriteTx *t_openTx = nullptr;
+}
+
 CWriteTx::CWriteTx() : m_lock(CStore::writeMutex())
 {
     m_open = CStore::connection().transaction();
     if (!m_open)
         qWarning() << "cannot begin a write transaction";
+    m_outer = t_openTx;
+    t_openTx = this;
 }
 
 CWriteTx::~CWriteTx()
 {
     if (m_open)
         CStore::connection().rollback();
+    t_openTx = m_outer;
 }
 
 bool CWriteTx::commit()
@@ -302,5 +312,19 @@ bool CWriteTx::commit()
     if (!m_open)
         return false;
     m_open = false;
-    return CStore::connection().commit();
+    if (!CStore::connection().commit())
+        return false;
+    const std::vector<std::function<void()>> hooks = std::move(m_afterCommit);
+    m_afterCommit.clear();
+    for (const auto &fn : hooks)
+        fn();
+    return true;
+}
+
+void CWriteTx::afterCommit(std::function<void()> fn)
+{
+    if (t_openTx && t_openTx->m_open)
+        t_openTx->m_afterCommit.push_back(std::move(fn));
+    else
+        fn();
 }

@@ -5,7 +5,9 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <mutex>
+#include <vector>
 
 // The server's own SQLite file in WAL mode. Every worker thread gets its own
 // connection; writers are serialised by one mutex so that they never spin
@@ -45,7 +47,14 @@ public:
     bool isOpen() const { return m_open; }
     bool commit();
 
+    // Runs `fn` once the write transaction open on this thread has been
+    // committed (at once when none is open); dropped on a rollback. For
+    // what other threads must see only after the change is in the store.
+    static void afterCommit(std::function<void()> fn);
+
 private:
     std::unique_lock<std::mutex> m_lock;
     bool m_open = false;
+    CWriteTx *m_outer = nullptr;
+    std::vector<std::function<void()>> m_afterCommit;
 };

@@ -2,6 +2,7 @@
 
 #include "capicall.h"
 #include "capiserver.h"
+#include "chttpfront.h"
 #include "cimagestore.h"
 #include "csessions.h"
 #include "csmscodes.h"
@@ -236,17 +237,73 @@ void serveFile(const httplib::Request &req, httplib::Response &res, const QStrin
         res.status = 404;
         return;
     }
-    const QString suffix = file.section(QLatin1Char('.'), -1);
-    const std::string type = suffix == QLatin1String("jpg") ? "image/jpeg" : "image/" + suffix.toStdString();
-    res.set_content(f.readAll().toStdString(), type);
+    // The type the image was checked for when it was stored (its name
+    // carries it), never one guessed from the bytes.
+    res.set_content(f.readAll().toStdString(), CImageStore::contentTypeOf(file).toStdString());
 }
 
-void feedback(const httplib::Request &req, httplib::Response &res)
+// The forms of these pages are small; a larger body is refused unread.
+constexpr size_t kMaxPageBody = 64 * 1024;
+
+using PageHandler = void (*)(const httplib::Request &req, const std::string &body, httplib::Response &res);
+
+// A POST handler that reads at most kMaxPageBody bytes of body, after
+// `admit` (when given) has accepted the request's head.
+void postPage(httplib::Server &server, const char *path, PageHandler handler,
+              bool (*admit)(const httplib::Request &, httplib::Response &) = nullptr)
 {
-    const qint64 uid = CSessions::instance().authorOf(QString::fromStdString(req.get_header_value("token")));
+    server.Post(path, [handler, admit](const httplib::Request &req, httplib::Response &res,
+                                       const httplib::ContentReader &reader) {
+        const bool hasBody =
+            req.get_header_value<uint64_t>("Content-Length") > 0 || req.has_header("Transfer-Encoding");
+        if (admit && !admit(req, res)) {
+            if (hasBody)
+                CHttpFront::closeAfterAnswer(res);
+            return;
+        }
+        if (req.get_header_value<uint64_t>("Content-Length") > kMaxPageBody) {
+            CHttpFront::closeAfterAnswer(res);
+            res.status = 413;
+            return sendEnvelope(res, Api_TooLarge, QStringLiteral("提交的内容过长"));
+        }
+        std::string body;
+        bool tooLarge = false;
+        const bool read = reader([&body, &tooLarge](const char *data, size_t length) {
+            tooLarge = body.size() + length > kMaxPageBody;
+            if (!tooLarge)
+                body.append(data, length);
+            return !tooLarge;
+        });
+        if (!read || tooLarge) {
+            CHttpFront::closeAfterAnswer(res);
+            res.status = tooLarge ? 413 : 400;
+            return sendEnvelope(res, tooLarge ? Api_TooLarge : Api_BadRequest,
+                                tooLarge ? QStringLiteral("提交的内容过长")
+                                         : QStringLiteral("提交的内容未能完整接收，请重试"));
+        }
+        handler(req, body, res);
+    });
+}
+
+qint64 feedbackAuthor(const httplib::Request &req)
+{
+    return CSessions::instance().authorOf(QString::fromStdString(req.get_header_value("token")));
+}
+
+bool admitFeedback(const httplib::Request &req, httplib::Response &res)
+{
+    if (feedbackAuthor(req) > 0)
+        return true;
+    sendEnvelope(res, Api_SignInInvalid, QStringLiteral("请重新登录后再提交"));
+    return false;
+}
+
+void feedback(const httplib::Request &req, const std::string &body, httplib::Response &res)
+{
+    const qint64 uid = feedbackAuthor(req);
     if (uid < 1)
         return sendEnvelope(res, Api_SignInInvalid, QStringLiteral("请重新登录后再提交"));
-    const QHash<QString, QString> form = CApiServer::parseForm(req.body);
+    const QHash<QString, QString> form = CApiServer::parseForm(body);
     const QString content = form.value(QStringLiteral("content")).trimmed();
     const QString contact = form.value(QStringLiteral("contact")).trimmed().left(100);
     if (content.isEmpty() || content.size() > kMaxFeedback)
@@ -257,7 +314,7 @@ void feedback(const httplib::Request &req, httplib::Response &res)
                 {uid, content, contact, QDateTime::currentSecsSinceEpoch()}, &ok);
     if (!ok || !tx.commit())
         return sendEnvelope(res, Api_StoreFailure, QStringLiteral("提交失败，请稍后再试"));
-    sendEnvelope(res, Api_Ok, QStringLiteral("success"));
+    sendEnvelope(res, Api_Ok, QStringLiteral("成功"));
 }
 
 // A waiting login attempt of the page's session, or a refusal.
@@ -275,29 +332,30 @@ bool openLoginSession(const QString &id, httplib::Response &res)
     return true;
 }
 
-void wxSendCode(const httplib::Request &req, httplib::Response &res)
+void wxSendCode(const httplib::Request &req, const std::string &body, httplib::Response &res)
 {
-    const QHash<QString, QString> form = CApiServer::parseForm(req.body);
+    const QHash<QString, QString> form = CApiServer::parseForm(body);
     if (!openLoginSession(form.value(QStringLiteral("s")), res))
         return;
-    QString msg = QStringLiteral("success");
+    QString msg = QStringLiteral("成功");
     const int code =
-        CSmsCodes::send(form.value(QStringLiteral("phone")), QDateTime::currentSecsSinceEpoch(), msg);
+        CSmsCodes::send(form.value(QStringLiteral("phone")), QString::fromStdString(req.remote_addr),
+                        QDateTime::currentSecsSinceEpoch(), msg);
     sendEnvelope(res, code, msg);
 }
 
 // Confirms a scan. A binding is confirmed for the author who asked for it.
 // A login signs in either a new WeChat account ("new" = 1) or the existing
 // account of "phone", whose SMS "code" proves that the tester controls it.
-void wxConfirm(const httplib::Request &req, httplib::Response &res)
+void wxConfirm(const httplib::Request &, const std::string &body, httplib::Response &res)
 {
-    const QHash<QString, QString> form = CApiServer::parseForm(req.body);
+    const QHash<QString, QString> form = CApiServer::parseForm(body);
     const QString id = form.value(QStringLiteral("s"));
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     T_WxSession s;
     if (!CWeChat::isNonce(id) || !CWeChat::instance().find(id, s))
         return sendEnvelope(res, Api_Expired, QStringLiteral("二维码已失效，请在程序中刷新"));
-    QString msg = QStringLiteral("success");
+    QString msg = QStringLiteral("成功");
     if (s.bind)
         return sendEnvelope(res, CWeChat::instance().confirm(id, 0, now, msg), msg);
     if (!openLoginSession(id, res))
@@ -337,12 +395,28 @@ QJsonArray bannerList(const QString &baseUrl)
     return out;
 }
 
+qint64 postLimit()
+{
+    return static_cast<qint64>(kMaxPageBody);
+}
+
+bool postNeedsAuthor(const std::string &path)
+{
+    return path == "/webView/feedback";
+}
+
+bool takesPost(const std::string &path)
+{
+    return path == "/webView/feedback" ||
+           (serverOptions().dev && (path == "/wx/sendCode" || path == "/wx/confirm"));
+}
+
 void install(httplib::Server &server, const T_ServerOptions &options)
 {
     server.Get("/webView/feedback.html", [](const httplib::Request &, httplib::Response &res) {
         res.set_content(kFeedbackPage, kHtml);
     });
-    server.Post("/webView/feedback", feedback);
+    postPage(server, "/webView/feedback", feedback, admitFeedback);
     server.Get("/agreement.html", [](const httplib::Request &, httplib::Response &res) {
         res.set_content(QString::fromUtf8(kTextPage)
                             .arg(QStringLiteral("用户协议"), QString::fromUtf8(kAgreement))
@@ -375,8 +449,8 @@ void install(httplib::Server &server, const T_ServerOptions &options)
                [](const httplib::Request &req, httplib::Response &res) { wxPage(req, res, false); });
     server.Get("/wx/bind",
                [](const httplib::Request &req, httplib::Response &res) { wxPage(req, res, true); });
-    server.Post("/wx/sendCode", wxSendCode);
-    server.Post("/wx/confirm", wxConfirm);
+    postPage(server, "/wx/sendCode", wxSendCode);
+    postPage(server, "/wx/confirm", wxConfirm);
 }
 
 } // namespace CWebPages

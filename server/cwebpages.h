@@ -5,6 +5,8 @@
 #include <QJsonArray>
 #include <QString>
 
+#include <string>
+
 namespace httplib {
 class Server;
 }
@@ -15,6 +17,11 @@ class Server;
 namespace CWebPages {
 
 void install(httplib::Server &server, const T_ServerOptions &options);
+// Whether one of these pages takes a POST at `path`.
+bool takesPost(const std::string &path);
+// The largest body such a POST may have; whether it needs a signed-in author.
+qint64 postLimit();
+bool postNeedsAuthor(const std::string &path);
 // [{"content", "pic_url", "link_url"}, ...]
 QJsonArray bannerList(const QString &baseUrl);
 

@@ -90,11 +90,11 @@ int CWeChat::confirm(const QString &id, qint64 chosenUid, qint64 now, QString &m
     QMutexLocker guard(&m_lock);
     auto it = m_sessions.find(id);
     if (it == m_sessions.end()) {
-        msg = QStringLiteral("this QR code has expired; please refresh it in the program");
+        msg = QStringLiteral("二维码已失效，请在程序中刷新");
         return Api_Expired;
     }
     if (it->status != 0) {
-        msg = QStringLiteral("this QR code has already been used");
+        msg = QStringLiteral("二维码已使用");
         return Api_Exists;
     }
     return it->bind ? confirmBind(*it, msg) : confirmLogin(*it, chosenUid, now, msg);
@@ -108,7 +108,7 @@ int CWeChat::confirmLogin(T_WxSession &s, qint64 chosenUid, qint64 now, QString 
     if (uid > 0) {
         QSqlQuery q = CStore::run(QStringLiteral("select phone from authors where uid = ?"), {uid}, &ok);
         if (!ok || !q.next()) {
-            msg = QStringLiteral("no such account");
+            msg = QStringLiteral("账号不存在");
             return Api_NotFound;
         }
         s.isBindPhone = q.value(0).isNull() || q.value(0).toString().isEmpty() ? 2 : 1;
@@ -124,7 +124,7 @@ int CWeChat::confirmLogin(T_WxSession &s, qint64 chosenUid, qint64 now, QString 
     }
     const QString token = ok ? CSessions::instance().issue(uid, now) : QString();
     if (token.isEmpty() || !tx.commit()) {
-        msg = QStringLiteral("the server could not complete the sign-in");
+        msg = QStringLiteral("服务器暂时无法完成登录，请稍后再试");
         return Api_StoreFailure;
     }
     s.uid = uid;
@@ -140,7 +140,7 @@ int CWeChat::confirmBind(T_WxSession &s, QString &msg)
     CStore::run(QStringLiteral("update authors set wx_id = ? where uid = ? and wx_id is null"),
                 {QStringLiteral("wx_") + CCrypto::randomToken().left(24), s.bindUid}, &ok);
     if (!ok || !tx.commit()) {
-        msg = QStringLiteral("the server could not bind the account");
+        msg = QStringLiteral("服务器暂时无法完成绑定，请稍后再试");
         return Api_StoreFailure;
     }
     s.uid = s.bindUid;

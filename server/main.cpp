@@ -12,8 +12,10 @@
 #include <QDebug>
 #include <QDir>
 #include <QSaveFile>
+#include <QUrl>
 
 #include <csignal>
+#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -57,13 +59,15 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
     const QCommandLineOption idleTimeout(QStringLiteral("idle-timeout"),
                                          QStringLiteral("Seconds a connection stays open between requests."),
                                          QStringLiteral("SECONDS"), QStringLiteral("5"));
-    const QCommandLineOption perAddress(QStringLiteral("max-per-address"),
-                                        QStringLiteral("Connections at once from one client address."),
-                                        QStringLiteral("N"), QStringLiteral("16"));
+    const QCommandLineOption perAddress(
+        QStringLiteral("max-per-address"),
+        QStringLiteral("Connections at once from one client address (those being "
+                       "answered not counted)."),
+        QStringLiteral("N"), QStringLiteral("64"));
     const QCommandLineOption loginLimits(
         QStringLiteral("login-limits"),
-        QStringLiteral("Failed sign-ins within 15 minutes per account and per client address before "
-                       "further attempts are refused for a while."),
+        QStringLiteral("Failed sign-ins within 15 minutes per account from one client address, and per "
+                       "client address over all accounts, before that address is refused for a while."),
         QStringLiteral("ACCOUNT,ADDRESS"), QStringLiteral("5,100"));
     const QCommandLineOption sessionIdle(QStringLiteral("session-idle"),
                                          QStringLiteral("Seconds a sign-in may go unused before it ends."),
@@ -78,8 +82,28 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
         QStringLiteral(
             "Active client codes per author; a new one beyond this retires the one unused longest."),
         QStringLiteral("N"), QStringLiteral("20"));
-    parser.addOptions({listen, port, portFile, data, dev, sms, smsTtl, cert, key, threads, requestTimeout,
-                       idleTimeout, perAddress, loginLimits, sessionIdle, smsCommand, maxDevices});
+    const QCommandLineOption publicUrl(
+        QStringLiteral("public-url"),
+        QStringLiteral("Address clients reach this server at (scheme://host[:port]), used in the addresses "
+                       "of images and pages the server hands out; default: the listening address."),
+        QStringLiteral("URL"));
+    const QCommandLineOption backlog(QStringLiteral("backlog"),
+                                     QStringLiteral("Connections the system queues before they are accepted "
+                                                    "(capped by net.core.somaxconn)."),
+                                     QStringLiteral("N"), QString::number(SOMAXCONN));
+    const QCommandLineOption bodyMemory(
+        QStringLiteral("body-memory"),
+        QStringLiteral("Megabytes of request bodies the server holds at once; beyond them requests get 503."),
+        QStringLiteral("MB"), QStringLiteral("128"));
+    const QCommandLineOption smsLimits(
+        QStringLiteral("sms-limits"),
+        QStringLiteral("SMS codes an hour per client address and in all (0: no limit; default 10,1000, "
+                       "no limit in development mode)."),
+        QStringLiteral("ADDRESS,TOTAL"));
+    parser.addOptions(
+        {listen,      port,       portFile,   data,           dev,         sms,        smsTtl,
+         cert,        key,        threads,    requestTimeout, idleTimeout, perAddress, loginLimits,
+         sessionIdle, smsCommand, maxDevices, publicUrl,      backlog,     bodyMemory, smsLimits});
     parser.process(app);
 
     bool portOk = false, ttlOk = false, threadsOk = false;
@@ -123,6 +147,43 @@ bool parseOptions(const QCoreApplication &app, T_ServerOptions &out)
     out.maxDevices = parser.value(maxDevices).toInt(&devicesOk);
     if (!devicesOk || out.maxDevices < 1) {
         qWarning() << "invalid --max-devices";
+        return false;
+    }
+    out.publicUrl = parser.value(publicUrl);
+    while (out.publicUrl.endsWith(QLatin1Char('/')))
+        out.publicUrl.chop(1);
+    const QUrl url(out.publicUrl, QUrl::StrictMode);
+    if (!out.publicUrl.isEmpty() &&
+        (!url.isValid() ||
+         (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) ||
+         url.host().isEmpty() || !url.path().isEmpty() || url.hasQuery() || url.hasFragment())) {
+        qWarning() << "--public-url must read scheme://host or scheme://host:port";
+        return false;
+    }
+    bool backlogOk = false, memoryOk = false;
+    out.backlog = parser.value(backlog).toInt(&backlogOk);
+    out.bodyMemory = parser.value(bodyMemory).toLongLong(&memoryOk) * 1024 * 1024;
+    if (!backlogOk || out.backlog < 1 || !memoryOk || out.bodyMemory < out.maxBody) {
+        qWarning() << "invalid --backlog or --body-memory (at least 16 MB, the largest body)";
+        return false;
+    }
+    if (parser.isSet(smsLimits)) {
+        const QStringList sms = parser.value(smsLimits).split(QLatin1Char(','));
+        bool perAddressSmsOk = false, totalOk = false;
+        out.smsPerAddress = sms.value(0).toInt(&perAddressSmsOk);
+        out.smsPerHour = sms.value(1).toInt(&totalOk);
+        if (sms.size() != 2 || !perAddressSmsOk || !totalOk || out.smsPerAddress < 0 || out.smsPerHour < 0) {
+            qWarning() << "invalid --sms-limits (two numbers, 0 for no limit)";
+            return false;
+        }
+    } else if (out.dev) {
+        // One tester's machine asks for every code.
+        out.smsPerAddress = out.smsPerHour = 0;
+    }
+    const bool wildcard = out.listen == QLatin1String("0.0.0.0") || out.listen == QLatin1String("::");
+    if (wildcard && out.publicUrl.isEmpty() && !out.dev) {
+        qWarning() << "listening on every address needs --public-url: the addresses the server hands out "
+                      "must name it as clients reach it";
         return false;
     }
     if (!out.smsCode.isEmpty() && (out.smsCode.size() != 6 || out.smsCode.toInt() < 0 ||

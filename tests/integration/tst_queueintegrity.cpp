@@ -439,7 +439,7 @@ private slots:
         QTest::addColumn<QString>("why");
         QTest::newRow("text too large (HTTP 413)")
             << true << QStringLiteral("larger than this server accepts");
-        QTest::newRow("name refused") << false << QStringLiteral("chapter name");
+        QTest::newRow("name refused") << false << QStringLiteral("章节名过长");
     }
 
     void refusalsAreToldKeptAndTheQueueGoesOn()

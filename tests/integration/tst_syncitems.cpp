@@ -551,11 +551,11 @@ private slots:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("why");
-        QTest::newRow("text above the server's cap, in the editor") << 0 << QStringLiteral("longer than");
+        QTest::newRow("text above the server's cap, in the editor") << 0 << QStringLiteral("章节正文超过");
         QTest::newRow("text above the body limit (413 here)") << 1 << QStringLiteral("larger than");
-        QTest::newRow("chapter name") << 2 << QStringLiteral("chapter name");
-        QTest::newRow("book name") << 3 << QStringLiteral("book name");
-        QTest::newRow("memo") << 4 << QStringLiteral("memo is too long");
+        QTest::newRow("chapter name") << 2 << QStringLiteral("章节名过长");
+        QTest::newRow("book name") << 3 << QStringLiteral("书名或简介过长");
+        QTest::newRow("memo") << 4 << QStringLiteral("便签内容过长");
     }
 
     void aRefusedChangeTakesTheServersState()

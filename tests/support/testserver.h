@@ -32,6 +32,8 @@ public:
 
     QString baseUrl() const;
     int port() const { return m_port; }
+    // The server's process id, 0 when it does not run.
+    qint64 pid() const { return m_process.processId(); }
     QString dataDir() const;
     // Everything the server wrote to its console so far.
     QString output();
