@@ -304,6 +304,11 @@ bool CApiServer::parseFormStrict(const std::string &text, QHash<QString, QString
     return true;
 }
 
+QString CApiServer::baseUrlOf(const httplib::Request &req, bool https)
+{
+    return (https ? QStringLiteral("https://") : QStringLiteral("http://")) + hostOf(req);
+}
+
 bool CApiServer::fillCall(const httplib::Request &req, const std::string &body, T_ApiCall &call, bool https)
 {
     bool wellFormed = true;
@@ -325,7 +330,7 @@ bool CApiServer::fillCall(const httplib::Request &req, const std::string &body, 
         call.uniqueCode.truncate(64);
     call.userdataText = QString::fromLatin1(QByteArray::fromStdString(req.get_header_value("userdata")));
     call.userdata = T_UserData::parse(call.userdataText);
-    call.baseUrl = (https ? QStringLiteral("https://") : QStringLiteral("http://")) + hostOf(req);
+    call.baseUrl = baseUrlOf(req, https);
     call.now = QDateTime::currentSecsSinceEpoch();
     call.address = QString::fromStdString(req.remote_addr);
     return wellFormed;

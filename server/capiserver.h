@@ -39,6 +39,8 @@ public:
     // The same, refusing (false) broken escapes, text that is not UTF-8 and
     // NUL characters.
     static bool parseFormStrict(const std::string &text, QHash<QString, QString> &out);
+    // "http://host:port" (or https) as the client addressed this server.
+    static QString baseUrlOf(const httplib::Request &req, bool https);
 
 private:
     void installRoutes();

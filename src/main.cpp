@@ -1,5 +1,6 @@
 #include "Log/clog.h"
 #include "apppaths.h"
+#include "apptranslations.h"
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
 #include "resources.h"
@@ -10,7 +11,6 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QMessageBox>
-#include <QTranslator>
 
 namespace {
 
@@ -27,9 +27,7 @@ int runPass(int &argc, char **argv)
 
     quorvinInitResources();
     substituteFonts();
-    QTranslator translator;
-    if (translator.load(":/res/client.qm"))
-        app.installTranslator(&translator);
+    installAppTranslations(&app);
 
     CLog::instance()->init(AppPaths::logsDir() + "/client_" +
                            QDateTime::currentDateTime().toString("yyyy_MM_dd_hh_mm_ss") + ".log");
@@ -48,7 +46,6 @@ int runPass(int &argc, char **argv)
     }
     CJobManager::instance()->uninit();
     CLog::instance()->flushPending();
-    app.removeTranslator(&translator);
     return code;
 }
 

@@ -8,4 +8,5 @@ void quorvinInitResources()
     Q_INIT_RESOURCE(icons);
     Q_INIT_RESOURCE(translations);
     Q_INIT_RESOURCE(sound);
+    Q_INIT_RESOURCE(art);
 }

@@ -86,6 +86,25 @@
     </message>
 </context>
 <context>
+    <name>CBookListModel</name>
+    <message>
+        <source>Add a book: create or import</source>
+        <translation>添加书籍：新建或导入</translation>
+    </message>
+    <message>
+        <source>%1, %2 characters</source>
+        <translation>《%1》，%2字</translation>
+    </message>
+    <message>
+        <source>, synchronising</source>
+        <translation>，同步中</translation>
+    </message>
+    <message>
+        <source>, importing</source>
+        <translation>，导入中</translation>
+    </message>
+</context>
+<context>
     <name>CJobManager</name>
     <message>
         <source>error %1</source>
@@ -137,6 +156,13 @@
     <message>
         <source>&quot;%1&quot; was deleted on another machine; the text written here was saved to %2</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存到 %2</translation>
+    </message>
+</context>
+<context>
+    <name>CTabButton</name>
+    <message>
+        <source>Close tab</source>
+        <translation>关闭标签页</translation>
     </message>
 </context>
 <context>
@@ -238,6 +264,10 @@
     <message>
         <source>singleRight</source>
         <translation>’</translation>
+    </message>
+    <message>
+        <source>Chapter text</source>
+        <translation>章节正文</translation>
     </message>
 </context>
 <context>
@@ -395,6 +425,17 @@
         <source>Please Enter Verify Code</source>
         <translation>请输入验证码</translation>
     </message>
+    <message>
+        <source>A phone number has 11 digits</source>
+        <translation>手机号为11位数字，请检查后重新输入</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Banner</name>
+    <message>
+        <source>Picture %1</source>
+        <translation>第%1张图片</translation>
+    </message>
 </context>
 <context>
     <name>Widget_BindWechat</name>
@@ -440,6 +481,10 @@
     <message>
         <source>importing book</source>
         <translation>书籍导入中，请稍候...</translation>
+    </message>
+    <message>
+        <source>Books</source>
+        <translation>书架上的书籍</translation>
     </message>
 </context>
 <context>
@@ -610,6 +655,10 @@
         <source>Delete Chapter</source>
         <translation>删除本章</translation>
     </message>
+    <message>
+        <source>Chapters</source>
+        <translation>章节列表</translation>
+    </message>
 </context>
 <context>
     <name>Widget_Creation_Top</name>
@@ -636,6 +685,13 @@
     <message>
         <source>Back to the bookshelf</source>
         <translation>返回书架</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Feedback</name>
+    <message>
+        <source>The feedback page could not be loaded. Check the network, then open this page again.</source>
+        <translation>意见反馈页面加载失败，请检查网络后重新打开本页</translation>
     </message>
 </context>
 <context>
@@ -690,6 +746,22 @@
     <message>
         <source>WeChat Login</source>
         <translation>微信登录</translation>
+    </message>
+    <message>
+        <source>Cancel sign-in</source>
+        <translation>取消登录</translation>
+    </message>
+    <message>
+        <source>Sign-in cancelled</source>
+        <translation>已取消登录</translation>
+    </message>
+    <message>
+        <source>Signing in...</source>
+        <translation>正在登录…</translation>
+    </message>
+    <message>
+        <source>Waiting for the server; press Esc or Cancel to stop</source>
+        <translation>正在等待服务器响应，可按 Esc 或点击“取消登录”停止</translation>
     </message>
 </context>
 <context>

@@ -183,6 +183,14 @@ void CHttpBase::postAsyn(const QString &url, const QString &params, const QByteA
     m_asynManager->post(request, data);
 }
 
+void CHttpBase::cancelWaiting()
+{
+    if (!m_waitLoop)
+        return;
+    m_waitCancelled = true;
+    m_waitLoop->quit();
+}
+
 int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
 {
     QEventLoop loop;
@@ -191,11 +199,24 @@ int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     timer.start(m_syncTimeoutMs);
+    // Calls never nest in practice; an inner one keeps the outer's state.
+    QEventLoop *outerLoop = m_waitLoop;
+    const bool outerCancelled = m_waitCancelled;
+    m_waitLoop = &loop;
+    m_waitCancelled = false;
     if (!reply->isFinished())
         loop.exec();
+    const bool cancelled = m_waitCancelled;
+    m_waitLoop = outerLoop;
+    m_waitCancelled = outerCancelled;
 
     int result = kTimeoutError;
-    if (!timer.isActive() && !reply->isFinished()) {
+    if (cancelled && !reply->isFinished()) {
+        qWarning() << "request cancelled by the author:" << reply->url().path();
+        disconnect(reply, nullptr, &loop, nullptr);
+        reply->abort();
+        result = QNetworkReply::OperationCanceledError;
+    } else if (!timer.isActive() && !reply->isFinished()) {
         qWarning() << "request timed out after" << m_syncTimeoutMs << "ms:" << reply->url().path();
         // Drop the connection so that a late answer is never read.
         disconnect(reply, nullptr, &loop, nullptr);

@@ -17,6 +17,8 @@ class QUrl;
 // every request and the form-parameter string that the endpoint methods
 // fill. Not re-entrant: every call comes from the GUI thread, and each
 // endpoint method rebuilds the parameter string before it sends.
+class QEventLoop;
+
 class CHttpBase : public QObject
 {
     Q_OBJECT
@@ -60,6 +62,11 @@ public:
 
     void setSyncTimeout(int milliseconds);
     int syncTimeout() const { return m_syncTimeoutMs; }
+    // Ends the synchronous call that is waiting now (the author pressed
+    // cancel): it returns QNetworkReply::OperationCanceledError and its late
+    // answer is never read. Does nothing when no call waits.
+    void cancelWaiting();
+    bool isWaiting() const { return m_waitLoop != nullptr; }
     void setAsynIdleTimeout(int milliseconds);
     int asynIdleTimeout() const;
 
@@ -97,4 +104,6 @@ private:
     QMap<QByteArray, QByteArray> m_headers;
     QString m_params;
     int m_syncTimeoutMs = kDefaultSyncTimeoutMs;
+    QEventLoop *m_waitLoop = nullptr;
+    bool m_waitCancelled = false;
 };

@@ -54,6 +54,7 @@ QSoundEffect *makeSound(const char *name)
 Creation_TextEdit::Creation_TextEdit(QWidget *parent) : QTextEdit(parent)
 {
     setObjectName("Creation_TextEdit");
+    setAccessibleName(tr("Chapter text"));
     setAcceptRichText(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     setFrameShape(QFrame::NoFrame);
@@ -272,6 +273,19 @@ void Creation_TextEdit::focusOutEvent(QFocusEvent *event)
 bool Creation_TextEdit::canInsertFromMimeData(const QMimeData *source) const
 {
     return source->hasText();
+}
+
+void Creation_TextEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (isReadOnly() || !source || !source->hasText())
+        return;
+    const QString text = source->text();
+    if (text.isEmpty())
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.insertText(text);
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 void Creation_TextEdit::dragEnterEvent(QDragEnterEvent *event)

@@ -50,6 +50,10 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
+    // A paste is plain text typed in one go: every pasted paragraph takes the
+    // paragraph format of the one it lands in (indent, spacing), not the
+    // bare format of a pasted fragment.
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     void pairForKey(const QKeyEvent *event);

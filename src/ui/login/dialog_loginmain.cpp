@@ -1,5 +1,6 @@
 #include "dialog_loginmain.h"
 
+#include "apppaths.h"
 #include "manager/cjobmanager.h"
 #include "ui/bookshelf/widget_banner.h"
 #include "ui/bookshelf/widget_bindwechat.h"
@@ -12,9 +13,15 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -102,6 +109,11 @@ Dialog_LoginMain::Dialog_LoginMain(QWidget *parent) : QDialog(parent)
 void Dialog_LoginMain::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Without a window manager nobody else activates the window: the
+    // author must be able to type the phone number at once.
+    activateWindow();
+    if (m_stack->currentWidget() == m_login)
+        m_login->focusFirstEmpty();
     // The banner list is asked for once the dialog is up, so that the
     // dialog never waits for the network before it is drawn.
     if (!m_bannersLoaded) {
@@ -112,14 +124,37 @@ void Dialog_LoginMain::showEvent(QShowEvent *event)
 
 void Dialog_LoginMain::loadBanners()
 {
+    // The last banners the server gave are kept beside their pictures, so
+    // that a machine without network still shows them.
+    const QString cache = AppPaths::dataDir() + QStringLiteral("/banner/banners.json");
+    QJsonArray banners;
     TS_Author_BannerList res;
-    if (CJobManager::instance()->authorBannerList(res) != 200 || res.code != 200)
-        return;
-    for (const T_Author_BannerListItemPtr &item : qAsConst(res.bannerList)) {
-        if (item->localPic.isEmpty())
+    if (CJobManager::instance()->authorBannerList(res) == 200 && res.code == 200) {
+        for (const T_Author_BannerListItemPtr &item : qAsConst(res.bannerList)) {
+            if (item->localPic.isEmpty())
+                continue;
+            banners.append(QJsonObject{{QStringLiteral("pic"), item->localPic},
+                                       {QStringLiteral("link"), item->linkUrl},
+                                       {QStringLiteral("text"), item->content}});
+        }
+        QSaveFile file(cache);
+        if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(banners).toJson()) < 0 ||
+            !file.commit())
+            qWarning() << "banner list not cached:" << cache << file.errorString();
+    } else {
+        QFile file(cache);
+        if (file.open(QIODevice::ReadOnly))
+            banners = QJsonDocument::fromJson(file.readAll()).array();
+        qDebug() << "banners from the cache:" << banners.size();
+    }
+    for (const QJsonValue &value : qAsConst(banners)) {
+        const QJsonObject banner = value.toObject();
+        const QString pic = banner.value(QStringLiteral("pic")).toString();
+        if (pic.isEmpty() || !QFileInfo::exists(pic))
             continue;
-        qDebug() << "banner" << item->localPic << item->linkUrl;
-        m_banner->addBanner(item->localPic, item->linkUrl);
+        qDebug() << "banner" << pic << banner.value(QStringLiteral("link")).toString();
+        m_banner->addBanner(pic, banner.value(QStringLiteral("link")).toString(),
+                            banner.value(QStringLiteral("text")).toString());
     }
     m_banner->start();
 }
