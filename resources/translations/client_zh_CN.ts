@@ -388,6 +388,10 @@
         <source>Login</source>
         <translation>登录</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
 </context>
 <context>
     <name>Dialog_UserInfo</name>
@@ -428,6 +432,10 @@
     <message>
         <source>A phone number has 11 digits</source>
         <translation>手机号为11位数字，请检查后重新输入</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>

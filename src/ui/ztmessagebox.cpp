@@ -78,6 +78,7 @@ ZtMessageBox::ZtMessageBox(int type, const QString &title, const QString &text, 
     m_title->setObjectName("CommonWidgetTitle");
     auto *close = new QPushButton(bg);
     close->setObjectName("btn_close_popup");
+    close->setToolTip(tr("Close"));
     close->setFixedSize(16, 16);
     close->setCursor(Qt::PointingHandCursor);
     connect(close, &QPushButton::clicked, this, &QWidget::close);

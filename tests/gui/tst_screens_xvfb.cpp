@@ -21,6 +21,8 @@
 #include "ui/bookshelf/cbooklistdelegate.h"
 #include "ui/bookshelf/cbooklistmodel.h"
 #include "ui/bookshelf/cztheadbutton.h"
+#include "ui/bookshelf/widget_banner.h"
+#include "ui/bookshelf/widget_bindwechat.h"
 #include "ui/bookshelf/widget_bookshelf.h"
 #include "ui/bookshelf/widget_bookshelf_content.h"
 #include "ui/bookshelf/widget_bookshelf_top.h"
@@ -51,6 +53,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QStackedWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -231,6 +234,7 @@ private slots:
     void pastedParagraphsTakeTheChapterFormat_data();
     void pastedParagraphsTakeTheChapterFormat();
     void writingPageByKeyboardAndScreenReader();
+    void screenshots();
 };
 
 void TstScreensXvfb::initTestCase()
@@ -277,35 +281,23 @@ void TstScreensXvfb::placement()
     if (CQssManager::instance()->getStyle() != theme)
         CUiManager::instance()->toggleTheme();
 
+    // What the dialog looked like, taken before it is closed (a failed
+    // check must not leave a modal dialog behind).
     bool seen = false;
+    QString className;
+    QRect frame;
+    QString black;
+    QStringList buttonTexts;
     onModal([&](QDialog *shown) {
-        seen = true;
-        const QRect frame = shown->frameGeometry();
-        const QString where = QStringLiteral("%1 at %2,%3 %4x%5 on %6x%7")
-                                  .arg(shown->metaObject()->className())
-                                  .arg(frame.x())
-                                  .arg(frame.y())
-                                  .arg(frame.width())
-                                  .arg(frame.height())
-                                  .arg(area.width())
-                                  .arg(area.height());
-        // Laid out before it was placed, and wholly on the screen.
-        QVERIFY2(frame.width() > 200 && frame.height() > 100, qPrintable(where));
-        QVERIFY2(area.contains(frame), qPrintable(where));
-        // Centred on the main window wherever that fits the screen.
-        const QRect centred = centredIfItFits(frame.size(), window()->frameGeometry(), area);
-        if (!centred.isNull())
-            QVERIFY2((frame.topLeft() - centred.topLeft()).manhattanLength() <= 2, qPrintable(where));
-        // Drawn opaque by the X server: no black corner or centre.
-        const QString black = blackSpots(frame);
-        QVERIFY2(black.isEmpty(), qPrintable(where + " black at " + black));
+        className = QString::fromLatin1(shown->metaObject()->className());
+        frame = shown->frameGeometry();
+        black = blackSpots(frame);
         if (auto *files = qobject_cast<QFileDialog *>(shown)) {
-            // The toolkit's own dialog, in Chinese.
-            const auto buttons = files->findChildren<QDialogButtonBox *>();
-            QVERIFY(!buttons.isEmpty());
-            for (QAbstractButton *button : buttons.first()->buttons())
-                QVERIFY2(hasChinese(button->text()), qPrintable(button->text()));
+            for (QDialogButtonBox *box : files->findChildren<QDialogButtonBox *>())
+                for (QAbstractButton *button : box->buttons())
+                    buttonTexts << button->text();
         }
+        seen = true;
         shown->reject();
     });
     openDialog(dialog);
@@ -313,6 +305,30 @@ void TstScreensXvfb::placement()
     QTRY_VERIFY(!QApplication::activeModalWidget());
     if (theme != StyleLight)
         CUiManager::instance()->toggleTheme();
+
+    const QString where = QStringLiteral("%1 at %2,%3 %4x%5 on %6x%7")
+                              .arg(className)
+                              .arg(frame.x())
+                              .arg(frame.y())
+                              .arg(frame.width())
+                              .arg(frame.height())
+                              .arg(area.width())
+                              .arg(area.height());
+    // Laid out before it was placed, and wholly on the screen.
+    QVERIFY2(frame.width() > 200 && frame.height() > 100, qPrintable(where));
+    QVERIFY2(area.contains(frame), qPrintable(where));
+    // Centred on the main window wherever that fits the screen.
+    const QRect centred = centredIfItFits(frame.size(), window()->frameGeometry(), area);
+    if (!centred.isNull())
+        QVERIFY2((frame.topLeft() - centred.topLeft()).manhattanLength() <= 2, qPrintable(where));
+    // Drawn opaque by the X server: no black corner or centre.
+    QVERIFY2(black.isEmpty(), qPrintable(where + " black at " + black));
+    // The toolkit's own file dialog speaks Chinese.
+    if (className == QLatin1String("QFileDialog")) {
+        QVERIFY(!buttonTexts.isEmpty());
+        for (const QString &text : qAsConst(buttonTexts))
+            QVERIFY2(hasChinese(text), qPrintable(text));
+    }
     QTRY_VERIFY(model()->count() >= 1); // the book was not deleted
 }
 
@@ -352,6 +368,26 @@ void TstScreensXvfb::loginStartsInTheAccountField()
     // Typing goes straight into it, without a click first.
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("139"));
     QCOMPARE(account->text(), QStringLiteral("139"));
+
+    // Every control a screen reader can reach has a name, and Tab walks
+    // through all of them.
+    QTRY_VERIFY(dialog.banner()->count() > 0);
+    QSet<QWidget *> reachable;
+    QStringList nameless;
+    for (QWidget *w : dialog.findChildren<QWidget *>()) {
+        if (!w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        reachable << w;
+        if (AccessibleNames::nameOf(w).isEmpty())
+            nameless << QStringLiteral("%1 %2").arg(w->metaObject()->className(), w->objectName());
+    }
+    QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(", ")));
+    QSet<QWidget *> visited;
+    for (int i = 0; i < 3 * reachable.size() && visited != reachable; ++i) {
+        visited << QApplication::focusWidget();
+        pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(visited, reachable);
 }
 
 void TstScreensXvfb::phoneNumberPaste_data()
@@ -761,6 +797,63 @@ void TstScreensXvfb::writingPageByKeyboardAndScreenReader()
     QTRY_VERIFY(page->toolsPanel() && page->toolsPanel()->isVisible());
     CUiManager::instance()->showBookshelf();
     QTRY_VERIFY(!page->toolsPanel()->isVisible());
+}
+
+void TstScreensXvfb::screenshots()
+{
+    const QString dir = qEnvironmentVariable("QUORVIN_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        QSKIP("QUORVIN_SCREENSHOT_DIR not set");
+    auto shoot = [&](const QRect &r, const QString &file) {
+        QTest::qWait(600);
+        const QString crop =
+            QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
+        return QProcess::execute("import", {"-window", "root", "-crop", crop, dir + "/" + file}) == 0;
+    };
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    const QString realBase = CQuorvinHttp::instance()->baseUrl();
+    for (const int style : {int(StyleLight), int(StyleDark)}) {
+        const QString theme = style == StyleDark ? QStringLiteral("dark") : QStringLiteral("light");
+        if (CQssManager::instance()->getStyle() != style)
+            CUiManager::instance()->toggleTheme();
+        CUiManager::instance()->showBookshelf();
+
+        // The toolkit's file dialog, opened by the add tile's import.
+        bool shot = false;
+        onModal([&](QDialog *files) {
+            shot = shoot(files->frameGeometry(), "file-dialog-" + theme + ".png");
+            files->reject();
+        });
+        openDialog(QStringLiteral("import file"));
+        QTRY_VERIFY(shot);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+
+        // A sign-in waiting for a server that does not answer.
+        QVERIFY(CQuorvinHttp::instance()->setBaseUrl(
+            QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort())));
+        Dialog_LoginMain dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClicks(dialog.loginPage()->findChild<QLineEdit *>(QStringLiteral("lineEditAccount")),
+                         QStringLiteral("13700000425"));
+        auto *password = dialog.loginPage()->findChild<QLineEdit *>(QStringLiteral("lineEditPwd"));
+        QTest::keyClicks(password, QStringLiteral("password1"));
+        shot = false;
+        QTimer::singleShot(300, this, [&] {
+            shot = shoot(dialog.frameGeometry(), "login-waiting-" + theme + ".png");
+            QTest::mouseClick(dialog.loginPage()->findChild<QPushButton *>(QStringLiteral("btnCancelLogin")),
+                              Qt::LeftButton);
+        });
+        pressKey(password, Qt::Key_Return);
+        QVERIFY(shot);
+        QVERIFY(CQuorvinHttp::instance()->setBaseUrl(realBase));
+        // The phone binding that follows a new WeChat account.
+        dialog.onDealToggle(4);
+        QVERIFY(dialog.bindView() && dialog.bindView()->isVisible());
+        QVERIFY(shoot(dialog.frameGeometry(), "bind-phone-" + theme + ".png"));
+    }
+    CUiManager::instance()->toggleTheme();
 }
 
 QUORVIN_TEST_MAIN(TstScreensXvfb)

@@ -67,6 +67,7 @@ Dialog_LoginMain::Dialog_LoginMain(QWidget *parent) : QDialog(parent)
     closeRow->addStretch(1);
     m_close = new QPushButton(form);
     m_close->setObjectName("btn_close_popup");
+    m_close->setToolTip(tr("Close"));
     m_close->setFixedSize(16, 16);
     m_close->setCursor(Qt::PointingHandCursor);
     closeRow->addWidget(m_close);
