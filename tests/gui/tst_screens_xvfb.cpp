@@ -224,6 +224,8 @@ private slots:
     void phoneNumberPaste();
     void recoveryPageForgetsTheLastError();
     void waitingSignInSaysSoAndCanBeCancelled();
+    void bindViewCoversTheWholeForm();
+    void bannersWithTheirWordsAlsoOffline();
     void wechatCodeHoldsThePageAddress();
     void syncAnimatesAndCountsProgress();
     void accessibleNamesOnTheShelf();
@@ -510,6 +512,53 @@ void TstScreensXvfb::waitingSignInSaysSoAndCanBeCancelled()
     QVERIFY(login->isEnabled());
     QCOMPARE(login->text(), QStringLiteral("登录"));
     qDeleteAll(held);
+    QVERIFY(CQuorvinHttp::instance()->setBaseUrl(realBase));
+}
+
+void TstScreensXvfb::bindViewCoversTheWholeForm()
+{
+    Dialog_LoginMain dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QSize before = dialog.size();
+    const QRect pages(dialog.stack()->mapTo(&dialog, QPoint(0, 0)), dialog.stack()->size());
+    dialog.onDealToggle(4);
+    Widget_BindWechat *bind = dialog.bindView();
+    QVERIFY(bind && bind->isVisible());
+    QTest::qWait(100);
+    // Nothing moved, and the view covers the pages and the login title.
+    QCOMPARE(dialog.size(), before);
+    QCOMPARE(QRect(dialog.stack()->mapTo(&dialog, QPoint(0, 0)), dialog.stack()->size()), pages);
+    QCOMPARE(QRect(bind->mapTo(&dialog, QPoint(0, 0)), bind->size()), pages);
+    auto *title = dialog.loginPage()->findChild<QLabel *>(QStringLiteral("LoginTitle"));
+    QVERIFY(QRect(bind->mapTo(&dialog, QPoint(0, 0)), bind->size())
+                .contains(QRect(title->mapTo(&dialog, QPoint(0, 0)), title->size())));
+}
+
+void TstScreensXvfb::bannersWithTheirWordsAlsoOffline()
+{
+    {
+        Dialog_LoginMain online;
+        online.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&online));
+        QTRY_COMPARE(online.banner()->count(), 3);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(hasChinese(online.banner()->textAt(i)));
+    }
+    // No server at all: the pictures and words of the last answer.
+    const QString realBase = CQuorvinHttp::instance()->baseUrl();
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    QVERIFY(CQuorvinHttp::instance()->setBaseUrl(QStringLiteral("http://127.0.0.1:%1").arg(closedPort)));
+    Dialog_LoginMain offline;
+    offline.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&offline));
+    QTRY_COMPARE(offline.banner()->count(), 3);
+    QVERIFY(hasChinese(offline.banner()->textAt(0)));
     QVERIFY(CQuorvinHttp::instance()->setBaseUrl(realBase));
 }
 
@@ -813,6 +862,13 @@ void TstScreensXvfb::screenshots()
     QTcpServer silent;
     QVERIFY(silent.listen(QHostAddress::LocalHost));
     const QString realBase = CQuorvinHttp::instance()->baseUrl();
+    {
+        // The banners of the server, kept for the sign-in shown offline below.
+        Dialog_LoginMain online;
+        online.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&online));
+        QTRY_COMPARE(online.banner()->count(), 3);
+    }
     for (const int style : {int(StyleLight), int(StyleDark)}) {
         const QString theme = style == StyleDark ? QStringLiteral("dark") : QStringLiteral("light");
         if (CQssManager::instance()->getStyle() != style)

@@ -69,6 +69,9 @@ Dialog_LoginMain::Dialog_LoginMain(QWidget *parent) : QDialog(parent)
     m_close->setObjectName("btn_close_popup");
     m_close->setToolTip(tr("Close"));
     m_close->setFixedSize(16, 16);
+    QSizePolicy keepPlace = m_close->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_close->setSizePolicy(keepPlace);
     m_close->setCursor(Qt::PointingHandCursor);
     closeRow->addWidget(m_close);
     column->addLayout(closeRow);
@@ -195,14 +198,14 @@ void Dialog_LoginMain::onDealToggle(int index)
         break;
     case 4:
         m_stack->setCurrentWidget(m_login);
-        if (!m_bind) {
-            m_bind = new Widget_BindWechat(m_stack->parentWidget());
-            m_bind->setGeometry(m_stack->geometry());
-        }
-        m_bind->move(m_stack->geometry().topLeft());
+        // The close button goes but keeps its place, so that nothing moves;
+        // the binding view covers the pages exactly, title included.
+        m_close->hide();
+        if (!m_bind)
+            m_bind = new Widget_BindWechat(m_stack);
+        m_bind->setGeometry(m_stack->rect());
         m_bind->show();
         m_bind->raise();
-        m_close->hide();
         break;
     default:
         break;
