@@ -830,6 +830,16 @@ void TstScreensXvfb::writingPageByKeyboardAndScreenReader()
     QVERIFY(chapters && chapters->childCount() > 0);
     QVERIFY(!chapters->child(0)->text(QAccessible::Name).isEmpty());
 
+    // Tab is text in the editor; Ctrl+Tab leaves it for the page's controls.
+    Creation_TextEdit *editor = page->content()->editor();
+    editor->setFocus();
+    QTRY_VERIFY(editor->hasFocus());
+    const QString before = page->content()->currentText();
+    pressKey(editor, Qt::Key_Tab, Qt::ControlModifier);
+    QVERIFY(!editor->hasFocus());
+    QVERIFY(QApplication::focusWidget() && page->isAncestorOf(QApplication::focusWidget()));
+    QCOMPARE(page->content()->currentText(), before);
+
     // The chapter menu: by the menu key, opaque without a compositor.
     QListView *list = page->left()->listView();
     list->setFocus();

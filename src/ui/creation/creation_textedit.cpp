@@ -155,12 +155,27 @@ void Creation_TextEdit::on_GlobalKeyPressWin(int keyCode)
 bool Creation_TextEdit::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == this) {
+        if (event->type() == QEvent::KeyPress && leavesByKeyboard(static_cast<QKeyEvent *>(event)))
+            return true;
         if (event->type() == QEvent::KeyPress)
             pairForKey(static_cast<QKeyEvent *>(event));
         else if (event->type() == QEvent::InputMethod)
             pairForCommit(static_cast<QInputMethodEvent *>(event)->commitString());
     }
     return QTextEdit::eventFilter(watched, event);
+}
+
+bool Creation_TextEdit::leavesByKeyboard(const QKeyEvent *event)
+{
+    // Tab is text here; Ctrl+Tab and Ctrl+Shift+Tab move on to the page's
+    // other controls, as in any text field that takes tabs.
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Tab && mods == Qt::ControlModifier)
+        return QWidget::focusNextPrevChild(true);
+    if ((event->key() == Qt::Key_Backtab || event->key() == Qt::Key_Tab) &&
+        mods == (Qt::ControlModifier | Qt::ShiftModifier))
+        return QWidget::focusNextPrevChild(false);
+    return false;
 }
 
 void Creation_TextEdit::pairForKey(const QKeyEvent *event)

@@ -57,6 +57,7 @@ protected:
 
 private:
     void pairForKey(const QKeyEvent *event);
+    bool leavesByKeyboard(const QKeyEvent *event);
     void pairForCommit(const QString &commit);
     void schedulePairs();
     static void playSound(Sound sound);
