@@ -29,6 +29,7 @@
 #include "ui/bookshelf/widget_bookshelflist.h"
 #include "ui/creation/creation_textedit.h"
 #include "ui/creation/widget_creation.h"
+#include "ui/creation/widget_creation_bottom.h"
 #include "ui/creation/widget_creation_content.h"
 #include "ui/creation/widget_creation_left.h"
 #include "ui/creation/widget_creation_plane1.h"
@@ -209,6 +210,18 @@ class TstScreensXvfb : public QObject
             }
         } else if (which == QLatin1String("profile")) {
             QTest::mouseClick(shelf()->headButton(), Qt::LeftButton);
+        } else if (which == QLatin1String("remuneration") || which == QLatin1String("delete chapter")) {
+            Widget_Creation *page = SignedInAuthor::openCreation(m_book);
+            QVERIFY(page);
+            QTRY_VERIFY(page->content()->chapter());
+            if (which == QLatin1String("remuneration")) {
+                QTest::mouseClick(page->content()->statusLine()->setMoneyButton(), Qt::LeftButton);
+            } else {
+                QListView *list = page->left()->listView();
+                list->setFocus();
+                list->setCurrentIndex(list->model()->index(0, 0));
+                pressKey(list, Qt::Key_Delete);
+            }
         }
     }
 
@@ -265,7 +278,8 @@ void TstScreensXvfb::placement_data()
 {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<int>("theme");
-    for (const char *name : {"create book", "book information", "delete question", "profile", "import file"})
+    for (const char *name : {"create book", "book information", "delete question", "profile", "import file",
+                             "remuneration", "delete chapter"})
         QTest::newRow(name) << QString::fromLatin1(name) << int(StyleLight);
     QTest::newRow("import file, dark") << QStringLiteral("import file") << int(StyleDark);
     QTest::newRow("book information, dark") << QStringLiteral("book information") << int(StyleDark);
@@ -307,6 +321,8 @@ void TstScreensXvfb::placement()
     QTRY_VERIFY(!QApplication::activeModalWidget());
     if (theme != StyleLight)
         CUiManager::instance()->toggleTheme();
+    const QRect owner = window()->frameGeometry();
+    CUiManager::instance()->showBookshelf();
 
     const QString where = QStringLiteral("%1 at %2,%3 %4x%5 on %6x%7")
                               .arg(className)
@@ -320,7 +336,7 @@ void TstScreensXvfb::placement()
     QVERIFY2(frame.width() > 200 && frame.height() > 100, qPrintable(where));
     QVERIFY2(area.contains(frame), qPrintable(where));
     // Centred on the main window wherever that fits the screen.
-    const QRect centred = centredIfItFits(frame.size(), window()->frameGeometry(), area);
+    const QRect centred = centredIfItFits(frame.size(), owner, area);
     if (!centred.isNull())
         QVERIFY2((frame.topLeft() - centred.topLeft()).manhattanLength() <= 2, qPrintable(where));
     // Drawn opaque by the X server: no black corner or centre.
