@@ -549,6 +549,17 @@ void TstScreensXvfb::bindViewCoversTheWholeForm()
     auto *title = dialog.loginPage()->findChild<QLabel *>(QStringLiteral("LoginTitle"));
     QVERIFY(QRect(bind->mapTo(&dialog, QPoint(0, 0)), bind->size())
                 .contains(QRect(title->mapTo(&dialog, QPoint(0, 0)), title->size())));
+    // Typing goes into the binding's phone field, never into the covered
+    // login field (whose caret would blink beneath).
+    auto *phone = bind->findChild<QLineEdit *>(QStringLiteral("lineEditAccount"));
+    QTRY_COMPARE(QApplication::focusWidget(), phone);
+    QTest::keyClicks(phone, QStringLiteral("136"));
+    QCOMPARE(phone->text(), QStringLiteral("136"));
+    QVERIFY(dialog.loginPage()->findChild<QLineEdit *>(QStringLiteral("lineEditAccount"))->text().isEmpty());
+    for (int i = 0; i < 12; ++i) {
+        pressKey(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(!dialog.loginPage()->isAncestorOf(QApplication::focusWidget()));
+    }
 }
 
 void TstScreensXvfb::bannersWithTheirWordsAlsoOffline()

@@ -20,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStackedWidget>
@@ -206,6 +207,11 @@ void Dialog_LoginMain::onDealToggle(int index)
         m_bind->setGeometry(m_stack->rect());
         m_bind->show();
         m_bind->raise();
+        // The covered login page takes no keys (its caret would blink under
+        // the view): typing goes into the binding's phone field.
+        m_login->setEnabled(false);
+        if (auto *phone = m_bind->findChild<QLineEdit *>(QStringLiteral("lineEditAccount")))
+            phone->setFocus();
         break;
     default:
         break;
