@@ -769,7 +769,7 @@
     </message>
     <message>
         <source>Waiting for the server; press Esc or Cancel to stop</source>
-        <translation>正在等待服务器响应，可按 Esc 或点击“取消登录”停止</translation>
+        <translation>正在等待服务器响应，按 Esc 可取消</translation>
     </message>
 </context>
 <context>

@@ -185,10 +185,10 @@ void CHttpBase::postAsyn(const QString &url, const QString &params, const QByteA
 
 void CHttpBase::cancelWaiting()
 {
-    if (!m_waitLoop)
-        return;
-    m_waitCancelled = true;
-    m_waitLoop->quit();
+    for (const QPair<QEventLoop *, bool *> &waiting : qAsConst(m_waiting)) {
+        *waiting.second = true;
+        waiting.first->quit();
+    }
 }
 
 int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
@@ -199,16 +199,11 @@ int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     timer.start(m_syncTimeoutMs);
-    // Calls never nest in practice; an inner one keeps the outer's state.
-    QEventLoop *outerLoop = m_waitLoop;
-    const bool outerCancelled = m_waitCancelled;
-    m_waitLoop = &loop;
-    m_waitCancelled = false;
+    bool cancelled = false;
+    m_waiting.append(qMakePair(&loop, &cancelled));
     if (!reply->isFinished())
         loop.exec();
-    const bool cancelled = m_waitCancelled;
-    m_waitLoop = outerLoop;
-    m_waitCancelled = outerCancelled;
+    m_waiting.removeAll(qMakePair(&loop, &cancelled));
 
     int result = kTimeoutError;
     if (cancelled && !reply->isFinished()) {

@@ -62,11 +62,12 @@ public:
 
     void setSyncTimeout(int milliseconds);
     int syncTimeout() const { return m_syncTimeoutMs; }
-    // Ends the synchronous call that is waiting now (the author pressed
-    // cancel): it returns QNetworkReply::OperationCanceledError and its late
-    // answer is never read. Does nothing when no call waits.
+    // Ends every synchronous call that is waiting now, nested ones included
+    // (the author pressed cancel): each returns
+    // QNetworkReply::OperationCanceledError and its late answer is never
+    // read. Does nothing when no call waits.
     void cancelWaiting();
-    bool isWaiting() const { return m_waitLoop != nullptr; }
+    bool isWaiting() const { return !m_waiting.isEmpty(); }
     void setAsynIdleTimeout(int milliseconds);
     int asynIdleTimeout() const;
 
@@ -104,6 +105,7 @@ private:
     QMap<QByteArray, QByteArray> m_headers;
     QString m_params;
     int m_syncTimeoutMs = kDefaultSyncTimeoutMs;
-    QEventLoop *m_waitLoop = nullptr;
-    bool m_waitCancelled = false;
+    // The loops of the synchronous calls waiting now, innermost last, each
+    // with the flag that says it was cancelled.
+    QList<QPair<QEventLoop *, bool *>> m_waiting;
 };

@@ -492,13 +492,16 @@ void TstScreensXvfb::waitingSignInSaysSoAndCanBeCancelled()
         while (silent.hasPendingConnections())
             held << silent.nextPendingConnection();
     });
-    const QString realBase = CQuorvinHttp::instance()->baseUrl();
-    QVERIFY(
-        CQuorvinHttp::instance()->setBaseUrl(QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort())));
-
     Dialog_LoginMain dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTRY_COMPARE(dialog.banner()->count(), 3);
+    const QString realBase = CQuorvinHttp::instance()->baseUrl();
+    QVERIFY(
+        CQuorvinHttp::instance()->setBaseUrl(QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort())));
+    // Only the cancel can end the wait (a time-out would take ten minutes).
+    const int timeout = CQuorvinHttp::instance()->syncTimeout();
+    CQuorvinHttp::instance()->setSyncTimeout(600000);
     Widget_Login *page = dialog.loginPage();
     QTest::keyClicks(page->findChild<QLineEdit *>(QStringLiteral("lineEditAccount")),
                      QStringLiteral("13700000425"));
@@ -528,6 +531,7 @@ void TstScreensXvfb::waitingSignInSaysSoAndCanBeCancelled()
     QVERIFY(login->isEnabled());
     QCOMPARE(login->text(), QStringLiteral("登录"));
     qDeleteAll(held);
+    CQuorvinHttp::instance()->setSyncTimeout(timeout);
     QVERIFY(CQuorvinHttp::instance()->setBaseUrl(realBase));
 }
 
