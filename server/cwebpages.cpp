@@ -96,7 +96,10 @@ body{margin:0;font:13px/1.5 "Noto Sans CJK SC",sans-serif;text-align:center;padd
 svg{width:128px;height:128px}input{font:inherit;padding:5px 8px;margin:3px;border:1px solid #DCDFE6;border-radius:4px;width:150px}
 button{font:inherit;padding:5px 12px;margin:3px;border:0;border-radius:4px;cursor:pointer;background:#07C160;color:#fff}
 button.plain{background:#fff;color:#07C160;border:1px solid #07C160}h1{font-size:15px;margin:4px 0}
-p{margin:2px 0}#note{color:#E5484D;min-height:18px}</style>)";
+p{margin:2px 0}#note{color:#E5484D;min-height:18px}
+html.dark body{color:#E6E8EC;background:#24272C}html.dark input{color:#E6E8EC;background:#2C3036;border-color:#34383F}
+html.dark button.plain{background:#24272C}html.dark #note{color:#FF6B6B}</style>
+<script>if (/[?&]theme=2(&|$)/.test(location.search)) document.documentElement.className = 'dark';</script>)";
 
 // The login page: the "phone" side of a scan. Confirming as an existing
 // account needs that account's phone number and an SMS code sent to it;
@@ -151,9 +154,11 @@ QString qrSvg(const QString &text)
     if (!code)
         return QString();
     const int w = code->width;
-    QString svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"-2 -2 %1 %1\">"
-                                 "<rect x=\"-2\" y=\"-2\" width=\"%1\" height=\"%1\" fill=\"#fff\"/>")
-                      .arg(w + 4);
+    // A quiet zone of four modules, as readers expect.
+    QString svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"-4 -4 %1 %1\" "
+                                 "shape-rendering=\"crispEdges\">"
+                                 "<rect x=\"-4\" y=\"-4\" width=\"%1\" height=\"%1\" fill=\"#fff\"/>")
+                      .arg(w + 8);
     for (int y = 0; y < w; ++y) {
         for (int x = 0; x < w; ++x) {
             if (code->data[y * w + x] & 1)
@@ -224,8 +229,12 @@ void wxPage(const httplib::Request &req, httplib::Response &res, bool bind)
             QString::fromUtf8(kTextPage).arg(QStringLiteral("二维码已失效"), QString()).toStdString(), kHtml);
         return;
     }
-    const QString page =
-        QString::fromUtf8(bind ? kWxBindPage : kWxLoginPage).arg(QString::fromUtf8(kWxStyle), qrSvg(id), id);
+    // The code holds the whole address of this page, at the server's public
+    // address, so that a phone scanning it opens the same page.
+    const QString address = CApiServer::publicUrl() +
+                            (bind ? QStringLiteral("/wx/bind?s=") : QStringLiteral("/wx/login?s=")) + id;
+    const QString page = QString::fromUtf8(bind ? kWxBindPage : kWxLoginPage)
+                             .arg(QString::fromUtf8(kWxStyle), qrSvg(address), id);
     res.set_content(page.toStdString(), kHtml);
 }
 
@@ -391,7 +400,8 @@ QJsonArray bannerList(const QString &baseUrl)
     for (int i = 0; i < kBannerCount; ++i)
         out.append(QJsonObject{{"content", QString::fromUtf8(texts[i])},
                                {"pic_url", baseUrl + QStringLiteral("/static/banner/%1.png").arg(i + 1)},
-                               {"link_url", baseUrl + QStringLiteral("/agreement.html")}});
+                               // These banners only tell: none of them opens a page.
+                               {"link_url", QString()}});
     return out;
 }
 

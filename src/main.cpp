@@ -1,5 +1,6 @@
 #include "Log/clog.h"
 #include "apppaths.h"
+#include "apptranslations.h"
 #include "csingleinstance.h"
 #include "db/cquorvindb.h"
 #include "manager/cjobmanager.h"
@@ -14,7 +15,6 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
-#include <QTranslator>
 
 namespace {
 
@@ -51,9 +51,7 @@ int runPass(int &argc, char **argv)
 
     quorvinInitResources();
     substituteFonts();
-    QTranslator translator;
-    if (translator.load(":/res/client.qm"))
-        app.installTranslator(&translator);
+    installAppTranslations(&app);
 
     CLog::instance()->init(AppPaths::logsDir() + "/client_" +
                            QDateTime::currentDateTime().toString("yyyy_MM_dd_hh_mm_ss") + ".log");
@@ -96,7 +94,6 @@ int runPass(int &argc, char **argv)
     }
     CJobManager::instance()->uninit();
     CLog::instance()->flushPending();
-    app.removeTranslator(&translator);
     return code;
 }
 

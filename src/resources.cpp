@@ -9,4 +9,5 @@ void quorvinInitResources()
     Q_INIT_RESOURCE(translations);
     Q_INIT_RESOURCE(sound);
     Q_INIT_RESOURCE(pinyin);
+    Q_INIT_RESOURCE(art);
 }

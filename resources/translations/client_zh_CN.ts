@@ -90,6 +90,25 @@
     </message>
 </context>
 <context>
+    <name>CBookListModel</name>
+    <message>
+        <source>Add a book: create or import</source>
+        <translation>添加书籍：新建或导入</translation>
+    </message>
+    <message>
+        <source>%1, %2 characters</source>
+        <translation>《%1》，%2字</translation>
+    </message>
+    <message>
+        <source>, synchronising</source>
+        <translation>，同步中</translation>
+    </message>
+    <message>
+        <source>, importing</source>
+        <translation>，导入中</translation>
+    </message>
+</context>
+<context>
     <name>CJobManager</name>
     <message>
         <source>error %1</source>
@@ -319,6 +338,13 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
     </message>
 </context>
 <context>
+    <name>CTabButton</name>
+    <message>
+        <source>Close tab</source>
+        <translation>关闭标签页</translation>
+    </message>
+</context>
+<context>
     <name>CTimerButton</name>
     <message>
         <source>Send Code</source>
@@ -485,6 +511,10 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <source>Not pasted: the text has %1 characters and this chapter has room for %2 more, %3 too many (a chapter holds at most %4). Paste a shorter part, or start a new chapter.</source>
         <translation>未粘贴：粘贴的内容有 %1 字，本章只能再容纳 %2 字，超出 %3 字（一章最多 %4 字）。请粘贴较短的部分，或新建一章。</translation>
     </message>
+    <message>
+        <source>Chapter text</source>
+        <translation>章节正文</translation>
+    </message>
 </context>
 <context>
     <name>Dialog_BookInfo</name>
@@ -603,6 +633,10 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
     <message>
         <source>Login</source>
         <translation>登录</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>
@@ -727,6 +761,21 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <source>Please Enter Verify Code</source>
         <translation>请输入验证码</translation>
     </message>
+    <message>
+        <source>A phone number has 11 digits</source>
+        <translation>手机号为11位数字，请检查后重新输入</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Banner</name>
+    <message>
+        <source>Picture %1</source>
+        <translation>第%1张图片</translation>
+    </message>
 </context>
 <context>
     <name>Widget_BindWechat</name>
@@ -772,6 +821,10 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
     <message>
         <source>importing book</source>
         <translation>书籍导入中，请稍候...</translation>
+    </message>
+    <message>
+        <source>Books</source>
+        <translation>书架上的书籍</translation>
     </message>
 </context>
 <context>
@@ -989,6 +1042,10 @@ Split the file into several chapters and import them one by one.</source>
         <source>Delete Chapter</source>
         <translation>删除本章</translation>
     </message>
+    <message>
+        <source>Chapters</source>
+        <translation>章节列表</translation>
+    </message>
 </context>
 <context>
     <name>Widget_Creation_Top</name>
@@ -1015,6 +1072,13 @@ Split the file into several chapters and import them one by one.</source>
     <message>
         <source>Back to the bookshelf</source>
         <translation>返回书架</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Feedback</name>
+    <message>
+        <source>The feedback page could not be loaded. Check the network, then open this page again.</source>
+        <translation>意见反馈页面加载失败，请检查网络后重新打开本页</translation>
     </message>
 </context>
 <context>
@@ -1069,6 +1133,22 @@ Split the file into several chapters and import them one by one.</source>
     <message>
         <source>WeChat Login</source>
         <translation>微信登录</translation>
+    </message>
+    <message>
+        <source>Cancel sign-in</source>
+        <translation>取消登录</translation>
+    </message>
+    <message>
+        <source>Sign-in cancelled</source>
+        <translation>已取消登录</translation>
+    </message>
+    <message>
+        <source>Signing in...</source>
+        <translation>正在登录…</translation>
+    </message>
+    <message>
+        <source>Waiting for the server; press Esc or Cancel to stop</source>
+        <translation>正在等待服务器响应，按 Esc 可取消</translation>
     </message>
 </context>
 <context>

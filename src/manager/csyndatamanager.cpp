@@ -94,6 +94,7 @@ void CSynDataManager::nextStep()
 {
     if (!m_pulling || m_data.items.isEmpty())
         return;
+    countStepDone(*m_data.items.first());
     m_data.items.removeFirst();
     process();
 }
@@ -118,12 +119,23 @@ void CSynDataManager::markSyncingBooks()
         if (item->book_id < 1 || item->change_type >= Syn_Statistics)
             continue;
         if (T_Book *book = m_bookManager->findBookByServerId(item->book_id)) {
-            if (!book->isSyncing) {
-                book->isSyncing = true;
-                m_ui->onBookChanged(book);
-            }
+            // One step of the book's progress bar per change waiting for it.
+            book->isSyncing = true;
+            ++book->stepTotal;
+            m_ui->onBookChanged(book);
         }
     }
+}
+
+void CSynDataManager::countStepDone(const T_SynchronizaTion_SynBookDataItem &item)
+{
+    if (item.book_id < 1 || item.change_type >= Syn_Statistics)
+        return;
+    T_Book *book = m_bookManager->findBookByServerId(item.book_id);
+    if (!book || !book->isSyncing || book->stepDone >= book->stepTotal)
+        return;
+    ++book->stepDone;
+    m_ui->onBookChanged(book);
 }
 
 void CSynDataManager::clearSyncingBooks()
@@ -131,6 +143,8 @@ void CSynDataManager::clearSyncingBooks()
     for (T_Book *book : qAsConst(m_session->books)) {
         if (book->isSyncing) {
             book->isSyncing = false;
+            book->stepTotal = 0;
+            book->stepDone = 0;
             m_ui->onBookChanged(book);
         }
     }
@@ -148,8 +162,10 @@ void CSynDataManager::process()
             m_lastTaskId = item->id;
         if (apply(*item))
             break; // its reply continues
-        if (!m_data.items.isEmpty() && m_data.items.first() == item)
+        if (!m_data.items.isEmpty() && m_data.items.first() == item) {
+            countStepDone(*item);
             m_data.items.removeFirst();
+        }
     }
     m_processing = false;
     if (m_pulling && m_data.items.isEmpty())
@@ -181,6 +197,9 @@ void CSynDataManager::append(int changeType, int bookId, const QString &extra)
     item->book_id = bookId;
     item->extra = extra;
     m_data.items.append(item);
+    if (changeType < Syn_Statistics)
+        if (T_Book *book = m_bookManager->findBookByServerId(bookId); book && book->isSyncing)
+            ++book->stepTotal;
 }
 
 bool CSynDataManager::apply(const T_SynchronizaTion_SynBookDataItem &item)
@@ -230,7 +249,14 @@ bool CSynDataManager::applyBookItem(const T_SynchronizaTion_SynBookDataItem &ite
             req.bookName = QStringLiteral("%1").arg(item.book_id);
         m_bookManager->books_addBook(req);
         if (T_Book *book = m_bookManager->findBookByServerId(item.book_id)) {
+            // A book new to this machine: its bar counts the changes that
+            // wait for it from here on, this one included.
             book->isSyncing = true;
+            book->stepDone = 0;
+            book->stepTotal = 0;
+            for (const T_SynchronizaTion_SynBookDataItemPtr &waiting : qAsConst(m_data.items))
+                if (waiting->book_id == item.book_id && waiting->change_type < Syn_Statistics)
+                    ++book->stepTotal;
             m_ui->onBookChanged(book);
         }
         if (item.id < 1)

@@ -84,6 +84,8 @@ private:
 
     void markSyncingBooks();
     void clearSyncingBooks();
+    // One more of the book's waiting changes is applied (its progress bar).
+    void countStepDone(const T_SynchronizaTion_SynBookDataItem &item);
     // Applies items from the front until one waits for its reply.
     void process();
     // Applies one item; true when a reply continues (the item stays first).

@@ -7,11 +7,13 @@
 #include "manager/crecoveryjournal.h"
 #include "platform/autostart.h"
 #include "platform/topmost.h"
+#include "ui/accessiblenames.h"
 #include "ui/bookshelf/dialog_userinfo.h"
 #include "ui/bookshelf/widget_bookshelf.h"
 #include "ui/creation/widget_creation.h"
 #include "ui/dpiadapter.h"
 #include "ui/login/dialog_loginmain.h"
+#include "ui/windowplacement.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -34,6 +36,12 @@ const int kDismissDelayMs = 500;
 const int kLockTipDelayMs = 500;
 const double kCreationGrowth = 1.25;
 
+// `size` made no larger than the screen's free `area`.
+QSize fitted(const QSize &size, const QRect &area)
+{
+    return area.isValid() ? size.boundedTo(area.size()) : size;
+}
+
 } // namespace
 
 CUiManager::CUiManager(QObject *parent)
@@ -41,6 +49,8 @@ CUiManager::CUiManager(QObject *parent)
       m_qss(CQssManager::instance())
 {
     m_loginFactory = [] { return new Dialog_LoginMain; };
+    WindowPlacement::DialogPlacer::install();
+    AccessibleNames::install();
 }
 
 CUiManager *CUiManager::instance()
@@ -92,11 +102,11 @@ void CUiManager::showMain()
     if (!m_mainWindow)
         m_mainWindow = new MainWindow;
     MainWindow *w = m_mainWindow;
-    w->resize(DPIAdapter::instance()->defaultWindowSize());
     if (m_bookshelf)
         m_bookshelf->loadData();
     const QRect screen = QApplication::primaryScreen()->availableGeometry();
-    w->move(screen.center() - w->rect().center());
+    w->setGeometry(WindowPlacement::centredInside(fitted(DPIAdapter::instance()->defaultWindowSize(), screen),
+                                                  screen.center(), screen));
     w->stack()->setCurrentIndex(0);
 
     const int style = m_session.author.style > 0 ? m_session.author.style : StyleLight;
@@ -188,10 +198,13 @@ void CUiManager::resizeForPage(int page)
     // The window keeps its vertical centre: the creation page grows by a
     // quarter of the base height, half of it upwards.
     const QSize base = DPIAdapter::instance()->defaultWindowSize();
-    const int height = page == 1 ? qRound(base.height() * kCreationGrowth) : base.height();
     const QRect old = w->geometry();
-    const int top = old.top() + (old.height() - height) / 2;
-    w->setGeometry(old.left(), top, base.width(), height);
+    const QRect area = WindowPlacement::availableAt(old.center());
+    // Never taller or wider than the screen's free area, and kept inside it.
+    const QSize size = fitted(
+        QSize(base.width(), page == 1 ? qRound(base.height() * kCreationGrowth) : base.height()), area);
+    w->setGeometry(
+        WindowPlacement::centredInside(size, QPoint(old.left() + size.width() / 2, old.center().y()), area));
 }
 
 void CUiManager::setMargin(int margin)
@@ -214,10 +227,11 @@ void CUiManager::toggleMaximized()
             w->stack()->currentIndex() == 1 ? qRound(base.height() * kCreationGrowth) : base.height();
         // Centred on the screen it was maximised on, wherever the system
         // would have put it back.
-        QRect normal(QPoint(), QSize(base.width(), height));
         const QScreen *screen = w->screen() ? w->screen() : QApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect();
+        QRect normal(QPoint(), fitted(QSize(base.width(), height), area));
         if (screen)
-            normal.moveCenter(screen->availableGeometry().center());
+            normal.moveCenter(area.center());
         w->setGeometry(normal);
     } else {
         setMargin(0);
@@ -499,16 +513,7 @@ void CUiManager::toHtml(const QString &text, QString &html, int lineHeight, int 
 
 void CUiManager::centreOn(QWidget *widget, QWidget *over) const
 {
-    if (!widget)
-        return;
-    QWidget *target = over ? over : static_cast<QWidget *>(m_mainWindow.data());
-    if (!target)
-        return;
-    const QPoint centre = target->mapToGlobal(target->rect().center());
-    const QPoint topLeft = centre - widget->rect().center();
-    widget->move(widget->isWindow() || !widget->parentWidget()
-                     ? topLeft
-                     : widget->parentWidget()->mapFromGlobal(topLeft));
+    WindowPlacement::centre(widget, over ? over : static_cast<QWidget *>(m_mainWindow.data()));
 }
 
 void CUiManager::placeAtCursor(QWidget *widget, bool keepBelow) const

@@ -183,6 +183,14 @@ void CHttpBase::postAsyn(const QString &url, const QString &params, const QByteA
     m_asynManager->post(request, data);
 }
 
+void CHttpBase::cancelWaiting()
+{
+    for (const QPair<QEventLoop *, bool *> &waiting : qAsConst(m_waiting)) {
+        *waiting.second = true;
+        waiting.first->quit();
+    }
+}
+
 int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
 {
     QEventLoop loop;
@@ -191,11 +199,19 @@ int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     timer.start(m_syncTimeoutMs);
+    bool cancelled = false;
+    m_waiting.append(qMakePair(&loop, &cancelled));
     if (!reply->isFinished())
         loop.exec();
+    m_waiting.removeAll(qMakePair(&loop, &cancelled));
 
     int result = kTimeoutError;
-    if (!timer.isActive() && !reply->isFinished()) {
+    if (cancelled && !reply->isFinished()) {
+        qWarning() << "request cancelled by the author:" << reply->url().path();
+        disconnect(reply, nullptr, &loop, nullptr);
+        reply->abort();
+        result = QNetworkReply::OperationCanceledError;
+    } else if (!timer.isActive() && !reply->isFinished()) {
         qWarning() << "request timed out after" << m_syncTimeoutMs << "ms:" << reply->url().path();
         // Drop the connection so that a late answer is never read.
         disconnect(reply, nullptr, &loop, nullptr);

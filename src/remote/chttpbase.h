@@ -17,6 +17,8 @@ class QUrl;
 // every request and the form-parameter string that the endpoint methods
 // fill. Not re-entrant: every call comes from the GUI thread, and each
 // endpoint method rebuilds the parameter string before it sends.
+class QEventLoop;
+
 class CHttpBase : public QObject
 {
     Q_OBJECT
@@ -60,6 +62,12 @@ public:
 
     void setSyncTimeout(int milliseconds);
     int syncTimeout() const { return m_syncTimeoutMs; }
+    // Ends every synchronous call that is waiting now, nested ones included
+    // (the author pressed cancel): each returns
+    // QNetworkReply::OperationCanceledError and its late answer is never
+    // read. Does nothing when no call waits.
+    void cancelWaiting();
+    bool isWaiting() const { return !m_waiting.isEmpty(); }
     void setAsynIdleTimeout(int milliseconds);
     int asynIdleTimeout() const;
 
@@ -97,4 +105,7 @@ private:
     QMap<QByteArray, QByteArray> m_headers;
     QString m_params;
     int m_syncTimeoutMs = kDefaultSyncTimeoutMs;
+    // The loops of the synchronous calls waiting now, innermost last, each
+    // with the flag that says it was cancelled.
+    QList<QPair<QEventLoop *, bool *>> m_waiting;
 };

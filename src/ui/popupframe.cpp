@@ -35,6 +35,7 @@ QWidget *build(QDialog *dialog, QPushButton **closeButton)
 
     auto *close = new QPushButton(bg);
     close->setObjectName("btn_close_popup");
+    close->setToolTip(QObject::tr("Close"));
     close->setFixedSize(16, 16);
     close->setCursor(Qt::PointingHandCursor);
     QObject::connect(close, &QPushButton::clicked, dialog, &QWidget::close);

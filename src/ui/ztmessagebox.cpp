@@ -78,6 +78,7 @@ ZtMessageBox::ZtMessageBox(int type, const QString &title, const QString &text, 
     m_title->setObjectName("CommonWidgetTitle");
     auto *close = new QPushButton(bg);
     close->setObjectName("btn_close_popup");
+    close->setToolTip(tr("Close"));
     close->setFixedSize(16, 16);
     close->setCursor(Qt::PointingHandCursor);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -218,7 +219,25 @@ void ZtMessageBox::closeEvent(QCloseEvent *event)
 int ZtMessageBox::question(QWidget *parent, const QString &title, const QString &text,
                            ZtStandardButtons buttons, ZtStandardButton defaultButton)
 {
-    ZtMessageBox box(1, title, text, parent);
+    return standard(1, parent, title, text, buttons, defaultButton);
+}
+
+int ZtMessageBox::warning(QWidget *parent, const QString &title, const QString &text,
+                          ZtStandardButtons buttons, ZtStandardButton defaultButton)
+{
+    return standard(2, parent, title, text, buttons, defaultButton);
+}
+
+int ZtMessageBox::critical(QWidget *parent, const QString &title, const QString &text,
+                           ZtStandardButtons buttons, ZtStandardButton defaultButton)
+{
+    return standard(3, parent, title, text, buttons, defaultButton);
+}
+
+int ZtMessageBox::standard(int type, QWidget *parent, const QString &title, const QString &text,
+                           ZtStandardButtons buttons, ZtStandardButton defaultButton)
+{
+    ZtMessageBox box(type, title, text, parent);
     for (uint value = FirstButton; value < 0x8000001u; value <<= 1) {
         if (!(buttons & ZtStandardButton(value)))
             continue;

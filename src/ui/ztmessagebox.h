@@ -70,6 +70,12 @@ public:
     // of their values; returns the clicked button's value.
     static int question(QWidget *parent, const QString &title, const QString &text,
                         ZtStandardButtons buttons = Ok, ZtStandardButton defaultButton = NoButton);
+    // The same with the warning icon (something was not done, nothing broke)
+    // and with the error icon (an operation failed).
+    static int warning(QWidget *parent, const QString &title, const QString &text,
+                       ZtStandardButtons buttons = Ok, ZtStandardButton defaultButton = NoButton);
+    static int critical(QWidget *parent, const QString &title, const QString &text,
+                        ZtStandardButtons buttons = Ok, ZtStandardButton defaultButton = NoButton);
     // Two-choice form: returns the index (0 or 1) of the clicked button.
     static int question(QWidget *parent, const QString &title, const QString &text,
                         const QString &button0Text, const QString &button1Text, int defaultButtonNumber = 0);
@@ -85,6 +91,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    static int standard(int type, QWidget *parent, const QString &title, const QString &text,
+                        ZtStandardButtons buttons, ZtStandardButton defaultButton);
     QPushButton *appendButton(const QString &caption);
     void onButtonClicked();
 

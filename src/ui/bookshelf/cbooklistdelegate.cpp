@@ -3,6 +3,7 @@
 #include "cbooklistmodel.h"
 #include "db/records.h"
 #include "manager/cqssmanager.h"
+#include "ui/framelesshelper.h"
 
 #include <QAbstractItemView>
 #include <QCursor>
@@ -58,7 +59,9 @@ QMenu *CBookListDelegate::popupMenu(QWidget *parent, const QString &name)
     auto *menu = new QMenu(parent);
     menu->setObjectName(name);
     menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
-    menu->setAttribute(Qt::WA_TranslucentBackground);
+    // Translucent (rounded corners) only where a compositor blends it;
+    // otherwise opaque with square corners, never black ones.
+    FramelessHelper::prepareWindow(menu);
     return menu;
 }
 
@@ -179,7 +182,9 @@ void CBookListDelegate::paintGrid(QPainter *painter, const QStyleOptionViewItem 
     const QRect item = option.rect;
     const QRect coverArea = coverRect(CBookListModel::Grid, item);
 
-    if (m_hover && m_hoverRow == index.row())
+    // The tile under the mouse, or the keyboard's current tile while the grid has the focus.
+    const bool keyboardCurrent = m_view->hasFocus() && m_view->currentIndex() == index;
+    if ((m_hover && m_hoverRow == index.row()) || keyboardCurrent)
         painter->drawPixmap(QRect(item.topLeft(), QSize(150, 190)),
                             cover(skin("book_shade.png"), QSize(150, 190)));
 
@@ -307,6 +312,34 @@ bool CBookListDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
     m_bookMenu->setProperty("index", index.row());
     m_bookMenu->setProperty("bookName", book.bookName);
     m_bookMenu->popup(mouse->globalPos());
+    return true;
+}
+
+bool CBookListDelegate::activate(const QModelIndex &index, bool menu)
+{
+    if (!index.isValid())
+        return false;
+    const auto *books = qobject_cast<const CBookListModel *>(index.model());
+    const QRect cover = coverRect(m_mode, m_view->visualRect(index));
+    const QPoint at = m_view->viewport()->mapToGlobal(cover.center());
+    if (m_mode != CBookListModel::Compact && books && books->isAddTile(index)) {
+        m_addMenu->popup(at);
+        m_addMenu->setActiveAction(m_addMenu->actions().value(0));
+        return true;
+    }
+    const BookShelf_Book book = index.data(Qt::DisplayRole).value<BookShelf_Book>();
+    if (book.localBookId < 1)
+        return false;
+    if (!menu || m_mode == CBookListModel::Compact) {
+        if (!book.isSyncing && !book.isImporting)
+            emit sig_open(book.localBookId);
+        return true;
+    }
+    m_bookMenu->setProperty("localBookId", book.localBookId);
+    m_bookMenu->setProperty("index", index.row());
+    m_bookMenu->setProperty("bookName", book.bookName);
+    m_bookMenu->popup(at);
+    m_bookMenu->setActiveAction(m_bookMenu->actions().value(0));
     return true;
 }
 

@@ -28,6 +28,11 @@ public:
                      const QModelIndex &index) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+    // The keyboard's way to a tile (Return, Space; the menu key or Shift+F10
+    // for `menu`): opens the book or pops up its menu, or the add menu on
+    // the add tile, at the tile. True when the index was a tile.
+    bool activate(const QModelIndex &index, bool menu);
+
     QMenu *bookMenu() const { return m_bookMenu; }
     QMenu *addMenu() const { return m_addMenu; }
     int hoverRow() const { return m_hover ? m_hoverRow : -1; }

@@ -17,6 +17,8 @@ int CBookListModel::rowCount(const QModelIndex &parent) const
 
 QVariant CBookListModel::data(const QModelIndex &index, int role) const
 {
+    if (role == Qt::AccessibleTextRole)
+        return accessibleText(index);
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_session.books.size() ||
         index.row() >= m_count)
         return QVariant();
@@ -99,4 +101,34 @@ int CBookListModel::rowOf(int localBookId) const
 bool CBookListModel::isAddTile(const QModelIndex &index) const
 {
     return m_mode == Grid && index.isValid() && index.row() == m_count;
+}
+
+void CBookListModel::moveToFront(int row)
+{
+    auto &books = m_session.books;
+    if (row <= 0 || row >= books.size() || row >= m_count) {
+        refresh(row);
+        return;
+    }
+    beginMoveRows(QModelIndex(), row, row, QModelIndex(), 0);
+    books.move(row, 0);
+    endMoveRows();
+    refresh(0);
+}
+
+QString CBookListModel::accessibleText(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return QString();
+    if (isAddTile(index))
+        return tr("Add a book: create or import");
+    if (index.row() >= m_session.books.size() || index.row() >= m_count)
+        return QString();
+    const T_Book *book = m_session.books.at(index.row());
+    QString text = tr("%1, %2 characters").arg(book->bookName).arg(book->wordNum);
+    if (book->isSyncing)
+        text += tr(", synchronising");
+    else if (book->isImporting)
+        text += tr(", importing");
+    return text;
 }

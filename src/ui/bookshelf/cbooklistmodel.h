@@ -53,12 +53,18 @@ public:
     // The book that stood at `row` was taken out of the shared list.
     void removeBook(int row);
     void refresh(int row, int n = 1);
+    // The book at `row` was just updated: it moves to the front of the shared
+    // list and of the grid (the shelf shows the latest update first).
+    void moveToFront(int row);
     void clear();
     // Announces the whole shared list again.
     void reload();
 
     // The row of the book with that local id, or -1.
     int rowOf(int localBookId) const;
+    // What a screen reader says for a tile: the book's name, size and state,
+    // or what the add tile does.
+    QString accessibleText(const QModelIndex &index) const;
     bool isAddTile(const QModelIndex &index) const;
 
 private:

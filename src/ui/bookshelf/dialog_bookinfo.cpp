@@ -47,6 +47,7 @@ const QVector<T_Category> &categoriesOf(int channel)
 Dialog_BookInfo::Dialog_BookInfo(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Dialog_BookInfo"));
+    setWindowTitle(tr("BookInfo"));
     QWidget *bg = PopupFrame::build(this, &m_btnClose);
     // The dialog keeps the size its fields ask for.
     layout()->setSizeConstraint(QLayout::SetFixedSize);

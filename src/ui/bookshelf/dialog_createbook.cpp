@@ -16,6 +16,7 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget *parent)
     : QDialog(parent), m_lineEdit(nullptr), m_listView(nullptr), m_btnConfirm(nullptr), m_btnCancel(nullptr)
 {
     setObjectName(QStringLiteral("Dialog_CreateBook"));
+    setWindowTitle(QStringLiteral("创建书籍"));
     QWidget *bg = PopupFrame::build(this, &m_btnClose);
     // The dialog keeps the size its fields ask for.
     layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -22,7 +22,6 @@ Widget_Banner::Widget_Banner(QWidget *parent)
 {
     setObjectName("Widget_Banner");
     resize(547, 416);
-    setCursor(Qt::PointingHandCursor);
     m_timer->setInterval(kSwitchMs);
     connect(m_timer, &QTimer::timeout, this, &Widget_Banner::onImageChangeTimeout);
     m_fade->setDuration(kFadeMs);
@@ -32,10 +31,11 @@ Widget_Banner::Widget_Banner(QWidget *parent)
     connect(m_indicators, &QButtonGroup::idClicked, this, &Widget_Banner::onIndicator);
 }
 
-void Widget_Banner::addBanner(const QString &imagePath, const QString &link)
+void Widget_Banner::addBanner(const QString &imagePath, const QString &link, const QString &text)
 {
     m_images << imagePath;
     m_links << link;
+    m_texts << text;
     m_pixmaps << QPixmap(imagePath);
 }
 
@@ -53,6 +53,7 @@ void Widget_Banner::start()
         button->setObjectName("bannerBtn");
         button->setCheckable(true);
         button->setFixedSize(8, 8);
+        button->setToolTip(tr("Picture %1").arg(i + 1));
         m_indicators->addButton(button, i);
         row->addWidget(button);
     }
@@ -61,6 +62,7 @@ void Widget_Banner::start()
     if (m_images.isEmpty())
         return;
     m_indicators->button(0)->setChecked(true);
+    updateCursor();
     if (m_images.size() > 1) {
         m_next = m_pixmaps.first();
         m_timer->start();
@@ -78,6 +80,15 @@ void Widget_Banner::fade()
 {
     m_fade->stop();
     m_fade->start();
+    updateCursor();
+}
+
+void Widget_Banner::updateCursor()
+{
+    if (m_links.value(m_index).isEmpty())
+        unsetCursor();
+    else
+        setCursor(Qt::PointingHandCursor);
 }
 
 void Widget_Banner::onImageChangeTimeout()
@@ -115,11 +126,25 @@ void Widget_Banner::paintEvent(QPaintEvent *)
     }
     if (m_pixmaps.size() == 1) {
         painter.drawPixmap(rect(), m_pixmaps.first());
-        return;
+    } else {
+        painter.drawPixmap(rect(), m_next);
+        painter.setOpacity(m_opacity);
+        painter.drawPixmap(rect(), m_current);
+        painter.setOpacity(1.0);
     }
-    painter.drawPixmap(rect(), m_next);
-    painter.setOpacity(m_opacity);
-    painter.drawPixmap(rect(), m_current);
+    const QString text = m_texts.value(m_index);
+    if (text.isEmpty())
+        return;
+    // The banner's words, white on a soft shadow, above the indicators.
+    QFont font(QStringLiteral("Microsoft YaHei"));
+    font.setPixelSize(24);
+    font.setBold(true);
+    painter.setFont(font);
+    const QRect area = rect().adjusted(40, 0, -40, -64);
+    painter.setPen(QColor(0, 0, 0, 90));
+    painter.drawText(area.translated(1, 2), Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, text);
+    painter.setPen(Qt::white);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, text);
 }
 
 void Widget_Banner::mousePressEvent(QMouseEvent *event)

@@ -18,11 +18,13 @@ class Widget_Banner : public QWidget
 public:
     explicit Widget_Banner(QWidget *parent = nullptr);
 
-    void addBanner(const QString &imagePath, const QString &link);
+    // `text` is written over the picture (empty: the picture alone).
+    void addBanner(const QString &imagePath, const QString &link, const QString &text = QString());
     // After every banner was added: the indicators and the switch timer.
     void start();
 
     int index() const { return m_index; }
+    QString textAt(int i) const { return m_texts.value(i); }
     int count() const { return m_images.size(); }
     qreal imageOpacity() const { return m_opacity; }
     void setImageOpacity(qreal opacity);
@@ -37,9 +39,12 @@ protected:
 private:
     void onIndicator(int n);
     void fade();
+    // A pointing hand only over a banner that opens something.
+    void updateCursor();
 
     QStringList m_images;
     QStringList m_links;
+    QStringList m_texts;
     QList<QPixmap> m_pixmaps;
     QPixmap m_current;
     QPixmap m_next;

@@ -67,7 +67,7 @@ QWidget *Widget_Bookshelf::buildLeft()
     m_btnHeadImg->setObjectName(QStringLiteral("btnHeadImg"));
     m_btnHeadImg->setHeadSize(kHeadSize);
     m_btnHeadImg->setCursor(Qt::PointingHandCursor);
-    m_btnHeadImg->setFocusPolicy(Qt::NoFocus);
+    m_btnHeadImg->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
     m_btnHeadImg->setToolTip(tr("Personal information"));
     connect(m_btnHeadImg, &QPushButton::clicked, this, [] { CUiManager::instance()->showUserInfo(); });
     m_labelName = new QLabel(left);
@@ -90,7 +90,7 @@ QWidget *Widget_Bookshelf::buildLeft()
         auto *button = new QPushButton(QString::fromUtf8(b.text), left);
         button->setObjectName(QLatin1String(b.name));
         button->setCheckable(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
         button->setCursor(Qt::PointingHandCursor);
         button->setFixedHeight(40);
         button->setProperty("nav", true);
@@ -127,6 +127,7 @@ void Widget_Bookshelf::showPage(int page)
         }
         return;
     }
+    m_top->setPageTitle(page);
     // The left column owns pages 0, 2 and 3, the top bar page 1: showing one
     // side's page unchecks the other side's button.
     QButtonGroup *other = page == Widget_Bookshelf_Content::PageSettings ? m_nav : m_top->group();

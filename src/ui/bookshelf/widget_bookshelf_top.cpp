@@ -1,5 +1,7 @@
 #include "widget_bookshelf_top.h"
 
+#include "widget_bookshelf_content.h"
+
 #include "db/records.h"
 #include "manager/cjobmanager.h"
 #include "manager/cqssmanager.h"
@@ -22,7 +24,7 @@ QPushButton *topButton(const QString &name, const QString &tip, QWidget *parent,
     button->setToolTip(tip);
     button->setFixedSize(28, 28);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
     button->setCheckable(checkable);
     return button;
 }
@@ -38,9 +40,9 @@ Widget_Bookshelf_Top::Widget_Bookshelf_Top(QWidget *parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(24, 0, 16, 0);
     row->setSpacing(8);
-    auto *title = new QLabel(tr("My Bookshelf"), this);
-    title->setObjectName(QStringLiteral("Widget_Bookshelf_Title"));
-    row->addWidget(title);
+    m_title = new QLabel(tr("My Bookshelf"), this);
+    m_title->setObjectName(QStringLiteral("Widget_Bookshelf_Title"));
+    row->addWidget(m_title);
     row->addStretch(1);
 
     m_btnSyn = topButton(QStringLiteral("btn_syn"), tr("Synchronize now"), this);
@@ -91,6 +93,29 @@ Widget_Bookshelf_Top::Widget_Bookshelf_Top(QWidget *parent)
     m_endTimer.setSingleShot(true);
     connect(&m_endTimer, &QTimer::timeout, this, &Widget_Bookshelf_Top::finishSynchronization);
     playAnimation(CQssManager::instance()->getStyle());
+}
+
+void Widget_Bookshelf_Top::setPageTitle(int page)
+{
+    switch (page) {
+    case Widget_Bookshelf_Content::PageSettings:
+        m_title->setText(tr("Settings"));
+        break;
+    case Widget_Bookshelf_Content::PagePersonalData:
+        m_title->setText(QStringLiteral("个人数据"));
+        break;
+    case Widget_Bookshelf_Content::PageFeedback:
+        m_title->setText(QStringLiteral("意见反馈"));
+        break;
+    default:
+        m_title->setText(tr("My Bookshelf"));
+        break;
+    }
+}
+
+QString Widget_Bookshelf_Top::pageTitle() const
+{
+    return m_title->text();
 }
 
 void Widget_Bookshelf_Top::playAnimation(int style)

@@ -31,6 +31,9 @@ public:
 
     QPushButton *syncButton() const { return m_btnSyn; }
     QLabel *syncLabel() const { return m_labelSync; }
+    // The title names the page shown below the bar (a page of the content stack).
+    void setPageTitle(int page);
+    QString pageTitle() const;
     QPushButton *memoButton() const { return m_btnMemo; }
     QPushButton *styleButton() const { return m_btnStyle; }
     QPushButton *setupButton() const { return m_btnSetup; }
@@ -46,6 +49,7 @@ private:
 
     QPushButton *m_btnSyn;
     QLabel *m_labelSync;
+    QLabel *m_title;
     QMovie *m_movie = nullptr;
     QPushButton *m_btnMemo;
     QPushButton *m_btnStyle;

@@ -15,6 +15,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QListView>
 #include <QStringListModel>
 #include <QVBoxLayout>
@@ -40,7 +41,10 @@ Widget_BookShelfList::Widget_BookShelfList(QWidget *parent)
     m_listView->setUniformItemSizes(true);
     m_listView->setSelectionMode(QAbstractItemView::NoSelection);
     m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_listView->setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab (a click keeps the focus where it is).
+    m_listView->setFocusPolicy(Qt::TabFocus);
+    m_listView->setAccessibleName(tr("Books"));
+    m_listView->installEventFilter(this);
     m_listView->setMouseTracking(true);
     m_listView->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_listView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -60,6 +64,34 @@ Widget_BookShelfList::Widget_BookShelfList(QWidget *parent)
                                             QStringLiteral("*.txt"));
     };
     loadSystemCovers();
+}
+
+bool Widget_BookShelfList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_listView)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn && !m_listView->currentIndex().isValid() && m_model->rowCount() > 0)
+        m_listView->setCurrentIndex(m_model->index(0));
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+        m_listView->viewport()->update();
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool open =
+        key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space;
+    const bool menu =
+        key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+    if (key->key() == Qt::Key_Delete) {
+        const QModelIndex index = m_listView->currentIndex();
+        const BookShelf_Book book = index.data(Qt::DisplayRole).value<BookShelf_Book>();
+        if (book.localBookId > 0)
+            onDelete(book.localBookId, book.bookName, index.row());
+        return true;
+    }
+    if (!open && !menu)
+        return false;
+    m_delegate->activate(m_listView->currentIndex(), menu);
+    return true;
 }
 
 void Widget_BookShelfList::loadSystemCovers()
@@ -124,8 +156,10 @@ void Widget_BookShelfList::onInfo(int localBookId, int index)
     CUiManager::instance()->centreOn(&dialog, window());
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // The edit made it the latest updated book: first on the shelf, as it
+    // will be after a restart.
     const int row = m_model->rowOf(localBookId);
-    m_model->refresh(row >= 0 ? row : index);
+    m_model->moveToFront(row >= 0 ? row : index);
 }
 
 void Widget_BookShelfList::onDelete(int localBookId, const QString &bookName, int index)

@@ -43,6 +43,11 @@ public slots:
     void onCreate();
     void onImport();
 
+protected:
+    // The keyboard on the grid: arrows move between tiles, Return or Space
+    // opens, the menu key or Shift+F10 shows the tile's menu.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QListView *m_listView;
     CBookListModel *m_model;

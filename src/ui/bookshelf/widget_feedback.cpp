@@ -6,20 +6,36 @@
 
 #include <QDateTime>
 #include <QDebug>
+#include <QLabel>
 #include <QVBoxLayout>
 
-Widget_Feedback::Widget_Feedback(QWidget *parent) : QWidget(parent), m_view(new CWebView(this))
+Widget_Feedback::Widget_Feedback(QWidget *parent)
+    : QWidget(parent), m_view(new CWebView(this)), m_failure(new QLabel(this))
 {
     setObjectName(QStringLiteral("Widget_Feedback"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
+    m_failure->setObjectName(QStringLiteral("labelLoadFailed"));
+    m_failure->setAlignment(Qt::AlignCenter);
+    m_failure->setWordWrap(true);
+    m_failure->setText(
+        tr("The feedback page could not be loaded. Check the network, then open this page again."));
+    m_failure->hide();
+    layout->addWidget(m_failure);
     m_view->setBackgroundColor(Qt::transparent);
     connect(m_view, &CWebView::loadFinished, this, [this](bool ok) {
         if (!ok) {
             qWarning() << "loadError" << m_view->url();
+            // The next showing tries again instead of keeping a blank page.
+            m_requested = false;
+            m_loaded = false;
+            m_view->hide();
+            m_failure->show();
             return;
         }
+        m_failure->hide();
+        m_view->show();
         m_loaded = true;
         passTheme(m_theme);
     });

@@ -74,7 +74,7 @@ QVariant ChapterListModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == Qt::DisplayRole)
         return QVariant::fromValue(row);
-    if (role == Qt::EditRole || role == Qt::ToolTipRole)
+    if (role == Qt::EditRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
         return row->name;
     return QVariant();
 }

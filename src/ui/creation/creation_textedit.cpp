@@ -56,6 +56,7 @@ QSoundEffect *makeSound(const char *name)
 Creation_TextEdit::Creation_TextEdit(QWidget *parent) : QTextEdit(parent)
 {
     setObjectName("Creation_TextEdit");
+    setAccessibleName(tr("Chapter text"));
     setAcceptRichText(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     setFrameShape(QFrame::NoFrame);
@@ -155,6 +156,9 @@ void Creation_TextEdit::on_GlobalKeyPressWin(int keyCode)
 
 bool Creation_TextEdit::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == this && event->type() == QEvent::KeyPress &&
+        leavesByKeyboard(static_cast<QKeyEvent *>(event)))
+        return true;
     if (watched == this && !isReadOnly()) {
         if (event->type() == QEvent::KeyPress) {
             auto *key = static_cast<QKeyEvent *>(event);
@@ -211,7 +215,11 @@ bool Creation_TextEdit::refusesTyping(int adding)
 
 void Creation_TextEdit::insertFromMimeData(const QMimeData *source)
 {
+    if (isReadOnly() || !source || !source->hasText())
+        return;
     QString text = source->text();
+    if (text.isEmpty())
+        return;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     const int free = room();
     if (text.size() > free) {
@@ -225,7 +233,23 @@ void Creation_TextEdit::insertFromMimeData(const QMimeData *source)
             0);
         return;
     }
-    QTextEdit::insertFromMimeData(source);
+    QTextCursor cursor = textCursor();
+    cursor.insertText(text);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+bool Creation_TextEdit::leavesByKeyboard(const QKeyEvent *event)
+{
+    // Tab is text here; Ctrl+Tab and Ctrl+Shift+Tab move on to the page's
+    // other controls, as in any text field that takes tabs.
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Tab && mods == Qt::ControlModifier)
+        return QWidget::focusNextPrevChild(true);
+    if ((event->key() == Qt::Key_Backtab || event->key() == Qt::Key_Tab) &&
+        mods == (Qt::ControlModifier | Qt::ShiftModifier))
+        return QWidget::focusNextPrevChild(false);
+    return false;
 }
 
 void Creation_TextEdit::pairForKey(const QKeyEvent *event)

@@ -61,6 +61,10 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
+    // A paste is plain text typed in one go: every pasted paragraph takes the
+    // paragraph format of the one it lands in (indent, spacing), not the
+    // bare format of a pasted fragment. A paste that would pass the
+    // chapter's limit is refused whole, with a tip.
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
@@ -68,6 +72,7 @@ private:
     // Refuses, with a tip, typing that would pass the chapter's limit.
     bool refusesTyping(int adding);
     void pairForKey(const QKeyEvent *event);
+    bool leavesByKeyboard(const QKeyEvent *event);
     void pairForCommit(const QString &commit);
     void schedulePairs();
     static void playSound(Sound sound);

@@ -20,6 +20,7 @@ void CreationPanelFrame::build(QWidget *window, int panel, int spacing)
 {
     const bool translucent = Platform::translucentWindowsWork();
     window->setAttribute(Qt::WA_TranslucentBackground, translucent);
+    window->setProperty("opaqueFrame", !translucent);
     margin = translucent ? kShadowMargin : 0;
 
     auto *outer = new QVBoxLayout(window);

@@ -18,7 +18,7 @@ CTabButton::CTabButton(QWidget *parent) : QAbstractButton(parent)
     setObjectName("CTabButton");
     setAttribute(Qt::WA_StyledBackground);
     setCheckable(true);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
     setFixedSize(168, 36);
     setCursor(Qt::PointingHandCursor);
     auto *row = new QHBoxLayout(this);
@@ -29,7 +29,8 @@ CTabButton::CTabButton(QWidget *parent) : QAbstractButton(parent)
     m_close = new QPushButton(this);
     m_close->setObjectName("CTabButton_Close");
     m_close->setFixedSize(18, 18);
-    m_close->setFocusPolicy(Qt::NoFocus);
+    m_close->setToolTip(tr("Close tab"));
+    m_close->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
     m_line = new QWidget(this);
     m_line->setObjectName("CTabButton_Line");
     m_line->setAttribute(Qt::WA_StyledBackground);

@@ -69,7 +69,7 @@ Widget_Creation::Widget_Creation(QWidget *parent) : QWidget(parent)
     m_btnLockLeft->setFixedSize(24, 24);
     m_btnLockLeft->setCheckable(true);
     m_btnLockLeft->setChecked(true);
-    m_btnLockLeft->setFocusPolicy(Qt::NoFocus);
+    m_btnLockLeft->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
     m_btnLockLeft->hide();
 
     m_topAnimation = new QPropertyAnimation(m_top, "geometry", this);
@@ -234,6 +234,13 @@ void Widget_Creation::on_creation_setup1_clicked(bool isChecked)
     if (!m_plane1)
         m_plane1 = new Widget_Creation_Plane1(this);
     m_plane1->showBelow(m_top->setupButton());
+}
+
+void Widget_Creation::hideEvent(QHideEvent *event)
+{
+    if (m_plane1)
+        m_plane1->hide();
+    QWidget::hideEvent(event);
 }
 
 void Widget_Creation::on_creation_setup2_clicked()

@@ -66,6 +66,9 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // Hidden (boss key, tray, back to the bookshelf): the tools panel goes
+    // with the page, as the format and focus panels do.
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void enterFullScreen();

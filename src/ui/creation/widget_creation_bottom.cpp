@@ -39,7 +39,7 @@ Widget_Creation_Bottom::Widget_Creation_Bottom(QWidget *parent)
         button->setObjectName(name);
         button->setCheckable(true);
         button->setChecked(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
         button->setAttribute(Qt::WA_TransparentForMouseEvents);
         button->setFixedSize(18, 18);
         button->setToolTip(tip);
@@ -57,7 +57,7 @@ Widget_Creation_Bottom::Widget_Creation_Bottom(QWidget *parent)
     m_setMoney = new QPushButton(QStringLiteral("稿费设置"), this);
     m_setMoney->setObjectName("btn_setMoney");
     m_setMoney->setCursor(Qt::PointingHandCursor);
-    m_setMoney->setFocusPolicy(Qt::NoFocus);
+    m_setMoney->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
     row->addWidget(m_setMoney);
     row->addStretch(1);
     m_dateTime = addLabel("lb_dateTime", 140);

@@ -152,7 +152,7 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget *parent)
     for (QPushButton *button : {m_btnSetup2, m_btnSetup3}) {
         button->setFixedSize(36, 36);
         button->setCursor(Qt::PointingHandCursor);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
         button->raise();
     }
 
@@ -744,13 +744,6 @@ void Widget_Creation_Content::onCurrentLine()
     int line = 0;
     if (user.isFocusLine && block.layout() && block.layout()->lineCount() > 0)
         line = block.layout()->lineForTextPosition(cursor.positionInBlock()).lineNumber();
-    // Typing along the same line keeps the selection, whose cursors follow
-    // the text by themselves: only a move to another line redraws it.
-    const qint64 key =
-        (qint64(block.blockNumber()) << 20) + (line << 2) + (user.isFocusLine ? 1 : 0) + (isDark() ? 2 : 0);
-    if (key == m_focusKey && !m_focusSelections.isEmpty())
-        return;
-    m_focusKey = key;
     QTextEdit::ExtraSelection focus;
     focus.cursor = cursor;
     focus.cursor.clearSelection();
@@ -761,6 +754,17 @@ void Widget_Creation_Content::onCurrentLine()
         focus.cursor.movePosition(QTextCursor::StartOfBlock);
         focus.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     }
+    // Typing along the same line keeps the selection as long as it still
+    // covers the whole line: text typed into an empty line or in front of
+    // the selection falls outside the old one and needs a new selection.
+    const qint64 key =
+        (qint64(block.blockNumber()) << 20) + (line << 2) + (user.isFocusLine ? 1 : 0) + (isDark() ? 2 : 0);
+    const QList<QTextEdit::ExtraSelection> &shown = m_focusSelections;
+    if (key == m_focusKey && shown.size() == 1 &&
+        shown.first().cursor.selectionStart() == focus.cursor.selectionStart() &&
+        shown.first().cursor.selectionEnd() == focus.cursor.selectionEnd())
+        return;
+    m_focusKey = key;
     focus.format.setForeground(isDark() ? kTextDark : kTextLight);
     m_focusSelections = {focus};
     applySelections();
@@ -1047,7 +1051,7 @@ void Widget_Creation_Content::exportChapter(T_Chapter *chapter)
     if (!chapter)
         chapter = m_chapter;
     if (!chapter) {
-        ZtMessageBox::question(this, QStringLiteral("导出无效"), QStringLiteral("请先选择需要导出的章节!"));
+        ZtMessageBox::warning(this, QStringLiteral("导出无效"), QStringLiteral("请先选择需要导出的章节!"));
         return;
     }
     saveChapter();
@@ -1076,7 +1080,7 @@ bool Widget_Creation_Content::exportChapterTo(const QString &path, T_Chapter *ch
         ok = file.commit();
     }
     if (!ok)
-        ZtMessageBox::question(this, QStringLiteral("创建文件出错"),
+        ZtMessageBox::critical(this, QStringLiteral("创建文件出错"),
                                QStringLiteral("创建文件出错，请检查软件的系统权限！"));
     return ok;
 }
@@ -1084,7 +1088,7 @@ bool Widget_Creation_Content::exportChapterTo(const QString &path, T_Chapter *ch
 void Widget_Creation_Content::importChapter()
 {
     if (!m_chapter) {
-        ZtMessageBox::question(this, QStringLiteral("导入无效"), QStringLiteral("请先选择需要导入的章节!"));
+        ZtMessageBox::warning(this, QStringLiteral("导入无效"), QStringLiteral("请先选择需要导入的章节!"));
         return;
     }
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("导入章节"), QStringLiteral("."),
@@ -1099,12 +1103,12 @@ bool Widget_Creation_Content::importChapterFrom(const QString &path)
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ZtMessageBox::question(this, QStringLiteral("错误"), QStringLiteral("打开文件失败!"));
+        ZtMessageBox::critical(this, QStringLiteral("错误"), QStringLiteral("打开文件失败!"));
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        ZtMessageBox::question(this, QStringLiteral("错误"), QStringLiteral("读取文件失败!"));
+        ZtMessageBox::critical(this, QStringLiteral("错误"), QStringLiteral("读取文件失败!"));
         return false;
     }
     QString text;

@@ -9,6 +9,7 @@
 #include "manager/cjobmanager.h"
 #include "manager/cuimanager.h"
 #include "ui/bookshelf/widget_booklistpreview.h"
+#include "ui/framelesshelper.h"
 #include "ui/ztmessagebox.h"
 #include "widget_recyclebin.h"
 
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -43,7 +45,7 @@ QPushButton *panelButton(QWidget *parent, const char *name, const QString &tip)
     button->setToolTip(tip);
     button->setFixedSize(28, 28);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
     return button;
 }
 
@@ -78,6 +80,8 @@ Widget_Creation_Left::Widget_Creation_Left(QWidget *parent) : QWidget(parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setUniformItemSizes(true);
+    m_list->setAccessibleName(tr("Chapters"));
+    m_list->installEventFilter(this);
     m_model = new ChapterListModel(this);
     m_delegate = new ChapterListDelegate(ChapterListDelegate::ModeChapters, m_list);
     m_list->setModel(m_model);
@@ -96,7 +100,7 @@ Widget_Creation_Left::Widget_Creation_Left(QWidget *parent) : QWidget(parent)
     m_btnCreate = new QPushButton(tr("New chapter"), m_bottom);
     m_btnCreate->setObjectName("btn_creation_chapter_create");
     m_btnCreate->setCursor(Qt::PointingHandCursor);
-    m_btnCreate->setFocusPolicy(Qt::NoFocus);
+    m_btnCreate->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
     m_btnCreate->setFixedHeight(30);
     bottomRow->addWidget(m_btnAsc);
     bottomRow->addWidget(m_btnRecycle);
@@ -152,6 +156,7 @@ void Widget_Creation_Left::buildMenu()
     m_menu = new QMenu(this);
     m_menu->setObjectName("Widget_Creation_Left_Menu");
     m_menu->setWindowFlags(m_menu->windowFlags() | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    FramelessHelper::prepareWindow(m_menu);
     m_menu->setFixedWidth(136);
     QAction *open = m_menu->addAction(tr("Open Tag"));
     QAction *create = m_menu->addAction(tr("Create Chapter"));
@@ -187,7 +192,41 @@ bool Widget_Creation_Left::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, this, &Widget_Creation_Left::deleteChapter);
         return true;
     }
+    if (watched == m_list && event->type() == QEvent::KeyPress)
+        return onListKey(static_cast<QKeyEvent *>(event));
     return QWidget::eventFilter(watched, event);
+}
+
+bool Widget_Creation_Left::onListKey(QKeyEvent *key)
+{
+    // The keyboard's ways to what a click on a row does: Return opens the
+    // chapter, the menu key or Shift+F10 shows its menu at the row, Delete
+    // asks to move it to the recycle bin.
+    const QModelIndex index = m_list->currentIndex();
+    T_ChapterListItem *item = index.isValid() ? m_model->item(index.row()) : nullptr;
+    if (!item || item->localChapterId < 1)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        on_listViewPressedByLeftBtn(item->localChapterId);
+        return true;
+    case Qt::Key_F10:
+        if (key->modifiers() != Qt::ShiftModifier)
+            return false;
+        Q_FALLTHROUGH();
+    case Qt::Key_Menu:
+        on_listViewPressedByRightBtn(item->localChapterId, index.row());
+        m_menu->move(m_list->viewport()->mapToGlobal(m_list->visualRect(index).center()));
+        m_menu->setActiveAction(m_menu->actions().value(0));
+        return true;
+    case Qt::Key_Delete:
+        m_currentId = item->localChapterId;
+        deleteChapter();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void Widget_Creation_Left::resizeEvent(QResizeEvent *event)

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QKeyEvent;
+
 class QAction;
 class QLabel;
 class QListView;
@@ -80,6 +82,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool onListKey(QKeyEvent *key);
     void buildMenu();
     void scheduleRebuild();
     void fillPreview();

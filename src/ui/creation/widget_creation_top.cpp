@@ -18,7 +18,7 @@ QPushButton *barButton(QWidget *parent, const char *name, const QString &tip)
     button->setToolTip(tip);
     button->setFixedSize(28, 28);
     button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::TabFocus); // reached by Tab, never taken by a click
     return button;
 }
 

@@ -1,5 +1,6 @@
 #include "dialog_loginmain.h"
 
+#include "apppaths.h"
 #include "manager/cjobmanager.h"
 #include "ui/bookshelf/widget_banner.h"
 #include "ui/bookshelf/widget_bindwechat.h"
@@ -12,9 +13,16 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -60,7 +68,11 @@ Dialog_LoginMain::Dialog_LoginMain(QWidget *parent) : QDialog(parent)
     closeRow->addStretch(1);
     m_close = new QPushButton(form);
     m_close->setObjectName("btn_close_popup");
+    m_close->setToolTip(tr("Close"));
     m_close->setFixedSize(16, 16);
+    QSizePolicy keepPlace = m_close->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_close->setSizePolicy(keepPlace);
     m_close->setCursor(Qt::PointingHandCursor);
     closeRow->addWidget(m_close);
     column->addLayout(closeRow);
@@ -102,6 +114,11 @@ Dialog_LoginMain::Dialog_LoginMain(QWidget *parent) : QDialog(parent)
 void Dialog_LoginMain::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Without a window manager nobody else activates the window: the
+    // author must be able to type the phone number at once.
+    activateWindow();
+    if (m_stack->currentWidget() == m_login)
+        m_login->focusFirstEmpty();
     // The banner list is asked for once the dialog is up, so that the
     // dialog never waits for the network before it is drawn.
     if (!m_bannersLoaded) {
@@ -112,14 +129,37 @@ void Dialog_LoginMain::showEvent(QShowEvent *event)
 
 void Dialog_LoginMain::loadBanners()
 {
+    // The last banners the server gave are kept beside their pictures, so
+    // that a machine without network still shows them.
+    const QString cache = AppPaths::dataDir() + QStringLiteral("/banner/banners.json");
+    QJsonArray banners;
     TS_Author_BannerList res;
-    if (CJobManager::instance()->authorBannerList(res) != 200 || res.code != 200)
-        return;
-    for (const T_Author_BannerListItemPtr &item : qAsConst(res.bannerList)) {
-        if (item->localPic.isEmpty())
+    if (CJobManager::instance()->authorBannerList(res) == 200 && res.code == 200) {
+        for (const T_Author_BannerListItemPtr &item : qAsConst(res.bannerList)) {
+            if (item->localPic.isEmpty())
+                continue;
+            banners.append(QJsonObject{{QStringLiteral("pic"), item->localPic},
+                                       {QStringLiteral("link"), item->linkUrl},
+                                       {QStringLiteral("text"), item->content}});
+        }
+        QSaveFile file(cache);
+        if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(banners).toJson()) < 0 ||
+            !file.commit())
+            qWarning() << "banner list not cached:" << cache << file.errorString();
+    } else {
+        QFile file(cache);
+        if (file.open(QIODevice::ReadOnly))
+            banners = QJsonDocument::fromJson(file.readAll()).array();
+        qDebug() << "banners from the cache:" << banners.size();
+    }
+    for (const QJsonValue &value : qAsConst(banners)) {
+        const QJsonObject banner = value.toObject();
+        const QString pic = banner.value(QStringLiteral("pic")).toString();
+        if (pic.isEmpty() || !QFileInfo::exists(pic))
             continue;
-        qDebug() << "banner" << item->localPic << item->linkUrl;
-        m_banner->addBanner(item->localPic, item->linkUrl);
+        qDebug() << "banner" << pic << banner.value(QStringLiteral("link")).toString();
+        m_banner->addBanner(pic, banner.value(QStringLiteral("link")).toString(),
+                            banner.value(QStringLiteral("text")).toString());
     }
     m_banner->start();
 }
@@ -159,14 +199,19 @@ void Dialog_LoginMain::onDealToggle(int index)
         break;
     case 4:
         m_stack->setCurrentWidget(m_login);
-        if (!m_bind) {
-            m_bind = new Widget_BindWechat(m_stack->parentWidget());
-            m_bind->setGeometry(m_stack->geometry());
-        }
-        m_bind->move(m_stack->geometry().topLeft());
+        // The close button goes but keeps its place, so that nothing moves;
+        // the binding view covers the pages exactly, title included.
+        m_close->hide();
+        if (!m_bind)
+            m_bind = new Widget_BindWechat(m_stack);
+        m_bind->setGeometry(m_stack->rect());
         m_bind->show();
         m_bind->raise();
-        m_close->hide();
+        // The covered login page takes no keys (its caret would blink under
+        // the view): typing goes into the binding's phone field.
+        m_login->setEnabled(false);
+        if (auto *phone = m_bind->findChild<QLineEdit *>(QStringLiteral("lineEditAccount")))
+            phone->setFocus();
         break;
     default:
         break;

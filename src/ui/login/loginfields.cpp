@@ -1,12 +1,14 @@
 #include "loginfields.h"
 
 #include "manager/cjobmanager.h"
+#include "ui/login/cphonevalidator.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegExpValidator>
+#include <QToolTip>
 
 namespace {
 const int kFieldHeight = 40;
@@ -19,9 +21,16 @@ QLineEdit *account(QWidget *parent)
     auto *edit = new QLineEdit(parent);
     edit->setObjectName("lineEditAccount");
     edit->setPlaceholderText(QObject::tr("Please enter account"));
-    edit->setValidator(new QRegExpValidator(QRegExp("[0-9]+$"), edit));
-    edit->setMaxLength(kPhoneDigits);
+    // The validator keeps the 11 digits: a length limit on the field would
+    // cut a pasted "138 0013 8000" before its blanks could be dropped.
+    auto *validator = new CPhoneValidator(kPhoneDigits, edit);
+    edit->setValidator(validator);
+    edit->setMaxLength(kPhoneDigits * 3);
     edit->setFixedHeight(kFieldHeight);
+    QObject::connect(validator, &CPhoneValidator::sig_tooLong, edit, [edit] {
+        QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())),
+                           QObject::tr("A phone number has 11 digits"), edit);
+    });
     return edit;
 }
 

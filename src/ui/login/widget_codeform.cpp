@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -78,6 +79,21 @@ void Widget_CodeForm::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void Widget_CodeForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    m_labelError->clear();
+    for (QLineEdit *edit : {m_lineEditAccount, m_lineEditCode, m_lineEditPwd, m_lineEditPwdV}) {
+        if (edit->text().isEmpty()) {
+            edit->setFocus();
+            return;
+        }
+    }
+    m_btnSubmit->setFocus();
 }
 
 void Widget_CodeForm::onGetCode()

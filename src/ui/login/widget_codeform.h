@@ -29,6 +29,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Each visit starts without the last visit's error, in the first empty field.
+    void showEvent(QShowEvent *event) override;
     // Sends account, code and password digest; returns the call's result
     // and fills `res`.
     virtual int send(const QString &account, const QString &code, const QString &digest, T_Http_S &res) = 0;

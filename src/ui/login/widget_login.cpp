@@ -3,6 +3,7 @@
 #include "loginfields.h"
 #include "manager/cjobmanager.h"
 #include "remote/chttputil.h"
+#include "remote/cquorvinhttp.h"
 #include "ui/cbusyguard.h"
 
 #include <QCheckBox>
@@ -45,6 +46,9 @@ Widget_Login::Widget_Login(QWidget *parent) : QWidget(parent)
     column->addWidget(m_btnLogin);
     m_btnGotoRegister = LoginFields::link(this, "btnGotoRegister", tr("Free Registration"));
     column->addWidget(m_btnGotoRegister, 0, Qt::AlignHCenter);
+    m_btnCancel = LoginFields::link(this, "btnCancelLogin", tr("Cancel sign-in"));
+    m_btnCancel->hide();
+    column->addWidget(m_btnCancel, 0, Qt::AlignHCenter);
     column->addStretch(1);
 
     auto *other = new QHBoxLayout;
@@ -68,6 +72,10 @@ Widget_Login::Widget_Login(QWidget *parent) : QWidget(parent)
     connect(m_btnGotoRegister, &QPushButton::clicked, this, [this] { emit sig_toggle(1); });
     connect(m_btnGotoForgetPwd, &QPushButton::clicked, this, [this] { emit sig_toggle(2); });
     connect(m_btnWechat, &QPushButton::clicked, this, [this] { emit sig_toggle(3); });
+    connect(m_btnCancel, &QPushButton::clicked, this, [this] {
+        m_cancelRequested = true;
+        CQuorvinHttp::instance()->cancelWaiting();
+    });
     updateLoginButton();
 }
 
@@ -92,6 +100,10 @@ void Widget_Login::updateLoginButton()
 
 void Widget_Login::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape && m_btnCancel->isVisible()) {
+        m_btnCancel->click();
+        return;
+    }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_btnLogin->isEnabled()) {
         onLogin();
         return;
@@ -112,12 +124,28 @@ void Widget_Login::onLogin()
     int result = 0;
     {
         CBusyGuard busy({m_btnLogin, m_btnWechat});
+        m_cancelRequested = false;
+        setWaiting(true);
         result = CJobManager::instance()->authorLogin(req, res);
     }
     qDebug() << "login:" << result << res.code << res.msg;
     if (!self)
         return; // signed in: the dialog has gone
+    setWaiting(false);
     updateLoginButton();
-    if (result != 200 || res.code != 200)
+    if (m_cancelRequested && result != 200)
+        m_labelError->setText(tr("Sign-in cancelled"));
+    else if (result != 200 || res.code != 200)
         m_labelError->setText(res.msg);
+}
+
+void Widget_Login::setWaiting(bool waiting)
+{
+    m_btnLogin->setText(waiting ? tr("Signing in...") : tr("Login"));
+    m_btnGotoRegister->setVisible(!waiting);
+    m_btnCancel->setVisible(waiting);
+    if (waiting) {
+        m_labelError->setText(tr("Waiting for the server; press Esc or Cancel to stop"));
+        m_btnCancel->setFocus();
+    }
 }

@@ -28,6 +28,7 @@ protected:
 private:
     void updateLoginButton();
     void onLogin();
+    void setWaiting(bool waiting);
 
     QLineEdit *m_lineEditAccount;
     QLineEdit *m_lineEditPwd;
@@ -36,6 +37,9 @@ private:
     QLabel *m_labelError;
     QPushButton *m_btnLogin;
     QPushButton *m_btnGotoRegister;
+    // Shown in place of btnGotoRegister while a sign-in waits for the server.
+    QPushButton *m_btnCancel;
+    bool m_cancelRequested = false;
     QPushButton *m_btnWechat;
     QLabel *m_labelOther;
 };

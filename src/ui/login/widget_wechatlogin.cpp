@@ -2,6 +2,7 @@
 
 #include "db/records.h"
 #include "manager/cjobmanager.h"
+#include "manager/cqssmanager.h"
 #include "manager/cuserjobmanager.h"
 #include "remote/thttpresponses.h"
 #include "ui/cwebview.h"
@@ -12,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrlQuery>
 #include <QUuid>
 #include <QVBoxLayout>
 
@@ -83,7 +85,17 @@ void Widget_WeChatLogin::showEvent(QShowEvent *event)
     const QString url = m_mode == 0 ? loginUrl() : bindUrl();
     if (!isVisible())
         return; // hidden again while the address was fetched
-    m_view->load(QUrl(url));
+    // The page follows the program's theme; the address the server gave
+    // (and its QR code) stays as it is.
+    const bool dark = CQssManager::instance()->getStyle() == StyleDark;
+    m_view->setBackgroundColor(dark ? QColor(0x24, 0x27, 0x2C) : QColor(Qt::white));
+    QUrl address(url);
+    if (!url.isEmpty()) {
+        QUrlQuery query(address);
+        query.addQueryItem(QStringLiteral("theme"), QString::number(dark ? StyleDark : StyleLight));
+        address.setQuery(query);
+    }
+    m_view->load(address);
     m_timer->start();
 }
 
