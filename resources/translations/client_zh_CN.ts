@@ -123,6 +123,10 @@
         <source>%1; it is removed here</source>
         <translation>%1；已从本机移除</translation>
     </message>
+    <message>
+        <source>Changes cannot reach the server: %1 They are kept on this computer and sent by themselves when the server answers.</source>
+        <translation>修改暂时无法同步到服务器：%1 修改已保存在本机，服务器恢复后会自动发送。</translation>
+    </message>
 </context>
 <context>
     <name>CSynDataManager</name>
@@ -170,6 +174,18 @@
     <message>
         <source>The profile could not be saved to the server: %1</source>
         <translation>个人资料未能保存到服务器：%1</translation>
+    </message>
+    <message>
+        <source>The head image could not be saved to the server: %1</source>
+        <translation>头像未能保存到服务器：%1</translation>
+    </message>
+    <message>
+        <source>The local data could not be switched to this account; please check the data folder and try again.</source>
+        <translation>本机数据无法切换到该账号，请检查数据文件夹后重试。</translation>
+    </message>
+    <message>
+        <source>The local data could not be switched to this server&apos;s account (%1). Nothing of another account is shown or sent; please check the data folder and sign in again.</source>
+        <translation>本机数据无法切换到该服务器的账号（%1）。其他账号的内容不会显示或发送，请检查数据文件夹后重新登录。</translation>
     </message>
 </context>
 <context>
@@ -365,6 +381,18 @@
         <source>User modified successfully</source>
         <translation>修改用户信息成功</translation>
     </message>
+    <message>
+        <source>The head image was not accepted: %1</source>
+        <translation>头像未被服务器接受：%1</translation>
+    </message>
+    <message>
+        <source>The profile was not accepted: %1</source>
+        <translation>个人信息未被服务器接受：%1</translation>
+    </message>
+    <message>
+        <source>Saved on this computer; it is sent to the server by itself once the server answers</source>
+        <translation>已保存在本机，服务器恢复后会自动上传</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -394,6 +422,71 @@
     <message>
         <source>Please Enter Verify Code</source>
         <translation>请输入验证码</translation>
+    </message>
+</context>
+<context>
+    <name>T_TransportFailure</name>
+    <message>
+        <source>The server&apos;s address cannot be found. Please check the network or the server address.</source>
+        <translation>找不到服务器地址，请检查网络或服务器地址设置。</translation>
+    </message>
+    <message>
+        <source>The server closed the connection. Please try again later.</source>
+        <translation>服务器断开了连接，请稍后再试。</translation>
+    </message>
+    <message>
+        <source>The server did not answer in time. Please check the network and try again.</source>
+        <translation>服务器长时间没有应答，请检查网络后重试。</translation>
+    </message>
+    <message>
+        <source>No secure connection to the server could be made. Please check the system clock and the server&apos;s certificate.</source>
+        <translation>无法与服务器建立安全连接，请检查系统时间和服务器证书。</translation>
+    </message>
+    <message>
+        <source>The server sent the request elsewhere. Please check the server address.</source>
+        <translation>服务器把请求转到了别处，请检查服务器地址设置。</translation>
+    </message>
+    <message>
+        <source>The proxy server failed. Please check the proxy settings.</source>
+        <translation>代理服务器连接失败，请检查代理设置。</translation>
+    </message>
+    <message>
+        <source>Cannot connect to the server. Please check the network.</source>
+        <translation>无法连接服务器，请检查网络。</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer could not be read. Please try again later.</source>
+        <translation>无法读取服务器的应答，请稍后再试。</translation>
+    </message>
+    <message>
+        <source>Network error. Please check the network and try again.</source>
+        <translation>网络出现问题，请检查网络后重试。</translation>
+    </message>
+    <message>
+        <source>The server is busy. Please try again later.</source>
+        <translation>服务器繁忙，请稍后再试。</translation>
+    </message>
+    <message>
+        <source>The server waited too long for the request. Please check the network and try again.</source>
+        <translation>服务器等待请求超时，请检查网络后重试。</translation>
+    </message>
+    <message>
+        <source>The server has a temporary fault (%1). Please try again later.</source>
+        <translation>服务器暂时出现故障（%1），请稍后再试。</translation>
+    </message>
+    <message>
+        <source>The server answered with an error (%1). Please try again later.</source>
+        <translation>服务器返回了异常（%1），请稍后再试。</translation>
+    </message>
+    <message numerus="yes">
+        <source>The server did not answer within %n second(s). Please check the network and try again.</source>
+        <translation>
+            <numerusform>服务器在 %n 秒内没有应答，请检查网络后重试。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer could not be understood (the network or a proxy may be at fault). Please try again later.</source>
+        <translation>无法识别服务器的应答（可能是网络或代理出了问题），请稍后再试。</translation>
     </message>
 </context>
 <context>
@@ -502,6 +595,10 @@
     <message>
         <source>Restore</source>
         <translation>还原</translation>
+    </message>
+    <message>
+        <source>Synchronization failed: %1 What you wrote is kept on this computer and sent by itself when the server answers.</source>
+        <translation>同步失败：%1 内容已保存在本机，服务器恢复后会自动同步。</translation>
     </message>
 </context>
 <context>
