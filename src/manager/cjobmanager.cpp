@@ -71,15 +71,6 @@ bool CJobManager::init()
     syncServerClock();
 
     const int lastUid = m_session->author.uid;
-    // The last author's rows are restored only for the server they belong to.
-    const QString owner = lastUid > 0 ? m_db->accountServer(lastUid) : QString();
-    if (!owner.isEmpty() && owner != CQuorvinHttp::instance()->baseUrl()) {
-        qWarning() << "the last author signed in to" << owner << ", not to"
-                   << CQuorvinHttp::instance()->baseUrl();
-        m_session->author = TS_Author_Info();
-        m_ui->showLogin();
-        return true;
-    }
     if (lastUid > 0 && m_db->getUserData(lastUid, m_session->author, m_session->user)) {
         m_session->author.uid = lastUid;
         m_session->user.uid = lastUid;
