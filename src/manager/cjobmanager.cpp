@@ -213,7 +213,8 @@ void CJobManager::replayNext()
             if (m_synData->hasPending())
                 qDebug() << "change items of an interrupted pull are dropped by a new pull";
             m_synData->fetchChangeList();
-            if (!m_synData->isPulling())
+            // Nothing to pull; a fetch that failed at once has ended the pass already.
+            if (!m_synData->isPulling() && m_ui->syncRunning())
                 endSync(true);
             return;
         }

@@ -119,6 +119,9 @@ void Widget_Bookshelf_Top::startSynchronization()
 
 void Widget_Bookshelf_Top::endSynchronization(bool ok, const QString &why, bool tell)
 {
+    // A quiet end never cancels a result still waiting to be told.
+    if (!tell && m_endTimer.isActive())
+        return;
     m_pendingOk = ok;
     m_pendingWhy = why;
     m_pendingTell = tell;
