@@ -4,7 +4,7 @@
 <context>
     <name>CBookJobManager</name>
     <message numerus="yes">
-        <source>Imported "%1": %n chapter(s)</source>
+        <source>Imported &quot;%1&quot;: %n chapter(s)</source>
         <translation>
             <numerusform>《%1》导入完成：共 %n 章</numerusform>
         </translation>
@@ -34,7 +34,7 @@
         <translation>书籍创建失败</translation>
     </message>
     <message>
-        <source>"%1" is still being imported: delete it once the import has finished</source>
+        <source>&quot;%1&quot; is still being imported: delete it once the import has finished</source>
         <translation>《%1》正在导入，请在导入完成后再删除</translation>
     </message>
     <message>
@@ -42,15 +42,15 @@
         <translation>%1（恢复）</translation>
     </message>
     <message>
-        <source>"%1" was deleted on another machine; the text written here was kept as the new chapter "%2" at the end of the book</source>
+        <source>&quot;%1&quot; was deleted on another machine; the text written here was kept as the new chapter &quot;%2&quot; at the end of the book</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存为本书末尾的新章节“%2”</translation>
     </message>
     <message>
-        <source>"%1" was deleted on another machine; the text written here was saved to %2</source>
+        <source>&quot;%1&quot; was deleted on another machine; the text written here was saved to %2</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存到 %2</translation>
     </message>
     <message>
-        <source>Not imported: the chapter "%1" has %2 characters, %3 more than a chapter can hold (%4). Split it with a heading such as 第12章, then import the file again.</source>
+        <source>Not imported: the chapter &quot;%1&quot; has %2 characters, %3 more than a chapter can hold (%4). Split it with a heading such as 第12章, then import the file again.</source>
         <translation>未导入：章节“%1”有 %2 字，比一章最多能容纳的字数（%4）多 %3 字。请用“第12章”这样的标题把它分开后再导入。</translation>
     </message>
 </context>
@@ -119,11 +119,11 @@
         <translation>便签未能保存到服务器：%1</translation>
     </message>
     <message>
-        <source>"%1" of "%2" could not be saved to the server: %3</source>
+        <source>&quot;%1&quot; of &quot;%2&quot; could not be saved to the server: %3</source>
         <translation>《%2》的“%1”未能保存到服务器：%3</translation>
     </message>
     <message>
-        <source>"%1" could not be saved to the server: %2</source>
+        <source>&quot;%1&quot; could not be saved to the server: %2</source>
         <translation>《%1》未能保存到服务器：%2</translation>
     </message>
     <message>
@@ -135,7 +135,7 @@
         <translation>%1；%2</translation>
     </message>
     <message>
-        <source>the text written here is kept in the chapter's time machine</source>
+        <source>the text written here is kept in the chapter&apos;s time machine</source>
         <translation>这里写的正文已保存在本章的时光机中</translation>
     </message>
     <message>
@@ -145,6 +145,10 @@
     <message>
         <source>%1; it is removed here</source>
         <translation>%1；已从本机移除</translation>
+    </message>
+    <message>
+        <source>Changes cannot reach the server: %1 They are kept on this computer and sent by themselves when the server answers.</source>
+        <translation>修改暂时无法同步到服务器：%1 修改已保存在本机，服务器恢复后会自动发送。</translation>
     </message>
 </context>
 <context>
@@ -170,11 +174,11 @@ Close any other program that uses it, check that the disk works, then start the 
         <translation>已删除章节中未保存的文字保存在 %1</translation>
     </message>
     <message>
-        <source>Unsaved text of "%1" differs from its newer text: it is kept in the time machine</source>
+        <source>Unsaved text of &quot;%1&quot; differs from its newer text: it is kept in the time machine</source>
         <translation>“%1”未保存的文字与章节更新的文字不同，已保存到时光机</translation>
     </message>
     <message>
-        <source>Text of "%1" not saved last time was restored</source>
+        <source>Text of &quot;%1&quot; not saved last time was restored</source>
         <translation>已恢复“%1”上次未保存的文字</translation>
     </message>
 </context>
@@ -211,7 +215,7 @@ Close any other program that uses it, check that the disk works, then start the 
 %2</translation>
     </message>
     <message>
-        <source>The settings file %1 names the server address "%2", which is not accepted: it must begin with https:// (http:// only for this computer).
+        <source>The settings file %1 names the server address &quot;%2&quot;, which is not accepted: it must begin with https:// (http:// only for this computer).
 %3</source>
         <translation>设置文件 %1 中的服务器地址“%2”不可用：地址必须以 https:// 开头（只有本机地址可以用 http://）。
 %3</translation>
@@ -271,7 +275,7 @@ Install the newer version to go on writing; the file has not been changed.</sour
     </message>
     <message>
         <source>The data folder %1 cannot be created: %2.
-Make sure the program's folder is writable (or install it where you may write), then start it again.</source>
+Make sure the program&apos;s folder is writable (or install it where you may write), then start it again.</source>
         <translation>无法创建数据文件夹 %1：%2。
 请确认程序所在的文件夹可以写入（或把程序安装到你有写入权限的位置），然后重新启动。</translation>
     </message>
@@ -288,7 +292,7 @@ Nothing you write could be saved. Give yourself write permission on it, then sta
 写下的文字将无法保存。请为自己开通它的写入权限，然后重新启动本程序。</translation>
     </message>
     <message>
-        <source>the program's copy of the database layout is missing</source>
+        <source>the program&apos;s copy of the database layout is missing</source>
         <translation>程序自带的数据库结构缺失</translation>
     </message>
     <message>
@@ -325,15 +329,15 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
 <context>
     <name>CSynDataManager</name>
     <message>
-        <source>Another machine saved an older version of "%1"; the text written here was kept in the time machine</source>
+        <source>Another machine saved an older version of &quot;%1&quot;; the text written here was kept in the time machine</source>
         <translation>另一台设备保存了“%1”的较旧版本，本机写下的内容已保存在时光机中</translation>
     </message>
     <message>
-        <source>"%1" was deleted on another machine; the text written here was kept as the new chapter "%2" at the end of the book</source>
+        <source>&quot;%1&quot; was deleted on another machine; the text written here was kept as the new chapter &quot;%2&quot; at the end of the book</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存为本书末尾的新章节“%2”</translation>
     </message>
     <message>
-        <source>"%1" was deleted on another machine; the text written here was saved to %2</source>
+        <source>&quot;%1&quot; was deleted on another machine; the text written here was saved to %2</source>
         <translation>“%1”已在另一台设备上删除，本机写下的内容已保存到 %2</translation>
     </message>
 </context>
@@ -370,7 +374,7 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <translation>客户端取消锁定</translation>
     </message>
     <message>
-        <source>The text of "%1" could not be written to %2: %3.</source>
+        <source>The text of &quot;%1&quot; could not be written to %2: %3.</source>
         <translation>“%1”的文字无法写入 %2：%3。</translation>
     </message>
     <message>
@@ -427,6 +431,18 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
     <message>
         <source>The profile could not be saved to the server: %1</source>
         <translation>个人资料未能保存到服务器：%1</translation>
+    </message>
+    <message>
+        <source>The head image could not be saved to the server: %1</source>
+        <translation>头像未能保存到服务器：%1</translation>
+    </message>
+    <message>
+        <source>The local data could not be switched to this account; please check the data folder and try again.</source>
+        <translation>本机数据无法切换到该账号，请检查数据文件夹后重试。</translation>
+    </message>
+    <message>
+        <source>The local data could not be switched to this server&apos;s account (%1). Nothing of another account is shown or sent; please check the data folder and sign in again.</source>
+        <translation>本机数据无法切换到该服务器的账号（%1）。其他账号的内容不会显示或发送，请检查数据文件夹后重新登录。</translation>
     </message>
 </context>
 <context>
@@ -705,7 +721,7 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <translation>版本列表（%1/%2）</translation>
     </message>
     <message>
-        <source>The chapter's text cannot be read; nothing was restored</source>
+        <source>The chapter&apos;s text cannot be read; nothing was restored</source>
         <translation>无法读取章节内容，未恢复任何版本</translation>
     </message>
     <message>
@@ -713,7 +729,7 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <translation>无法把当前内容保存为历史版本，未恢复任何版本。请检查磁盘后重试</translation>
     </message>
     <message>
-        <source>The version could not be saved as the chapter's text; the chapter is unchanged. Check the disk and try again</source>
+        <source>The version could not be saved as the chapter&apos;s text; the chapter is unchanged. Check the disk and try again</source>
         <translation>无法把该版本保存为章节内容，章节未改动。请检查磁盘后重试</translation>
     </message>
     <message>
@@ -730,6 +746,18 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
     <message>
         <source>A nickname cannot be only blanks</source>
         <translation>昵称不能只有空白</translation>
+    </message>
+    <message>
+        <source>The head image was not accepted: %1</source>
+        <translation>头像未被服务器接受：%1</translation>
+    </message>
+    <message>
+        <source>The profile was not accepted: %1</source>
+        <translation>个人信息未被服务器接受：%1</translation>
+    </message>
+    <message>
+        <source>Saved on this computer; it is sent to the server by itself once the server answers</source>
+        <translation>已保存在本机，服务器恢复后会自动上传</translation>
     </message>
 </context>
 <context>
@@ -768,6 +796,71 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
     <message>
         <source>Close</source>
         <translation>关闭</translation>
+    </message>
+</context>
+<context>
+    <name>T_TransportFailure</name>
+    <message>
+        <source>The server&apos;s address cannot be found. Please check the network or the server address.</source>
+        <translation>找不到服务器地址，请检查网络或服务器地址设置。</translation>
+    </message>
+    <message>
+        <source>The server closed the connection. Please try again later.</source>
+        <translation>服务器断开了连接，请稍后再试。</translation>
+    </message>
+    <message>
+        <source>The server did not answer in time. Please check the network and try again.</source>
+        <translation>服务器长时间没有应答，请检查网络后重试。</translation>
+    </message>
+    <message>
+        <source>No secure connection to the server could be made. Please check the system clock and the server&apos;s certificate.</source>
+        <translation>无法与服务器建立安全连接，请检查系统时间和服务器证书。</translation>
+    </message>
+    <message>
+        <source>The server sent the request elsewhere. Please check the server address.</source>
+        <translation>服务器把请求转到了别处，请检查服务器地址设置。</translation>
+    </message>
+    <message>
+        <source>The proxy server failed. Please check the proxy settings.</source>
+        <translation>代理服务器连接失败，请检查代理设置。</translation>
+    </message>
+    <message>
+        <source>Cannot connect to the server. Please check the network.</source>
+        <translation>无法连接服务器，请检查网络。</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer could not be read. Please try again later.</source>
+        <translation>无法读取服务器的应答，请稍后再试。</translation>
+    </message>
+    <message>
+        <source>Network error. Please check the network and try again.</source>
+        <translation>网络出现问题，请检查网络后重试。</translation>
+    </message>
+    <message>
+        <source>The server is busy. Please try again later.</source>
+        <translation>服务器繁忙，请稍后再试。</translation>
+    </message>
+    <message>
+        <source>The server waited too long for the request. Please check the network and try again.</source>
+        <translation>服务器等待请求超时，请检查网络后重试。</translation>
+    </message>
+    <message>
+        <source>The server has a temporary fault (%1). Please try again later.</source>
+        <translation>服务器暂时出现故障（%1），请稍后再试。</translation>
+    </message>
+    <message>
+        <source>The server answered with an error (%1). Please try again later.</source>
+        <translation>服务器返回了异常（%1），请稍后再试。</translation>
+    </message>
+    <message numerus="yes">
+        <source>The server did not answer within %n second(s). Please check the network and try again.</source>
+        <translation>
+            <numerusform>服务器在 %n 秒内没有应答，请检查网络后重试。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer could not be understood (the network or a proxy may be at fault). Please try again later.</source>
+        <translation>无法识别服务器的应答（可能是网络或代理出了问题），请稍后再试。</translation>
     </message>
 </context>
 <context>
@@ -888,6 +981,10 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <source>Restore</source>
         <translation>还原</translation>
     </message>
+    <message>
+        <source>Synchronization failed: %1 What you wrote is kept on this computer and sent by itself when the server answers.</source>
+        <translation>同步失败：%1 内容已保存在本机，服务器恢复后会自动同步。</translation>
+    </message>
 </context>
 <context>
     <name>Widget_CodeForm</name>
@@ -968,13 +1065,13 @@ It has been kept unchanged as %3 and a new one made. Sign in to get your books b
         <translation>未导入</translation>
     </message>
     <message>
-        <source>"%1" is not a text file (it holds binary data): the chapter was not changed.
+        <source>&quot;%1&quot; is not a text file (it holds binary data): the chapter was not changed.
 Choose a .txt file saved as UTF-8 or GB18030.</source>
         <translation>“%1”不是文本文件（其中是二进制数据），本章没有改动。
 请选择以 UTF-8 或 GB18030 编码保存的 .txt 文件。</translation>
     </message>
     <message>
-        <source>"%1" has %2 characters, %3 more than a chapter can hold (%4): the chapter was not changed.
+        <source>&quot;%1&quot; has %2 characters, %3 more than a chapter can hold (%4): the chapter was not changed.
 Split the file into several chapters and import them one by one.</source>
         <translation>“%1”有 %2 字，比一章最多能容纳的字数（%4）多 %3 字，本章没有改动。
 请把文件分成几章，逐一导入。</translation>
@@ -984,7 +1081,7 @@ Split the file into several chapters and import them one by one.</source>
         <translation>空文件</translation>
     </message>
     <message>
-        <source>"%1" is empty: importing it leaves this chapter without a word (the present text stays in the time machine). Import it anyway?</source>
+        <source>&quot;%1&quot; is empty: importing it leaves this chapter without a word (the present text stays in the time machine). Import it anyway?</source>
         <translation>“%1”是空的：导入后本章将一个字也没有（现在的正文会保留在时光机中）。仍要导入吗？</translation>
     </message>
     <message>

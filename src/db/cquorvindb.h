@@ -79,6 +79,18 @@ public:
     bool updateUserdata(const T_User &user);
     bool updateLock(const T_User &user);
 
+    // The server an author's rows belong to (its base address), empty when
+    // not recorded yet.
+    QString accountServer(int uid);
+    bool setAccountServer(int uid, const QString &server);
+    // Whether the author has a row or a book here (true when the read fails).
+    bool hasAccountRows(int uid);
+    // Moves every row of the author `uid` (account, settings, books,
+    // chapters, snapshots, jobs, memos, statistics) into the SQLite file
+    // `file`, made when missing, in one transaction; and back again.
+    bool parkAccount(int uid, const QString &file);
+    bool unparkAccount(int uid, const QString &file);
+
     // Books and chapters.
     bool getBooks(int authorId, QList<T_Book *> &books);
     bool getChapters(T_Book &book);
@@ -220,6 +232,7 @@ private:
     bool commit();
     void rollback();
 
+    bool moveAccountRows(int uid, const QString &file, bool intoFile);
     bool addMergedJob(T_Http_C &header, int mergedType, const QString &lookupColumn, int lookupId,
                       const QVector<QPair<QString, QString>> &changes, const QString &newContent,
                       int createTime, int ext1);

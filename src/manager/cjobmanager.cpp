@@ -5,6 +5,7 @@
 #include "clocaledits.h"
 #include "cmemomanager.h"
 #include "crecoveryjournal.h"
+#include "cretrytimer.h"
 #include "csyndatamanager.h"
 #include "csystemmanager.h"
 #include "cuimanager.h"
@@ -15,6 +16,7 @@
 #include "remote/chttputil.h"
 #include "remote/cquorvinhttp.h"
 #include "remote/cquorvinparser.h"
+#include "remote/ctransportfailure.h"
 #include "settingscheck.h"
 
 #include <QCoreApplication>
@@ -27,15 +29,24 @@ CJobManager::CJobManager(QObject *parent)
     : QObject(parent), m_bookJob(CBookJobManager::instance()), m_userJob(CUserJobManager::instance()),
       m_ui(CUiManager::instance()), m_session(&T_SessionData::instance()), m_db(CQuorvinDb::instance()),
       m_system(CSystemManager::instance()), m_synData(CSynDataManager::instance()),
-      m_memo(CMemoManager::instance())
+      m_memo(CMemoManager::instance()), m_retry(new CRetryTimer(this))
 {
     connect(CQuorvinHttp::instance(), &CQuorvinHttp::sigGetAsynData, this, &CJobManager::onGetAsynData);
+    // Any answer of the server, to a call that waits too, ends an outage.
+    connect(CQuorvinHttp::instance(), &CQuorvinHttp::sig_ServerAnswered, this, &CJobManager::onServerAnswered,
+            Qt::QueuedConnection);
+    connect(m_retry, &CRetryTimer::sig_Due, this, &CJobManager::onRetryDue);
     CQuorvinHttp::instance()->setSendGate([this](const T_Http_C &req) { return admitSend(req); });
     connectAccountSignals();
     CLocalEdits::instance().setRefetcher([this](CLocalEdits::Key key) { refetch(key); });
     // What an earlier run (or this one) still had to fetch again goes once
     // a pull has come through.
     connect(m_synData, &CSynDataManager::sig_SynEnded, this, [this](bool ok) {
+        if (ok) {
+            m_automaticPass = false;
+            m_failureTold = false;
+            m_failureText.clear();
+        }
         if (ok)
             for (const CLocalEdits::Key &key : CLocalEdits::instance().settledPending())
                 refetch(key);
@@ -163,9 +174,15 @@ void CJobManager::syncServerClock()
 
 void CJobManager::checkUserJob()
 {
+    startPass(false);
+}
+
+void CJobManager::startPass(bool automatic)
+{
     if (m_session->author.uid < 1 || m_ui->syncRunning())
         return;
     qDebug() << "begin syndata ==== ";
+    m_automaticPass = automatic;
     m_ui->setSyncRunning(1);
     replayNext();
 }
@@ -211,7 +228,8 @@ void CJobManager::replayNext()
             if (m_synData->hasPending())
                 qDebug() << "change items of an interrupted pull are dropped by a new pull";
             m_synData->fetchChangeList();
-            if (!m_synData->isPulling())
+            // Nothing to pull; a fetch that failed at once has ended the pass already.
+            if (!m_synData->isPulling() && m_ui->syncRunning())
                 endSync(true);
             return;
         }
@@ -245,12 +263,54 @@ bool CJobManager::dispatchJob(const T_JobData &job)
     return false;
 }
 
-void CJobManager::endSync(bool ok)
+void CJobManager::endSync(bool ok, const QString &why)
 {
     m_synData->stopPull();
     for (T_Book *book : qAsConst(m_session->books))
         book->isSyncing = false;
-    m_ui->onSyncEnded(ok);
+    // A pass the retry timer started that fails again for the same reason
+    // tells nothing new: the author was told when the outage began.
+    const bool tell = ok || !m_automaticPass || !m_failureTold || why != m_failureText;
+    m_automaticPass = false;
+    m_ui->onSyncEnded(ok, why, tell);
+    if (!ok && !why.isEmpty()) {
+        m_failureTold = true;
+        m_failureText = why;
+    }
+}
+
+void CJobManager::noteTransientFailure(const T_TransportFailure &failure, bool endsPass)
+{
+    const int delay = m_retry->schedule();
+    qWarning().noquote() << "the server is not reachable, trying again in" << delay
+                         << "ms:" << failure.logText();
+    const QString why = failure.text();
+    if (endsPass) {
+        endSync(false, why);
+        return;
+    }
+    // A change sent at once outside a pass: told once per outage.
+    if (!m_failureTold || why != m_failureText) {
+        m_ui->showTips(tr("Changes cannot reach the server: %1 They are kept on this computer and sent by "
+                          "themselves when the server answers.")
+                           .arg(why),
+                       0);
+        m_failureTold = true;
+        m_failureText = why;
+    }
+}
+
+void CJobManager::onServerAnswered()
+{
+    if (!m_retry->reset())
+        return;
+    qDebug() << "the server answers again: the queue goes now";
+    onRetryDue();
+}
+
+void CJobManager::onRetryDue()
+{
+    startPass(true);
 }
 
 // Replies ----------------------------------------------------------------------
@@ -264,16 +324,19 @@ void CJobManager::onGetAsynData(QNetworkReply *reply)
     const bool routed =
         HttpUtil::parseUserdata(QString::fromLatin1(reply->request().rawHeader("userdata")), route);
     QByteArray body;
-    if (reply->error() != QNetworkReply::NoError && !CHttpBase::refusalEnvelope(reply, body)) {
-        qWarning() << "network error" << reply->error() << reply->errorString()
-                   << ", jobType =" << route.jobType << ", jobId =" << route.jobId;
+    T_TransportFailure failure;
+    if (!ReplyCheck::read(reply, body, failure)) {
+        qWarning().noquote() << "no usable answer:" << failure.logText() << ", jobType =" << route.jobType
+                             << ", jobId =" << route.jobId;
         reply->deleteLater();
-        onNetworkError(route);
+        onNetworkError(route, failure);
         return;
     }
-    if (reply->error() == QNetworkReply::NoError)
-        body = reply->readAll();
     reply->deleteLater();
+    // The server answers: a retry that waited for it goes once this reply is handled.
+    const bool retryNow = m_retry->reset();
+    if (retryNow)
+        QMetaObject::invokeMethod(this, &CJobManager::onRetryDue, Qt::QueuedConnection);
 
     T_Http_S envelope;
     CQuorvinParser::parse(body, envelope);
@@ -386,7 +449,7 @@ void CJobManager::routeReply(const T_Http_C &route, const QByteArray &body)
         m_synData->asynBack(route, body);
 }
 
-void CJobManager::onNetworkError(const T_Http_C &route)
+void CJobManager::onNetworkError(const T_Http_C &route, const T_TransportFailure &failure)
 {
     // The job stays queued and leaves the sent set: the next check sends it
     // again (creations are idempotent on the server).
@@ -406,9 +469,12 @@ void CJobManager::onNetworkError(const T_Http_C &route)
     }
     if (route.jobType == JobType_Statistics)
         m_system->forgetStatisticsSent(route.jobId);
-    if (route.jobType == JobType_SynDataFetch || route.next == 1 || route.synStep != 0)
-        endSync(false);
-    else if (waited && m_ui->syncRunning())
+    const bool endsPass = route.jobType == JobType_SynDataFetch || route.next == 1 || route.synStep != 0;
+    if (endsPass || route.jobId > 0)
+        noteTransientFailure(failure, endsPass);
+    if (endsPass)
+        return;
+    if (waited && m_ui->syncRunning())
         replayNext(); // the replay sends it itself; a second failure ends the pass
     else if (deferred)
         checkUserJob(); // a change kept back for this request goes now, or waits for the next pass

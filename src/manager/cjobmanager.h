@@ -17,6 +17,8 @@ class QNetworkReply;
 class CBookJobManager;
 class CMemoManager;
 class CQuorvinDb;
+class CRetryTimer;
+struct T_TransportFailure;
 class CSynDataManager;
 class CSystemManager;
 class CUiManager;
@@ -62,6 +64,12 @@ public:
     // Whether the queued job may have reached the server: sent in this run,
     // or queued by an earlier run (which may have sent it, its answer lost).
     bool mayHaveBeenSent(int jobId);
+    // When the queue tries the server again after a transient failure
+    // (tests take over its wake-up).
+    CRetryTimer *retryTimer() const { return m_retry; }
+    // What the last transient failure was, for the author; empty once the
+    // server answered again.
+    QString lastFailureText() const { return m_failureText; }
     // Logs a response: "class : %1 , code=%2 , msg=%3" or, for a routed one,
     // "class : %1 , jobType=%2 , jobId=%3 , code=%4 , msg=%5".
     void printSData(const T_Http_S *data, const char *className = "T_Http_S");
@@ -153,7 +161,17 @@ private:
     void afterJobAnswered(const T_Http_C &route, int code);
     // Fetches a book, chapter, chapter list or memo again (a CLocalEdits key).
     void refetch(const QPair<int, int> &key);
-    void onNetworkError(const T_Http_C &route);
+    // A request got no usable answer (no connection, time-out, 5xx, 408,
+    // 429, a body that is not the envelope): nothing is refused, the job
+    // stays queued and the queue is tried again after a growing delay.
+    void onNetworkError(const T_Http_C &route, const T_TransportFailure &failure);
+    // Schedules the next try and tells the author once per outage.
+    void noteTransientFailure(const T_TransportFailure &failure, bool endsPass);
+    // The server answered again: a waiting retry goes at once.
+    void onServerAnswered();
+    void onRetryDue();
+    // Starts a replay pass unless one runs; `automatic` when the retry timer starts it.
+    void startPass(bool automatic);
     // cjobmanager_refusal.cpp: the server refused a queued job. The author
     // is told what could not be saved and why; the refused text is kept
     // (chapter text as a local snapshot of the chapter, names, introductions
@@ -171,7 +189,8 @@ private:
     QString keepAsSnapshot(const T_JobData &job, const T_Book *book, const T_Chapter *chapter,
                            const QJsonObject &json);
     // Ends a replay pass: the pull stops, the flag and the animation clear.
-    void endSync(bool ok);
+    // `why` says what failed, for the author.
+    void endSync(bool ok, const QString &why = QString());
     // The send gate of the transport: whether an asynchronous request may go now.
     bool admitSend(const T_Http_C &req);
     static bool needsBook(const T_Http_C &req);
@@ -212,4 +231,8 @@ private:
     QMutex m_mutex;              // guards all of the above
     QString m_startupProblem;
     bool m_clockSynced = false;
+    CRetryTimer *m_retry;
+    QString m_failureText; // the transient failure told to the author, until the server answers
+    bool m_failureTold = false;
+    bool m_automaticPass = false; // the running pass was started by the retry timer
 };

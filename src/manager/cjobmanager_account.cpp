@@ -3,9 +3,12 @@
 #include "cjobmanager.h"
 
 #include "cmemomanager.h"
+#include "cretrytimer.h"
 #include "csyndatamanager.h"
 #include "cuimanager.h"
 #include "cuserjobmanager.h"
+#include "db/cquorvindb.h"
+#include "remote/cquorvinhttp.h"
 #include "remote/quorvinerror.h"
 
 #include <QDebug>
@@ -42,6 +45,10 @@ int CJobManager::accountCall(int result, T_Http_S &res, const char *className)
     syncServerClock();
     if (result == 200 && res.code == 300)
         m_ui->showLogin();
+    // A change the call could not deliver waits in the queue (a profile or
+    // head image): it goes by itself once the server answers.
+    if (result == QE_NETWORK_ERROR && m_session->author.uid > 0 && m_db->countJobs(m_session->author.uid) > 0)
+        m_retry->schedule();
     return result;
 }
 
@@ -54,6 +61,8 @@ void CJobManager::onUserJobDone(bool goOn)
     }
     if (goOn)
         QMetaObject::invokeMethod(this, &CJobManager::replayNext, Qt::QueuedConnection);
+    else if (CQuorvinHttp::instance()->lastFailure().failed())
+        noteTransientFailure(CQuorvinHttp::instance()->lastFailure(), true);
     else
         endSync(false);
 }

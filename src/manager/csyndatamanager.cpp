@@ -106,7 +106,6 @@ void CSynDataManager::stopPull()
     m_data.items.clear();
     m_lastTaskId = 0;
     clearSyncingBooks();
-    m_ui->onSyncEnded(false);
     if (wasPulling) {
         qWarning() << "syndata stopped, the remaining changes wait for the next pull";
         emit sig_SynEnded(false);

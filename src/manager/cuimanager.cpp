@@ -430,11 +430,11 @@ void CUiManager::setSyncRunning(int running)
         m_bookshelf->startSync();
 }
 
-void CUiManager::onSyncEnded(bool ok)
+void CUiManager::onSyncEnded(bool ok, const QString &why, bool tell)
 {
     m_syncRunning = 0;
     if (m_bookshelf)
-        m_bookshelf->endSync(ok);
+        m_bookshelf->endSync(ok, why, tell);
 }
 
 void CUiManager::addBook(T_Book *book, int row, bool isImport)

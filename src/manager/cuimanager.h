@@ -74,7 +74,9 @@ public:
     // Synchronisation: set by the coordinator when it starts, cleared here.
     int syncRunning() const { return m_syncRunning; }
     void setSyncRunning(int running);
-    void onSyncEnded(bool ok);
+    // A replay pass ended; `why` says what failed. `tell` false keeps the
+    // result quiet (a retry that failed again for a reason already told).
+    void onSyncEnded(bool ok, const QString &why = QString(), bool tell = true);
     // Set while a book import runs (GUI thread only).
     bool importRunning() const { return m_importRunning; }
     void setImportRunning(bool running) { m_importRunning = running; }

@@ -11,6 +11,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -53,13 +54,14 @@ CUserJobManager *CUserJobManager::instance()
     return manager;
 }
 
-int CUserJobManager::callResult(int networkError, T_Http_S &res)
+int CUserJobManager::callResult(int networkError, T_Http_S &res) const
 {
     if (networkError == 0)
         return kReached;
     res.code = QE_NETWORK_ERROR;
-    if (res.msg.isEmpty())
-        res.msg = QStringLiteral("network error %1").arg(networkError);
+    // What the author reads; the technical detail is in the log already.
+    res.msg = m_http->lastFailure().failed() ? m_http->lastFailure().text()
+                                             : T_TransportFailure::network(networkError, QString()).text();
     return QE_NETWORK_ERROR;
 }
 
@@ -99,7 +101,12 @@ int CUserJobManager::login(const TC_Author_Login &req, TS_Author_Login &res)
     logResponse("TS_Author_Login", res);
     if (result == kReached && res.code == 200) {
         m_remember = req.autoLogin;
-        setLoginData(res.uid, res.token);
+        // The store could not be made this server's account's: no sign-in.
+        if (!setLoginData(res.uid, res.token) && m_db->accountServer(res.uid) != m_http->baseUrl()) {
+            res.code = QE_DB_ERROR;
+            res.msg = tr("The local data could not be switched to this account; please check the data "
+                         "folder and try again.");
+        }
     }
     return result;
 }
@@ -124,10 +131,50 @@ int CUserJobManager::changePassword(const TC_Author_SetNewPwd &req, T_Http_S &re
     return callResult(m_http->authorSetNewPwd(req, res), res);
 }
 
+bool CUserJobManager::claimAccountHere(int uid)
+{
+    const QString server = m_http->baseUrl();
+    const QString recorded = m_db->accountServer(uid);
+    if (recorded == server)
+        return true;
+    const QString folder = AppPaths::dataDir() + QStringLiteral("/db/accounts/");
+    auto parkedFile = [&folder, uid](const QString &owner) {
+        return folder + QStringLiteral("%1-%2.db").arg(uid).arg(HttpUtil::md5HexLatin1(owner).left(16));
+    };
+    const QString pendingFetches =
+        AppPaths::dataDir() + QStringLiteral("/config/pending-fetches-%1.json").arg(uid);
+    if (!recorded.isEmpty()) {
+        // The same user id from another server: those rows are that
+        // account's, set aside whole until it signs in here again.
+        if (!QDir().mkpath(folder) || !m_db->parkAccount(uid, parkedFile(recorded)))
+            return false;
+        QFile::remove(parkedFile(recorded) + QStringLiteral(".fetches"));
+        QFile::rename(pendingFetches, parkedFile(recorded) + QStringLiteral(".fetches"));
+    }
+    // Rows recorded for no server yet are taken as this server's.
+    const QString mine = parkedFile(server);
+    if ((recorded.isEmpty() ? !m_db->hasAccountRows(uid) : true) && QFileInfo::exists(mine)) {
+        if (!m_db->unparkAccount(uid, mine))
+            return false;
+        QFile::rename(mine + QStringLiteral(".fetches"), pendingFetches);
+    }
+    return m_db->setAccountServer(uid, server);
+}
+
 bool CUserJobManager::setLoginData(int uid, const QString &token)
 {
     if (uid < 1 || token.isEmpty())
         return false;
+    if (!claimAccountHere(uid)) {
+        qWarning() << "cannot set the rows of another server's account aside, uid =" << uid
+                   << m_db->lastError();
+        CUiManager::instance()->showTips(
+            tr("The local data could not be switched to this server's account (%1). Nothing of another "
+               "account is shown or sent; please check the data folder and sign in again.")
+                .arg(m_db->lastError()),
+            0);
+        return false;
+    }
     if (HttpUtil::isServerClockSet())
         m_db->setServerTimeOffset(int(-HttpUtil::serverClockOffset())); // local minus server kept there
     m_http->setToken(token);
@@ -264,8 +311,11 @@ int CUserJobManager::updateAuthor(const TC_Author_Update &req, TS_Author_Update 
     call.jobType = JobType_AuthorInfo;
     const int result = callResult(m_http->authorUpdate(call, res), res);
     logResponse("TS_Author_Update", res);
-    if (result != kReached || res.code != 200) {
-        if (req.synStep == 0)
+    // Only what the server could not take now waits; a refusal is the
+    // caller's to show, and nothing of it is queued to be refused again.
+    const bool wait = result != kReached || res.code == 300;
+    if (wait || res.code != 200) {
+        if (wait && req.synStep == 0)
             queueProfileJob();
     } else {
         if (!res.authorName.isEmpty())
@@ -277,15 +327,31 @@ int CUserJobManager::updateAuthor(const TC_Author_Update &req, TS_Author_Update 
         if (!res.birthday.isEmpty())
             author.birthday = res.birthday;
         m_db->updateUser(author);
+        // A head image still waiting goes with the name and sex now stored.
+        if (req.synStep == 0 && !queuedProfile().isEmpty())
+            queueProfileJob();
     }
     emit sig_AuthorChanged();
     return result;
 }
 
-void CUserJobManager::queueProfileJob()
+QJsonObject CUserJobManager::queuedProfile()
 {
-    const QJsonObject content{{QStringLiteral("sex"), m_session->author.sex},
-                              {QStringLiteral("name"), m_session->author.authorName}};
+    const int jobId = m_db->findJob(JobType_AuthorInfo, QStringLiteral("uid"), m_session->author.uid);
+    T_JobData job;
+    if (jobId < 1 || !m_db->getJob(jobId, job))
+        return QJsonObject();
+    return QJsonDocument::fromJson(job.content.toUtf8()).object();
+}
+
+void CUserJobManager::queueProfileJob(const QString &headImg)
+{
+    QJsonObject content{{QStringLiteral("sex"), m_session->author.sex},
+                        {QStringLiteral("name"), m_session->author.authorName}};
+    const QString waiting =
+        headImg.isEmpty() ? queuedProfile().value(QStringLiteral("headImg")).toString() : headImg;
+    if (!waiting.isEmpty())
+        content.insert(QStringLiteral("headImg"), waiting);
     T_Http_C header;
     header.uid = m_session->author.uid;
     header.jobType = JobType_AuthorInfo;
@@ -293,9 +359,37 @@ void CUserJobManager::queueProfileJob()
                  m_db->currentTime());
 }
 
+bool CUserJobManager::replayHeadImg(const T_JobData &job, QJsonObject &content)
+{
+    TC_Author_UploadImg upload;
+    static_cast<T_Http_C &>(upload) = jobHeader(job);
+    upload.synStep = 1; // a failure queues nothing new
+    upload.img = content.value(QStringLiteral("headImg")).toString();
+    TS_Author_UploadImg res;
+    const int result = uploadHeadImg(upload, res);
+    if (result != kReached || res.code == 300)
+        return false;
+    if (res.code != 200)
+        CUiManager::instance()->showTips(tr("The head image could not be saved to the server: %1")
+                                             .arg(res.msg.isEmpty() ? QString::number(res.code) : res.msg),
+                                         0);
+    // Settled: the job goes on without it.
+    content.remove(QStringLiteral("headImg"));
+    T_Http_C header;
+    header.uid = job.uid;
+    header.jobType = JobType_AuthorInfo;
+    m_db->addJob(header, QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
+                 m_db->currentTime());
+    return true;
+}
+
 bool CUserJobManager::replayProfileJob(const T_JobData &job)
 {
-    const QJsonObject content = QJsonDocument::fromJson(job.content.toUtf8()).object();
+    QJsonObject content = QJsonDocument::fromJson(job.content.toUtf8()).object();
+    if (content.contains(QStringLiteral("headImg")) && !replayHeadImg(job, content)) {
+        emit sig_UserJobDone(false);
+        return true;
+    }
     TC_Author_Update req;
     static_cast<T_Http_C &>(req) = jobHeader(job);
     req.synStep = 1;
@@ -319,11 +413,8 @@ bool CUserJobManager::replayProfileJob(const T_JobData &job)
                 tr("The profile could not be saved to the server: %1")
                     .arg(res.msg.isEmpty() ? QString::number(res.code) : res.msg),
                 0);
-    } else {
-        CUiManager::instance()->onSyncEnded(false);
-        for (T_Book *book : qAsConst(m_session->books))
-            book->isSyncing = false;
     }
+    // A failed replay ends the pass through the coordinator, which tells why.
     emit sig_UserJobDone(ok);
     return true;
 }
@@ -341,8 +432,36 @@ int CUserJobManager::uploadHeadImg(const TC_Author_UploadImg &req, TS_Author_Upl
             m_session->author.localHeadImg = local;
         m_db->updateUser(m_session->author);
         emit sig_AuthorChanged();
+    } else if ((result != kReached || res.code == 300) && req.synStep == 0) {
+        // Not refused, only not delivered: shown here and sent later.
+        keepHeadImgHere(req.img);
+        queueProfileJob(req.img);
     }
     return result;
+}
+
+void CUserJobManager::keepHeadImgHere(const QString &dataUri)
+{
+    const int comma = dataUri.indexOf(QLatin1Char(','));
+    const QString prefix = dataUri.left(comma);
+    if (comma < 0 || !prefix.startsWith(QLatin1String("data:image/")))
+        return;
+    const QString suffix = prefix.mid(11).section(QLatin1Char(';'), 0, 0);
+    const QByteArray bytes = QByteArray::fromBase64(dataUri.mid(comma + 1).toLatin1());
+    const QString folder = AppPaths::dataDir() + QStringLiteral("/img/");
+    QDir().mkpath(folder);
+    const QString path = folder + HttpUtil::md5Hex(bytes) + QLatin1Char('.') + suffix;
+    QFile file(path);
+    if (!QFileInfo::exists(path) &&
+        (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())) {
+        qWarning() << "cannot keep the waiting head image in" << path << file.errorString();
+        return;
+    }
+    file.close();
+    m_session->author.localHeadImg = path;
+    if (m_session->author.uid > 0)
+        m_db->updateUser(m_session->author);
+    emit sig_AuthorChanged();
 }
 
 QString CUserJobManager::downloadHeadImg(const QString &url)

@@ -12,6 +12,7 @@
 
 class CQuorvinDb;
 class CQuorvinHttp;
+class QJsonObject;
 
 // Account and statistics jobs: sign-in, registration, profile, WeChat, and
 // the day's writing statistics.
@@ -61,6 +62,9 @@ public:
     // cannot take them (and the change is not from synchronisation) they
     // wait as the author's one type-2 job.
     int updateAuthor(const TC_Author_Update &req, TS_Author_Update &res);
+    // A head image the server cannot take now (no connection, 5xx, ...)
+    // is shown here at once and waits in the author's type-2 job, which
+    // uploads it when the server answers; a refusal is returned at once.
     int uploadHeadImg(const TC_Author_UploadImg &req, TS_Author_UploadImg &res);
     // The local copy of the head image, downloaded first when missing.
     QString localHeadImg();
@@ -98,8 +102,23 @@ signals:
 private:
     explicit CUserJobManager(QObject *parent = nullptr);
 
-    static int callResult(int networkError, T_Http_S &res);
-    void queueProfileJob();
+    int callResult(int networkError, T_Http_S &res) const;
+    // Makes the store's rows of `uid` those of the current server: rows of
+    // the same user id from another server are set aside in a file of
+    // their own (data/db/accounts/), and this server's, set aside earlier,
+    // come back. False when that fails: nothing may be shown then.
+    bool claimAccountHere(int uid);
+    // The author's one type-2 job: the current name and sex, and a head
+    // image waiting to be uploaded (a data URI) when `headImg` is set or a
+    // queued one is there.
+    void queueProfileJob(const QString &headImg = QString());
+    // The content of the queued type-2 job; empty when there is none.
+    QJsonObject queuedProfile();
+    // Shows a head image that waits for the server: a local copy of it.
+    void keepHeadImgHere(const QString &dataUri);
+    // Uploads a queued head image during the replay: false when it must
+    // wait (the server cannot be reached), true when settled either way.
+    bool replayHeadImg(const T_JobData &job, QJsonObject &content);
     bool replayProfileJob(const T_JobData &job);
     void onPollingBack(const T_Http_C &route, const QByteArray &body);
     void resetSession();

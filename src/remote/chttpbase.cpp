@@ -139,13 +139,14 @@ static QUrl getUrl(const QString &url, const QString &query)
 
 int CHttpBase::getSyn(const QString &url, const QString &query, QByteArray &body, const QByteArray &userdata)
 {
-    return getSyn(getUrl(url, query), body, userdata, true);
+    return getSyn(getUrl(url, query), body, userdata, true, false);
 }
 
-int CHttpBase::getSyn(const QUrl &url, QByteArray &body, const QByteArray &userdata, bool withIdentity)
+int CHttpBase::getSyn(const QUrl &url, QByteArray &body, const QByteArray &userdata, bool withIdentity,
+                      bool raw)
 {
     QNetworkReply *reply = m_synManager->get(buildRequest(url, false, 0, userdata, withIdentity));
-    return waitFor(reply, body);
+    return waitFor(reply, body, raw);
 }
 
 int CHttpBase::postSyn(const QString &url, const QString &params, QByteArray &body,
@@ -156,12 +157,12 @@ int CHttpBase::postSyn(const QString &url, const QString &params, QByteArray &bo
         qWarning() << "request body of" << data.size() << "bytes is above the server's limit:" << url;
         CRefusedReply refused(QNetworkRequest(QUrl(url)), 413,
                               QStringLiteral("the request body is larger than this server accepts"), nullptr);
-        refusalEnvelope(&refused, body);
+        ReplyCheck::read(&refused, body, m_lastFailure);
         return QNetworkReply::NoError;
     }
     QNetworkReply *reply =
         m_synManager->post(buildRequest(QUrl(url), true, data.size(), userdata, true), data);
-    return waitFor(reply, body);
+    return waitFor(reply, body, false);
 }
 
 void CHttpBase::getAsyn(const QString &url, const QString &query, const QByteArray &userdata)
@@ -191,7 +192,7 @@ void CHttpBase::cancelWaiting()
     }
 }
 
-int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
+int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body, bool raw)
 {
     QEventLoop loop;
     QTimer timer;
@@ -206,52 +207,40 @@ int CHttpBase::waitFor(QNetworkReply *reply, QByteArray &body)
     m_waiting.removeAll(qMakePair(&loop, &cancelled));
 
     int result = kTimeoutError;
+    m_lastFailure = T_TransportFailure();
     if (cancelled && !reply->isFinished()) {
         qWarning() << "request cancelled by the author:" << reply->url().path();
         disconnect(reply, nullptr, &loop, nullptr);
         reply->abort();
         result = QNetworkReply::OperationCanceledError;
     } else if (!timer.isActive() && !reply->isFinished()) {
-        qWarning() << "request timed out after" << m_syncTimeoutMs << "ms:" << reply->url().path();
+        m_lastFailure = T_TransportFailure::timedOut(m_syncTimeoutMs);
         // Drop the connection so that a late answer is never read.
         disconnect(reply, nullptr, &loop, nullptr);
         reply->abort();
     } else {
         timer.stop();
-        result = reply->error();
-        if (result == QNetworkReply::NoError) {
-            body = reply->readAll();
+        if (raw) {
+            result = reply->error();
+            if (result == QNetworkReply::NoError)
+                body = reply->readAll();
+            else
+                m_lastFailure = T_TransportFailure::network(result, reply->errorString());
+        } else if (ReplyCheck::read(reply, body, m_lastFailure)) {
+            result = QNetworkReply::NoError;
         } else {
-            qWarning() << "request failed:" << reply->url().path() << result << reply->errorString();
-            if (refusalEnvelope(reply, body))
-                result = QNetworkReply::NoError;
+            result = m_lastFailure.networkError != QNetworkReply::NoError ? m_lastFailure.networkError
+                     : reply->error() != QNetworkReply::NoError           ? int(reply->error())
+                                                                : int(QNetworkReply::ProtocolFailure);
         }
     }
+    if (m_lastFailure.failed())
+        qWarning().noquote() << "request failed:" << reply->url().path() << m_lastFailure.logText();
     reply->close();
     reply->deleteLater();
+    if (result == QNetworkReply::NoError && !raw)
+        emit sig_ServerAnswered();
     return result;
-}
-
-bool CHttpBase::refusalEnvelope(QNetworkReply *reply, QByteArray &envelope)
-{
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid() || status.toInt() < 400)
-        return false;
-    const QByteArray body = reply->readAll();
-    const QJsonObject object = QJsonDocument::fromJson(body).object();
-    if (object.value(QStringLiteral("code")).toInt() != 0 &&
-        object.value(QStringLiteral("code")).toInt() != 200) {
-        envelope = body;
-        return true;
-    }
-    QString reason =
-        QString::fromUtf8(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
-    if (reason.isEmpty())
-        reason = QStringLiteral("HTTP %1").arg(status.toInt());
-    envelope =
-        QJsonDocument(QJsonObject{{QStringLiteral("code"), status.toInt()}, {QStringLiteral("msg"), reason}})
-            .toJson(QJsonDocument::Compact);
-    return true;
 }
 
 void CHttpBase::setHeader(const QByteArray &name, const QString &value)
@@ -307,7 +296,7 @@ QString CHttpBase::downloadImage(const QString &imageUrl, const QString &folder)
     const QString identityBase = identityBaseUrl();
     const bool sameOrigin = !identityBase.isEmpty() && originOf(url) == originOf(QUrl(identityBase));
     QByteArray bytes;
-    if (getSyn(url, bytes, QByteArray(), sameOrigin) != 0)
+    if (getSyn(url, bytes, QByteArray(), sameOrigin, true) != 0)
         return QString();
     if (!QDir().mkpath(folder)) {
         qWarning() << "cannot create" << folder;

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include "ctransportfailure.h"
+
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
@@ -39,15 +41,12 @@ public:
 
     explicit CHttpBase(QObject *parent = nullptr);
 
-    // A reply that failed with an HTTP error status (a body too large, 413;
-    // an unknown path, 404; ...) is still the server's answer: a refusal,
-    // not a network failure. Fills `envelope` with the server's own
-    // envelope when the body is one, else with {"code": status, "msg":
-    // reason}. False when the server gave no status at all.
-    static bool refusalEnvelope(QNetworkReply *reply, QByteArray &envelope);
-
     // Synchronous calls return the QNetworkReply::NetworkError as an int;
-    // 0 means a body arrived (in `body`), 401 that the time-out passed.
+    // 0 means the server's envelope arrived (in `body`): a success, a 300
+    // or a refusal (HTTP 400, 404, 409, 413 and 422 count as the server's
+    // refusal). 401 means the time-out passed. Every other failure (no
+    // connection, 5xx, 408, 429, a body that is not the envelope) is
+    // transient and returns non-zero; lastFailure() says why.
     int getSyn(const QString &url, const QString &query, QByteArray &body, const QByteArray &userdata);
     int postSyn(const QString &url, const QString &params, QByteArray &body, const QByteArray &userdata);
     // Asynchronous calls return at once; the reply comes through sigGetAsynData.
@@ -59,6 +58,9 @@ public:
     void setUniqueCodeHeader(const QString &uniqueCode);
     void clearHeaders();
     QMap<QByteArray, QByteArray> headers() const { return m_headers; }
+
+    // Why the last synchronous call got no usable answer (kind None when it got one).
+    const T_TransportFailure &lastFailure() const { return m_lastFailure; }
 
     void setSyncTimeout(int milliseconds);
     int syncTimeout() const { return m_syncTimeoutMs; }
@@ -82,6 +84,8 @@ public:
 signals:
     // Every reply of the asynchronous manager; the receiver releases it.
     void sigGetAsynData(QNetworkReply *reply);
+    // A synchronous call got the server's envelope: the server is reachable.
+    void sig_ServerAnswered();
 
 public slots:
     void onFinished(QNetworkReply *reply);
@@ -95,8 +99,9 @@ protected:
 private:
     QNetworkRequest buildRequest(const QUrl &url, bool post, int bodyLength, const QByteArray &userdata,
                                  bool withIdentity) const;
-    int getSyn(const QUrl &url, QByteArray &body, const QByteArray &userdata, bool withIdentity);
-    int waitFor(QNetworkReply *reply, QByteArray &body);
+    // `raw`: the body as it came (an image), not checked to be the envelope.
+    int getSyn(const QUrl &url, QByteArray &body, const QByteArray &userdata, bool withIdentity, bool raw);
+    int waitFor(QNetworkReply *reply, QByteArray &body, bool raw);
     void setHeader(const QByteArray &name, const QString &value);
     void onSslErrors(QNetworkReply *reply, const QList<QSslError> &errors);
 
@@ -108,4 +113,5 @@ private:
     // The loops of the synchronous calls waiting now, innermost last, each
     // with the flag that says it was cancelled.
     QList<QPair<QEventLoop *, bool *>> m_waiting;
+    T_TransportFailure m_lastFailure;
 };

@@ -156,19 +156,25 @@ QString Dialog_UserInfo::currentSex() const
     return QStringLiteral("O");
 }
 
-bool Dialog_UserInfo::uploadChosenImage()
+Dialog_UserInfo::UploadResult Dialog_UserInfo::uploadChosenImage(QString &why)
 {
     // Only a picture the author picked counts: the default picture shown
     // for an author without one is never uploaded.
     if (m_chosenPath.isEmpty() || m_chosenPath == m_session.author.localHeadImg)
-        return false;
+        return NothingChosen;
     TC_Author_UploadImg req;
     if (!HttpUtil::imageToDataUri(m_chosenPath, req.img))
         qWarning() << "head image can not be read:" << m_chosenPath;
     req.update_time = int(QDateTime::currentSecsSinceEpoch());
     TS_Author_UploadImg res;
-    m_job->authorUploadImg(req, res);
-    return true;
+    const int result = m_job->authorUploadImg(req, res);
+    if (result != 200 || res.code == 300)
+        return Waiting;
+    if (res.code != 200) {
+        why = res.msg.isEmpty() ? QString::number(res.code) : res.msg;
+        return Refused;
+    }
+    return Uploaded;
 }
 
 void Dialog_UserInfo::onConfirm()
@@ -179,13 +185,20 @@ void Dialog_UserInfo::onConfirm()
         return;
     }
     QPointer<Dialog_UserInfo> self(this);
-    bool uploaded = false;
+    UploadResult upload = NothingChosen;
+    QString why;
     {
         CBusyGuard busy({m_btnConfirm, m_btnCancel});
-        uploaded = uploadChosenImage();
+        upload = uploadChosenImage(why);
     }
     if (!self)
         return;
+    if (upload == Refused) {
+        // Told then and there; the dialog stays open for another picture.
+        m_ui->showTips(tr("The head image was not accepted: %1").arg(why), 0);
+        return;
+    }
+    const bool uploaded = upload != NothingChosen;
     const QString sex = currentSex();
     const QString name = m_lineEditName->text();
     const TS_Author_Info &author = m_session.author;
@@ -200,12 +213,23 @@ void Dialog_UserInfo::onConfirm()
     req.birthday = author.birthday;
     req.update_time = int(QDateTime::currentSecsSinceEpoch());
     TS_Author_Update res;
+    int result = 200;
     {
         CBusyGuard busy({m_btnConfirm, m_btnCancel});
-        m_job->authorUpdate(req, res);
+        result = m_job->authorUpdate(req, res);
     }
     if (!self)
         return;
-    m_ui->showTips(tr("User modified successfully"), 1);
+    if (result == 200 && res.code != 200 && res.code != 300) {
+        m_ui->showTips(tr("The profile was not accepted: %1")
+                           .arg(res.msg.isEmpty() ? QString::number(res.code) : res.msg),
+                       0);
+        return;
+    }
+    if (upload == Waiting || result != 200 || res.code == 300)
+        m_ui->showTips(
+            tr("Saved on this computer; it is sent to the server by itself once the server answers"), 2);
+    else
+        m_ui->showTips(tr("User modified successfully"), 1);
     accept();
 }

@@ -30,7 +30,15 @@ private:
     void buildForm();
     void fillFromAuthor();
     QString currentSex() const;
-    bool uploadChosenImage();
+    // What became of the chosen picture.
+    enum UploadResult
+    {
+        NothingChosen,
+        Uploaded,
+        Waiting, // kept here, sent when the server answers
+        Refused, // `why` says why
+    };
+    UploadResult uploadChosenImage(QString &why);
 
     CZtHeadLabel *m_labelHeadImg = nullptr;
     QLineEdit *m_lineEditName = nullptr;

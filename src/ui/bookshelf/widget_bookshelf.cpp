@@ -192,9 +192,9 @@ void Widget_Bookshelf::startSync()
     m_top->startSynchronization();
 }
 
-void Widget_Bookshelf::endSync(bool ok)
+void Widget_Bookshelf::endSync(bool ok, const QString &why, bool tell)
 {
-    m_top->endSynchronization(ok);
+    m_top->endSynchronization(ok, why, tell);
     bookList()->refreshAll();
 }
 

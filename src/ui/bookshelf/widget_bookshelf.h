@@ -28,7 +28,7 @@ public:
     void onWindowStateChanged(Qt::WindowStates state);
     void onStyleChanged(int style);
     void startSync();
-    void endSync(bool ok);
+    void endSync(bool ok, const QString &why = QString(), bool tell = true);
     // Shows page n of the content stack and keeps the two button groups right.
     void showPage(int page);
 

@@ -142,9 +142,14 @@ void Widget_Bookshelf_Top::startSynchronization()
     m_labelSync->setProperty("msec", m_clock());
 }
 
-void Widget_Bookshelf_Top::endSynchronization(bool ok)
+void Widget_Bookshelf_Top::endSynchronization(bool ok, const QString &why, bool tell)
 {
+    // A quiet end never cancels a result still waiting to be told.
+    if (!tell && m_endTimer.isActive())
+        return;
     m_pendingOk = ok;
+    m_pendingWhy = why;
+    m_pendingTell = tell;
     finishSynchronization();
 }
 
@@ -162,10 +167,17 @@ void Widget_Bookshelf_Top::finishSynchronization()
     m_labelSync->hide();
     m_btnSyn->show();
     CUiManager *ui = CUiManager::instance();
+    if (!m_pendingTell)
+        return;
     if (m_pendingOk)
         ui->showTips(tr("Synchronous success"), 1);
-    else
+    else if (m_pendingWhy.isEmpty())
         ui->showTips(tr("Synchronization failure"), 0);
+    else
+        ui->showTips(tr("Synchronization failed: %1 What you wrote is kept on this computer and sent "
+                        "by itself when the server answers.")
+                         .arg(m_pendingWhy),
+                     0);
 }
 
 void Widget_Bookshelf_Top::onStyleChanged(int style)

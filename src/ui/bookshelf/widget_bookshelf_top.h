@@ -19,7 +19,8 @@ public:
     explicit Widget_Bookshelf_Top(QWidget *parent = nullptr);
 
     void startSynchronization();
-    void endSynchronization(bool ok);
+    // `why`: what failed, shown with the failure; `tell` false shows no tip.
+    void endSynchronization(bool ok, const QString &why = QString(), bool tell = true);
     // The step that ends the display, run again until two seconds have passed.
     void finishSynchronization();
     void onStyleChanged(int style);
@@ -60,5 +61,7 @@ private:
     QButtonGroup *m_group;
     QTimer m_endTimer;
     bool m_pendingOk = false;
+    QString m_pendingWhy;
+    bool m_pendingTell = true;
     std::function<qint64()> m_clock;
 };

@@ -747,28 +747,31 @@ void TestHttp::malformedBodies_data()
     QTest::addColumn<int>("uid");
     QTest::addColumn<QString>("token");
     QTest::addColumn<int>("jobType");
+    // Whether the body is the server's envelope at all; one that is not is
+    // a failure of the exchange (transient), never an answer.
+    QTest::addColumn<bool>("reached");
 
-    QTest::newRow("not JSON") << QByteArray("<html>bad gateway</html>") << 0 << "" << 0 << "" << 0;
-    QTest::newRow("empty") << QByteArray() << 0 << "" << 0 << "" << 0;
-    QTest::newRow("array root") << QByteArray("[{\"code\":200}]") << 0 << "" << 0 << "" << 0;
+    QTest::newRow("not JSON") << QByteArray("<html>bad gateway</html>") << 0 << "" << 0 << "" << 0 << false;
+    QTest::newRow("empty") << QByteArray() << 0 << "" << 0 << "" << 0 << false;
+    QTest::newRow("array root") << QByteArray("[{\"code\":200}]") << 0 << "" << 0 << "" << 0 << false;
     QTest::newRow("content is an array")
         << QByteArray("{\"code\":200,\"msg\":\"ok\",\"content\":[{\"uid\":5,\"token\":\"t\"}]}") << 200
-        << "ok" << 0 << "" << 0;
+        << "ok" << 0 << "" << 0 << true;
     QTest::newRow("content is text") << QByteArray("{\"code\":200,\"content\":\"uid=5\"}") << 200 << "" << 0
-                                     << "" << 0;
+                                     << "" << 0 << true;
     QTest::newRow("numbers as strings")
         << QByteArray("{\"code\":\"200\",\"msg\":7,\"content\":{\"uid\":\"5\",\"token\":9}}") << 0 << "" << 0
-        << "" << 0;
+        << "" << 0 << false;
     QTest::newRow("fractional code") << QByteArray("{\"code\":200.5,\"content\":{\"uid\":1e12}}") << 0 << ""
-                                     << 0 << "" << 0;
+                                     << 0 << "" << 0 << false;
     QTest::newRow("short userdata") << QByteArray("{\"code\":200,\"userdata\":\"5,18,3,0,9,0,7,1,0,0\"}")
-                                    << 200 << "" << 0 << "" << 0;
+                                    << 200 << "" << 0 << "" << 0 << true;
     QTest::newRow("full userdata") << QByteArray("{\"code\":200,\"userdata\":\"5,18,3,0,9,0,7,1,0,0,0\"}")
-                                   << 200 << "" << 0 << "" << 18;
+                                   << 200 << "" << 0 << "" << 18 << true;
     QTest::newRow("content absent") << QByteArray("{\"code\":300,\"msg\":\"\\u767b\\u5f55\\u5931\\u6548\"}")
-                                    << 300 << QString::fromUtf8("登录失效") << 0 << "" << 0;
+                                    << 300 << QString::fromUtf8("登录失效") << 0 << "" << 0 << true;
     QTest::newRow("complete") << QByteArray("{\"code\":200,\"content\":{\"uid\":5,\"token\":\"t5\"}}") << 200
-                              << "" << 5 << "t5" << 0;
+                              << "" << 5 << "t5" << 0 << true;
 }
 
 void TestHttp::malformedBodies()
@@ -779,10 +782,12 @@ void TestHttp::malformedBodies()
     QFETCH(int, uid);
     QFETCH(QString, token);
     QFETCH(int, jobType);
+    QFETCH(bool, reached);
 
     m_server->setAnswer(body);
     TS_Author_Login login;
-    QCOMPARE(m_http->authorLogin(TC_Author_Login(), login), 0);
+    QCOMPARE(m_http->authorLogin(TC_Author_Login(), login) == 0, reached);
+    QCOMPARE(m_http->lastFailure().failed(), !reached);
     QCOMPARE(login.code, code);
     QCOMPARE(login.msg, msg);
     QCOMPARE(login.uid, uid);
