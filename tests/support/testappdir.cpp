@@ -15,7 +15,9 @@ TestAppDir::TestAppDir()
         root.mkpath(sub);
     m_valid = QFile::copy(QStringLiteral(QUORVIN_FRESH_DB), dbFile());
     QFile::setPermissions(dbFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    writeSettings("[system]\n");
+    // A closed loopback port until a test names its server: no test ever
+    // reaches for the built-in address beyond this machine.
+    writeSettings("[system]\n[server]\nbaseUrl=http://127.0.0.1:9\n");
     AppPaths::setAppDirOverride(m_dir.path());
 }
 
