@@ -211,6 +211,11 @@ private slots:
         // reading them; the bodies sent (128 MB) never all at once.
         QVERIFY2(peak - before < 200 * 1024,
                  qPrintable(QStringLiteral("peak grew by %1 MB").arg((peak - before) / 1024)));
+#if defined(__SANITIZE_ADDRESS__)
+        // AddressSanitizer holds freed blocks in its quarantine: what the
+        // server gives back is measured in the plain build only.
+        return;
+#endif
         QTRY_VERIFY2_WITH_TIMEOUT(memoryKb(server.pid(), "VmRSS") - before < 48 * 1024,
                                   qPrintable(QStringLiteral("%1 MB kept after the attack")
                                                  .arg((memoryKb(server.pid(), "VmRSS") - before) / 1024)),
