@@ -51,7 +51,7 @@ void TestDiffEngine::reference_data()
     QTest::addColumn<bool>("checklines");
     QTest::addColumn<Diffs>("expected");
 
-    QFile file(QFINDTESTDATA("data/diff_reference.json"));
+    QFile file(QStringLiteral(QUORVIN_TEST_DATA "/diff_reference.json"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QJsonArray cases = QJsonDocument::fromJson(file.readAll()).array();
     QVERIFY(cases.size() > 300);
